@@ -1,0 +1,130 @@
+#include "driver/pointer/load_calibration.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+namespace driver {
+namespace {
+
+constexpr std::string_view kCoordinateSection = "coordinate";
+constexpr std::string_view kElecButtonSection = "ElecButton";
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+std::int32_t SaturateToInt32(std::int64_t value) {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(
+        value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+}
+
+void ReadGrid(CalibrationGrid& grid, platform::ProfilePort& profile, const std::string& path) {
+    const double width = grid.ScreenWidth;
+    const double height = grid.ScreenHeight;
+    const double columnStep = 0.8 * width / (grid.ColumnCount - 1);
+    const double rowStep = 0.8 * height / (grid.RowCount - 1);
+    char key[32];
+    for (int i = 0; i < grid.ColumnCount; ++i) {
+        for (int j = 0; j < grid.RowCount; ++j) {
+            GridPoint& target =
+                grid.ScreenTargets[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)];
+            target.x = i * columnStep + 0.1 * width;
+            target.y = j * rowStep + 0.1 * height;
+
+            GridPoint& board =
+                grid.BoardPoints[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)];
+            std::snprintf(key, sizeof key, "dot(%d,%d).x", i, j);
+            board.x = ParseBoardValue(profile.GetString(kCoordinateSection, key, "0", path));
+            std::snprintf(key, sizeof key, "dot(%d,%d).y", i, j);
+            board.y = ParseBoardValue(profile.GetString(kCoordinateSection, key, "0", path));
+        }
+    }
+}
+
+void ReadButtons(Calibration& calibration, platform::ProfilePort& profile,
+                 const std::string& path) {
+    char key[16];
+    for (int k = 0; k < kElecButtonCount; ++k) {
+        ElecButtonPoint& point = calibration.ElecButtonPoints[static_cast<std::size_t>(k)];
+        std::snprintf(key, sizeof key, "ept%d.x", k);
+        point.x = profile.GetInt(kElecButtonSection, key, 0, path);
+        std::snprintf(key, sizeof key, "ept%d.y", k);
+        point.y = profile.GetInt(kElecButtonSection, key, 0, path);
+    }
+}
+
+std::int64_t SmallestX(const Calibration& calibration, int first) {
+    std::int32_t smallest = calibration.ElecButtonPoints[static_cast<std::size_t>(first)].x;
+    for (int k = first + 1; k < first + kColumnButtonCount; ++k) {
+        smallest = std::min(smallest, calibration.ElecButtonPoints[static_cast<std::size_t>(k)].x);
+    }
+    return smallest;
+}
+
+void DeriveAreas(Calibration& calibration) {
+    const auto& points = calibration.ElecButtonPoints;
+    // Wider integers only so that absurd settings cannot overflow; the clamp
+    // to 50..80 makes the result the same for every sane board.
+    const std::int64_t rowSpan = 2 * std::int64_t{points[2].y} - points[1].y - points[0].y;
+    const double tolerance = std::trunc(static_cast<double>(rowSpan) * 0.1);
+    calibration.ButtonTolerance = static_cast<std::int32_t>(std::clamp(tolerance, 50.0, 80.0));
+
+    const std::int64_t margin = calibration.ButtonTolerance / 2 + 60;
+    calibration.PenAreaLeft = SaturateToInt32(SmallestX(calibration, kLeftColumnFirst) + margin);
+    calibration.PenAreaRight = SaturateToInt32(SmallestX(calibration, kRightColumnFirst) - margin);
+}
+
+} // namespace
+
+double ParseBoardValue(std::string_view text) {
+    std::size_t pos = 0;
+    while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t')) {
+        ++pos;
+    }
+    bool negative = false;
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+        negative = text[pos] == '-';
+        ++pos;
+    }
+    // Decimal digits only: no "inf", "nan" or hexadecimal forms.
+    const bool startsNumber =
+        pos < text.size() && (IsDigit(text[pos]) || (text[pos] == '.' && pos + 1 < text.size() &&
+                                                     IsDigit(text[pos + 1])));
+    if (!startsNumber) {
+        return 0.0;
+    }
+    double value = 0.0;
+    const char* first = text.data() + pos;
+    const auto [end, error] =
+        std::from_chars(first, text.data() + text.size(), value, std::chars_format::general);
+    if (error != std::errc{} || !std::isfinite(value)) {
+        return 0.0;
+    }
+    return negative ? -value : value;
+}
+
+Calibration ReadCalibration(const Calibration& previous, platform::ProfilePort& profile,
+                            platform::MousePort& screen, const std::string& settingsPath) {
+    Calibration next = previous;
+    CalibrationGrid& grid = next.grid;
+    grid.ColumnCount = std::clamp(profile.GetInt(kCoordinateSection, "wdot", 3, settingsPath),
+                                  kMinGridCount, kMaxGridCount);
+    grid.RowCount = std::clamp(profile.GetInt(kCoordinateSection, "hdot", 3, settingsPath),
+                               kMinGridCount, kMaxGridCount);
+    grid.ScreenWidth = screen.ScreenWidth();
+    grid.ScreenHeight = screen.ScreenHeight();
+    ReadGrid(grid, profile, settingsPath);
+    ReadButtons(next, profile, settingsPath);
+    DeriveAreas(next);
+    return next;
+}
+
+void LoadCalibration(CalibrationStore& store, platform::ProfilePort& profile,
+                     platform::MousePort& screen, const std::string& settingsPath) {
+    store.Publish(ReadCalibration(store.Snapshot(), profile, screen, settingsPath));
+}
+
+} // namespace driver

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "platform/profile_port.h"
+
+namespace platform {
+
+// Profile port over the Windows private-profile API, one call per operation.
+// Paths of MAX_PATH bytes or more are refused instead of being cut.
+class Win32Profile final : public ProfilePort {
+public:
+    std::string GetString(std::string_view section, std::string_view key,
+                          std::string_view defaultValue, const std::string& path,
+                          std::size_t capacity = kDefaultCapacity) override;
+    int GetInt(std::string_view section, std::string_view key, int defaultValue,
+               const std::string& path) override;
+    bool WriteString(std::string_view section, std::string_view key, std::string_view value,
+                     const std::string& path) override;
+};
+
+} // namespace platform

@@ -1,0 +1,44 @@
+#include "tests/support/per_frame_path.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+using namespace testing_support;
+
+// Decode, check, transform and inject one frame, with a mouse that
+// discards the events.
+void BM_PerFrame(benchmark::State& state) {
+    DiscardingMouse mouse;
+    SteadyClock clock;
+    driver::CalibrationStore store;
+    store.Publish(BenchCalibration());
+    driver::MouseInjector inject(mouse, store);
+    driver::PenStateMachine pen(store, inject, clock);
+    const std::vector<driver::PenFrame> frames = StrokeFrames(4096);
+    std::size_t next = 0;
+    for (auto _ : state) {
+        FeedFrame(pen, frames[next]);
+        next = (next + 1) % frames.size();
+    }
+    benchmark::DoNotOptimize(mouse.events);
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_PerFrame);
+
+void BM_BoardToScreen(benchmark::State& state) {
+    const driver::CalibrationGrid grid = BenchCalibration().grid;
+    std::int32_t i = 0;
+    for (auto _ : state) {
+        std::int32_t x = 1000 + (i * 37) % 12000;
+        std::int32_t y = 1000 + (i * 53) % 12000;
+        benchmark::DoNotOptimize(driver::BoardToScreen(grid, x, y));
+        benchmark::DoNotOptimize(x + y);
+        ++i;
+    }
+}
+BENCHMARK(BM_BoardToScreen);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,68 @@
+#include "tests/ini/profile_conformance.h"
+
+#include <fstream>
+#include <iterator>
+
+namespace platform::test {
+
+namespace {
+
+std::optional<std::string> ToOptionalString(const std::optional<std::string_view>& text) {
+    if (!text) {
+        return std::nullopt;
+    }
+    return std::string(*text);
+}
+
+} // namespace
+
+void WriteFileBytes(const std::filesystem::path& path, std::string_view bytes) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    ASSERT_TRUE(file.good()) << path;
+}
+
+std::optional<std::string> ReadFileBytes(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        return std::nullopt;
+    }
+    return std::string{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+void CheckProfileVector(ProfilePort& port, const ProfileVector& vector,
+                        const std::filesystem::path& folder) {
+    // One file per vector: the real API caches files by name and time.
+    const std::filesystem::path file = folder / (std::string(vector.name) + ".ini");
+    if (vector.file) {
+        WriteFileBytes(file, *vector.file);
+    }
+    const std::string path = file.string();
+    switch (vector.op) {
+    case ProfileOp::ReadString:
+        EXPECT_EQ(port.GetString(vector.section, vector.key, vector.text, path, vector.capacity),
+                  vector.expected);
+        break;
+    case ProfileOp::ReadInt:
+        EXPECT_EQ(port.GetInt(vector.section, vector.key, vector.number, path), vector.expectedInt);
+        break;
+    case ProfileOp::WriteThenRead:
+        ASSERT_TRUE(port.WriteString(vector.section, vector.key, vector.text, path));
+        EXPECT_EQ(port.GetString(vector.section, vector.key, "<missing>", path), vector.expected);
+        if (vector.expectedFile) {
+            EXPECT_EQ(ReadFileBytes(file), ToOptionalString(vector.expectedFile));
+        }
+        return;
+    }
+    EXPECT_EQ(ReadFileBytes(file), ToOptionalString(vector.file)) << "a read changed the file";
+}
+
+std::string ProfileVectorName(const testing::TestParamInfo<ProfileVector>& info) {
+    return std::string(info.param.name);
+}
+
+void PrintTo(const ProfileVector& vector, std::ostream* out) {
+    *out << vector.name;
+}
+
+} // namespace platform::test

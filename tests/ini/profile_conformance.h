@@ -1,0 +1,43 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+
+#include <gtest/gtest.h>
+
+#include "platform/profile_port.h"
+#include "tests/ini/ini_vectors.h"
+#include "tests/support/temp_dir.h"
+
+namespace platform::test {
+
+using TempFolder = testing_support::TempDir;
+
+void WriteFileBytes(const std::filesystem::path& path, std::string_view bytes);
+// nullopt when the file does not exist.
+std::optional<std::string> ReadFileBytes(const std::filesystem::path& path);
+
+// Runs one vector against port, its file placed in folder; mismatches are
+// reported as GoogleTest failures.
+void CheckProfileVector(ProfilePort& port, const ProfileVector& vector,
+                        const std::filesystem::path& folder);
+
+std::string ProfileVectorName(const testing::TestParamInfo<ProfileVector>& info);
+void PrintTo(const ProfileVector& vector, std::ostream* out);
+
+} // namespace platform::test
+
+// The whole vector table as one parameterised suite for a default-constructible port.
+#define PROFILE_CONFORMANCE_TESTS(Suite, PortType)                                                 \
+    class Suite : public ::testing::TestWithParam<::platform::test::ProfileVector> {};             \
+    TEST_P(Suite, BehavesAsWindows) {                                                              \
+        PortType port;                                                                             \
+        ::platform::test::TempFolder folder;                                                       \
+        ::platform::test::CheckProfileVector(port, GetParam(), folder.Path());                     \
+    }                                                                                              \
+    INSTANTIATE_TEST_SUITE_P(Table, Suite,                                                         \
+                             ::testing::ValuesIn(::platform::test::ProfileVectors()),              \
+                             ::platform::test::ProfileVectorName)

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "driver/pen/pen_frame.h"
+#include "driver/pointer/calibration_store.h"
+#include "driver/pointer/coordinate_transform.h"
+#include "driver/pointer/mouse_injection.h"
+#include "driver/pointer/pen_state_machine.h"
+#include "platform/clock_port.h"
+#include "platform/mouse_port.h"
+#include "tests/support/grids.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace testing_support {
+
+class DiscardingMouse : public platform::MousePort {
+public:
+    void MouseEvent(std::uint32_t, std::int32_t, std::int32_t) override { ++events; }
+    void SetCursorPos(int, int) override {}
+    int ScreenWidth() override { return 1920; }
+    int ScreenHeight() override { return 1080; }
+    std::uint64_t events = 0;
+};
+
+class SteadyClock : public platform::ClockPort {
+public:
+    std::uint32_t TickCount() override { return now += 7; }
+    void Sleep(std::uint32_t milliseconds) override { now += milliseconds; }
+    std::uint32_t now = 0;
+};
+
+inline driver::PenFrame EncodeFrame(std::uint8_t status, std::int32_t boardX, std::int32_t boardY) {
+    const auto rawX = static_cast<std::uint32_t>(0x4000 - boardX);
+    const auto rawY = static_cast<std::uint32_t>(0x4000 - boardY);
+    driver::PenFrame frame = {0xEE,
+                              0x00,
+                              status,
+                              static_cast<std::uint8_t>((rawX >> 7) & 0x7F),
+                              static_cast<std::uint8_t>(rawX & 0x7F),
+                              static_cast<std::uint8_t>((rawY >> 7) & 0x7F),
+                              static_cast<std::uint8_t>(rawY & 0x7F),
+                              0};
+    frame[7] = driver::FrameXor(std::span<const std::uint8_t, 7>(frame.data(), 7));
+    return frame;
+}
+
+// A stroke across a 3 x 3 calibrated board: touch frames with a lift every
+// `strokeLength` frames, wandering so that both smoothing modes run.
+inline std::vector<driver::PenFrame> StrokeFrames(int count, int strokeLength = 200) {
+    std::vector<driver::PenFrame> frames;
+    frames.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const bool lift = i % strokeLength == strokeLength - 1;
+        const std::int32_t x = 2000 + (i * 37) % 9000;
+        const std::int32_t y = 2000 + (i / 3 * 11) % 9000;
+        frames.push_back(EncodeFrame(lift ? 0x83 : 0x81, x, y));
+    }
+    return frames;
+}
+
+inline driver::Calibration BenchCalibration() {
+    driver::Calibration calibration;
+    calibration.grid = RegularGrid(3, 3, 1920, 1080, 1000, 1000, 6000, 6000);
+    return calibration;
+}
+
+// Decode, check and hand one frame to the pen state machine, as the reader
+// does for a first-pen sample in the writing area.
+inline void FeedFrame(driver::PenStateMachine& pen, const driver::PenFrame& frame) {
+    if (!driver::FrameChecksumOk(frame)) {
+        return;
+    }
+    const driver::BoardPoint point = driver::DecodeBoardPoint(frame);
+    pen.OnPenPoint(point.x, point.y, frame[2] == 0x81 ? 1 : 0);
+}
+
+} // namespace testing_support

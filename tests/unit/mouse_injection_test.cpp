@@ -1,0 +1,62 @@
+#include "driver/pointer/mouse_injection.h"
+
+#include "platform/sim/sim_mouse.h"
+
+#include <gtest/gtest.h>
+
+namespace driver {
+namespace {
+
+using platform::MouseRecord;
+using Kind = MouseRecord::Kind;
+
+MouseRecord Event(std::uint32_t flags, std::int32_t dx, std::int32_t dy) {
+    return {Kind::Event, flags, dx, dy};
+}
+MouseRecord Cursor(std::int32_t x, std::int32_t y) {
+    return {Kind::SetCursor, 0, x, y};
+}
+
+Calibration ScreenOf(int width, int height) {
+    Calibration calibration;
+    calibration.grid.ScreenWidth = width;
+    calibration.grid.ScreenHeight = height;
+    return calibration;
+}
+
+TEST(ScaleToAbsolute, CornersAndCentre) {
+    EXPECT_EQ(ScaleToAbsolute(1920, 1920), 65535);
+    EXPECT_EQ(ScaleToAbsolute(1080, 1080), 65535);
+    EXPECT_EQ(ScaleToAbsolute(960, 1920), 32767);
+    EXPECT_EQ(ScaleToAbsolute(540, 1080), 32767);
+    EXPECT_EQ(ScaleToAbsolute(0, 1920), 0);
+    // No screen known yet: nothing to scale by, and no division by zero.
+    EXPECT_EQ(ScaleToAbsolute(500, 0), 0);
+    EXPECT_EQ(ScaleToAbsolute(500, -1), 0);
+}
+
+TEST(MouseInjector, EachActionSendsItsFlagsAtTheScaledPoint) {
+    platform::SimMouse mouse(1280, 1024); // what the system reports now
+    CalibrationStore store;
+    store.Publish(ScreenOf(1920, 1080)); // what the last load saw
+    MouseInjector inject(mouse, store);
+
+    inject.MouseMove(1920, 1080);
+    inject.MouseLeftDown(960, 540);
+    inject.MouseLeftUp(960, 540);
+    inject.MouseRightClick(960, 540);
+    inject.MouseDoubleClick(640, 512);
+
+    const std::vector<MouseRecord> expected = {
+        Event(0x8001, 65535, 65535), Event(0x8003, 32767, 32767),
+        Event(0x8004, 32767, 32767), Cursor(960, 540),
+        Event(0x8019, 32767, 32767), Cursor(640, 512),
+        Event(0x8002, 32767, 32767), // scaled by the size read at the call
+        Event(0x8004, 32767, 32767), Event(0x8002, 32767, 32767),
+        Event(0x8004, 32767, 32767),
+    };
+    EXPECT_EQ(mouse.Records(), expected);
+}
+
+} // namespace
+} // namespace driver
