@@ -7,7 +7,8 @@
 namespace platform {
 
 // Private-profile (INI) reads and writes. Strings are bytes in the
-// system's ANSI code page; nothing is cached between calls.
+// system's ANSI code page; nothing is cached between calls. An empty path
+// names no file: reads give their defaults and writes fail.
 class ProfilePort {
 public:
     // The Windows default buffer: at most 259 characters come back.
@@ -20,6 +21,13 @@ public:
     virtual std::string GetString(std::string_view section, std::string_view key,
                                   std::string_view defaultValue, const std::string& path,
                                   std::size_t capacity = kDefaultCapacity) = 0;
+
+    // The same value as display text in UTF-8, decoded from the code page
+    // the file is written in (the system's ANSI code page); capacity counts
+    // characters.
+    virtual std::string GetText(std::string_view section, std::string_view key,
+                                std::string_view defaultValue, const std::string& path,
+                                std::size_t capacity = kDefaultCapacity) = 0;
 
     // The value parsed as the Windows integer read does; defaultValue when
     // missing or empty.

@@ -14,7 +14,7 @@ struct BoardFeatures {
 
 // A model the driver knows, kept as the whole frame the board sends.
 struct KnownBoard {
-    PenFrame frame;
+    PenFrame frame{};
     BoardFeatures features;
 };
 

@@ -13,6 +13,10 @@ namespace {
 
 // nullopt when the file exists but cannot be read; "" when it is missing.
 std::optional<std::string> ReadFileText(const std::string& path) {
+    // An empty path is how callers say "no usable file": read as missing.
+    if (path.empty()) {
+        return std::string();
+    }
     std::error_code error;
     const auto status = std::filesystem::status(path, error);
     if (status.type() == std::filesystem::file_type::not_found) {
@@ -50,7 +54,7 @@ int IniFileProfile::GetInt(std::string_view section, std::string_view key, int d
 bool IniFileProfile::WriteString(std::string_view section, std::string_view key,
                                  std::string_view value, const std::string& path) {
     // Windows versions disagree on empty names (some crash); refuse them.
-    if (ini::Trim(section).empty() || ini::Trim(key).empty()) {
+    if (path.empty() || ini::Trim(section).empty() || ini::Trim(key).empty()) {
         return false;
     }
     const std::optional<std::string> text = ReadFileText(path);
@@ -62,6 +66,13 @@ bool IniFileProfile::WriteString(std::string_view section, std::string_view key,
     file.write(updated.data(), static_cast<std::streamsize>(updated.size()));
     file.close();
     return !file.fail();
+}
+
+// Files of the simulated machine are written in UTF-8, its code page.
+std::string IniFileProfile::GetText(std::string_view section, std::string_view key,
+                                    std::string_view defaultValue, const std::string& path,
+                                    std::size_t capacity) {
+    return GetString(section, key, defaultValue, path, capacity);
 }
 
 } // namespace platform

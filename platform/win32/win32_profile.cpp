@@ -1,5 +1,7 @@
 #include "platform/win32/win32_profile.h"
 
+#include "platform/dialog_template.h"
+
 #include <algorithm>
 #include <limits>
 #include <vector>
@@ -16,9 +18,27 @@ namespace platform {
 
 namespace {
 
-// The API silently truncates longer paths and would open another file.
+// The API silently truncates longer paths and would open another file; an
+// empty path would mean a file in the Windows folder.
 bool IsUsablePath(const std::string& path) {
-    return path.size() < MAX_PATH && path.find('\0') == std::string::npos;
+    return !path.empty() && path.size() < MAX_PATH && path.find('\0') == std::string::npos;
+}
+
+std::wstring Wide(std::string_view utf8) {
+    const std::u16string units = Utf8ToUtf16(std::string(utf8));
+    return std::wstring(units.begin(), units.end());
+}
+
+// Paths are bytes of the ANSI code page, like every path the driver builds.
+std::wstring WidePath(const std::string& path) {
+    const int length =
+        MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
+    if (length > 0) {
+        MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), wide.data(),
+                            length);
+    }
+    return wide;
 }
 
 bool IsBlankName(std::string_view name) {
@@ -48,6 +68,28 @@ std::string Win32Profile::GetString(std::string_view section, std::string_view k
         GetPrivateProfileStringA(sectionText.c_str(), keyText.c_str(), defaultText.c_str(),
                                  buffer.data(), static_cast<DWORD>(size), path.c_str());
     return std::string(buffer.data(), std::min<std::size_t>(copied, size - 1));
+}
+
+std::string Win32Profile::GetText(std::string_view section, std::string_view key,
+                                  std::string_view defaultValue, const std::string& path,
+                                  std::size_t capacity) {
+    const std::size_t size = std::min<std::size_t>(capacity, std::numeric_limits<DWORD>::max());
+    if (size == 0) {
+        return {};
+    }
+    if (!IsUsablePath(path)) {
+        return GetString(section, key, defaultValue, path, capacity);
+    }
+    // The wide read decodes the file from the ANSI code page itself.
+    const std::wstring sectionText = Wide(section);
+    const std::wstring keyText = Wide(key);
+    const std::wstring defaultText = Wide(defaultValue);
+    std::vector<wchar_t> buffer(size, L'\0');
+    const DWORD copied =
+        GetPrivateProfileStringW(sectionText.c_str(), keyText.c_str(), defaultText.c_str(),
+                                 buffer.data(), static_cast<DWORD>(size), WidePath(path).c_str());
+    const std::size_t length = std::min<std::size_t>(copied, size - 1);
+    return Utf16ToUtf8(std::u16string(buffer.data(), buffer.data() + length));
 }
 
 int Win32Profile::GetInt(std::string_view section, std::string_view key, int defaultValue,

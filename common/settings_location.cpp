@@ -1,0 +1,79 @@
+#include "common/settings_location.h"
+
+#include <cstdint>
+
+namespace common {
+
+namespace {
+
+// Windows gives backslashes; the simulated files use native '/' paths. Each
+// path is extended with the separator it already uses, so both work.
+char SeparatorOf(std::string_view folder) {
+    return folder.find('/') != std::string_view::npos && folder.find('\\') == std::string_view::npos
+               ? '/'
+               : '\\';
+}
+
+constexpr std::uint32_t kAfterCopyPause = 20;
+
+} // namespace
+
+std::string FolderOf(std::string_view path, platform::FilesPort& files) {
+    std::size_t cut = std::string_view::npos;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        const char c = path[i];
+        if (c == '\\' || c == '/') {
+            cut = i + 1;
+        } else if (files.IsLeadByte(static_cast<unsigned char>(c))) {
+            ++i;
+        }
+    }
+    return cut == std::string_view::npos ? std::string() : std::string(path.substr(0, cut));
+}
+
+std::string ExecutableFolder(platform::FilesPort& files) {
+    const std::string modulePath = files.ModulePath();
+    if (modulePath.size() > kMaxPathLength) {
+        return {};
+    }
+    return FolderOf(modulePath, files);
+}
+
+std::string PathInFolder(std::string_view folder, std::string_view name) {
+    if (folder.empty() || folder.size() + name.size() > kMaxPathLength) {
+        return {};
+    }
+    std::string path(folder);
+    path += name;
+    return path;
+}
+
+std::string LocateSettingsFile(platform::FilesPort& files, platform::ClockPort& clock,
+                               bool isAdmin) {
+    const std::string installedCopy = PathInFolder(ExecutableFolder(files), kSettingsFileName);
+    if (isAdmin) {
+        return installedCopy;
+    }
+    const std::string appData = files.AppDataFolder();
+    const char separator = SeparatorOf(appData);
+    std::string userFolder = appData;
+    for (const std::string_view level : {"QelSoftware", "Drivers"}) {
+        userFolder += separator;
+        userFolder += level;
+    }
+    userFolder += separator;
+    // An empty app-data path would put the user's copy at the drive's root.
+    const std::string userCopy =
+        appData.empty() ? std::string() : PathInFolder(userFolder, kSettingsFileName);
+    if (userCopy.empty() || files.FileExists(userCopy)) {
+        return userCopy;
+    }
+    files.MakeSureDirectoryPathExists(userFolder);
+    if (!installedCopy.empty()) {
+        files.CopyFile(installedCopy, userCopy, false);
+        clock.Sleep(kAfterCopyPause);
+    }
+    return userCopy;
+}
+
+} // namespace common

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "platform/clock_port.h"
+#include "platform/files_port.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace common {
+
+// Paths live in 260-character buffers, the terminating NUL included.
+inline constexpr std::size_t kMaxPathLength = 259;
+
+inline constexpr std::string_view kSettingsFileName = "DualData.ini";
+inline constexpr std::string_view kLanguageFileName = "Language.ini";
+
+// path cut after its last separator, which stays; "" when it has none. A
+// backslash that is the second byte of a double-byte character is no
+// separator.
+std::string FolderOf(std::string_view path, platform::FilesPort& files);
+
+// The folder of the running executable with its separator; "" when the
+// module path is unknown or longer than kMaxPathLength.
+std::string ExecutableFolder(platform::FilesPort& files);
+
+// folder followed by name; "" when folder is "" or the result would not fit
+// kMaxPathLength, so that nothing reads or writes a cut path.
+std::string PathInFolder(std::string_view folder, std::string_view name);
+
+// The DualData.ini both programs use: the executable's copy for an
+// administrator, else the user's copy, made once from the executable's copy.
+// "" when the path that applies does not fit.
+std::string LocateSettingsFile(platform::FilesPort& files, platform::ClockPort& clock,
+                               bool isAdmin);
+
+} // namespace common

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "driver/app/driver_state.h"
+#include "framework/win_app.h"
+#include "platform/platform.h"
+
+namespace driver {
+
+class CDravikApp : public framework::CWinApp {
+public:
+    CDravikApp(platform::Platform& platform, DriverState& state)
+        : m_platform(platform), m_state(state) {}
+
+    // Always false: the program ends when its dialog does.
+    bool InitInstance() override;
+
+private:
+    platform::Platform& m_platform;
+    DriverState& m_state;
+};
+
+} // namespace driver

@@ -1,0 +1,122 @@
+#include "driver/app/dravik_dlg.h"
+
+#include "common/settings_location.h"
+#include "driver/app/dravik_dialog_template.h"
+#include "driver/app/dravik_ids.h"
+#include "platform/window_messages.h"
+
+#include <array>
+
+namespace driver {
+
+using namespace platform;
+
+CDravikDlg::CDravikDlg(Platform& platform, DriverState& state, WindowHandle parent)
+    : CDialog(platform.windows, DravikDialogTemplate(), parent), m_platform(platform),
+      m_state(state), m_hIcon(platform.windows.LoadAppIcon(kAppIconId)) {}
+
+bool CDravikDlg::DispatchMessageMap(std::uint32_t message, WParam wParam, LParam lParam,
+                                    LResult& result) {
+    // Searched in this order; the first row that matches handles the message.
+    static constexpr std::array kMessageMap = {
+        framework::OnMessage(wm::kPaint, &CDravikDlg::OnPaint),
+        framework::OnMessage(wm::kQueryDragIcon, &CDravikDlg::OnQueryDragIcon),
+        framework::OnMessage(wm::kTimer, &CDravikDlg::OnTimer),
+        framework::OnMessage(wm::kDestroy, &CDravikDlg::OnDestroy),
+        framework::OnMessage(user_message::kSaveKeyType, &CDravikDlg::OnSaveKeyType),
+        framework::OnMessage(user_message::kResetBoardType, &CDravikDlg::OnResetBoardType),
+        framework::OnMessage(user_message::kButtonSettingsChanged,
+                             &CDravikDlg::OnButtonSettingsChanged),
+        framework::OnCommand(id::kOk, &CDravikDlg::OnDualPenButton),
+        framework::OnCommand(id::kCancel, &CDravikDlg::OnExitButton),
+    };
+    return framework::DispatchMessageMap<CDravikDlg>(*this, kMessageMap, message, wParam, lParam,
+                                                     result);
+}
+
+void CDravikDlg::DoDataExchange(framework::DataExchange& exchange) {
+    exchange.Text(kStateEditId, m_strState);
+}
+
+bool CDravikDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    Windows().SetIcon(GetSafeHwnd(), m_hIcon, true);
+    Windows().SetIcon(GetSafeHwnd(), m_hIcon, false);
+    m_buttonCommandMap = ButtonCommandMap();
+    m_state.isAdmin = m_platform.security.IsUserAdmin() ? 1 : 0;
+    m_state.isWow64 = m_platform.security.IsWow64() ? 1 : 0;
+    codePermitted = 1;
+    m_state.settingsPath =
+        common::LocateSettingsFile(m_platform.files, m_platform.clock, m_state.isAdmin != 0);
+    SetWindowPos(kNoWindow, 0, 0, 0, 0, 0);
+    // A tool window has no taskbar button.
+    ModifyStyleEx(ws_ex::kAppWindow, ws_ex::kToolWindow);
+    SetTimer(timer::kHide, 100);
+    m_state.qelOkMessage = Windows().RegisterWindowMessage("QelOK");
+    m_state.qelDriverSetMessage = Windows().RegisterWindowMessage("QelDriverSet");
+    ReadButtonSettings();
+    SetTimer(timer::kConnect, 2000);
+    return true;
+}
+
+void CDravikDlg::ReadButtonSettings() {
+    m_buttons =
+        driver::ReadButtonSettings(m_platform.profile, m_state.settingsPath, m_buttonCommandMap);
+}
+
+LResult CDravikDlg::OnPaint(WParam, LParam) {
+    if (IsIconic()) {
+        Windows().PaintIconCentred(GetSafeHwnd(), m_hIcon);
+    } else {
+        Windows().DefaultPaint(GetSafeHwnd());
+    }
+    return 0;
+}
+
+LResult CDravikDlg::OnQueryDragIcon(WParam, LParam) {
+    return static_cast<LResult>(m_hIcon);
+}
+
+LResult CDravikDlg::OnTimer(WParam timerId, LParam) {
+    if (timerId == timer::kHide) {
+        ShowWindow(sw::kHide);
+        KillTimer(timer::kHide);
+    }
+    return 0;
+}
+
+LResult CDravikDlg::OnDestroy(WParam, LParam) {
+    if (m_state.boardIdentified != 0) {
+        const WindowHandle companionWindow =
+            Windows().FindWindow(companion::kMainClass, companion::kMainTitle);
+        Windows().PostMessage(companionWindow, companion::kNotice, 0, companion::kBoardGone);
+    }
+    return 0;
+}
+
+LResult CDravikDlg::OnSaveKeyType(WParam, LParam) {
+    SaveKeyType(m_platform.profile, m_state.settingsPath, m_state.functionAreasEnabled.load());
+    return 0;
+}
+
+LResult CDravikDlg::OnResetBoardType(WParam, LParam) {
+    ResetBoardType(m_platform.profile, m_state.settingsPath);
+    return 0;
+}
+
+LResult CDravikDlg::OnButtonSettingsChanged(WParam, LParam) {
+    ReadButtonSettings();
+    return 0;
+}
+
+void CDravikDlg::OnDualPenButton() {
+    // Enter lands here as well; switching dual-pen mode arrives with the
+    // companion channel. Until then the command must simply not end the driver.
+}
+
+void CDravikDlg::OnExitButton() {
+    m_state.linkOpen = 0;
+    EndDialog(id::kCancel);
+}
+
+} // namespace driver

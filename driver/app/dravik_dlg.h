@@ -1,0 +1,61 @@
+#pragma once
+
+#include "driver/app/driver_state.h"
+#include "driver/settings/button_settings.h"
+#include "framework/dialog.h"
+#include "platform/platform.h"
+
+#include <atomic>
+#include <span>
+#include <string>
+
+namespace driver {
+
+using platform::LParam;
+using platform::LResult;
+using platform::WParam;
+
+// The driver's hidden main dialog: it owns the timers, receives the
+// messages of companion programs and wires them to the components.
+class CDravikDlg : public framework::CDialog {
+public:
+    CDravikDlg(platform::Platform& platform, DriverState& state,
+               platform::WindowHandle parent = platform::kNoWindow);
+
+    const ButtonSettings& Buttons() const { return m_buttons; }
+    const ButtonCommandMap& CommandMap() const { return m_buttonCommandMap; }
+    const std::string& StateText() const { return m_strState; }
+    bool CodePermitted() const { return codePermitted.load() != 0; }
+
+    // Message handlers, as the message map binds them.
+    LResult OnPaint(WParam, LParam);
+    LResult OnQueryDragIcon(WParam, LParam);
+    LResult OnTimer(WParam timerId, LParam);
+    LResult OnDestroy(WParam, LParam);
+    LResult OnSaveKeyType(WParam, LParam);
+    LResult OnResetBoardType(WParam, LParam);
+    LResult OnButtonSettingsChanged(WParam, LParam);
+    void OnDualPenButton();
+    void OnExitButton();
+
+    void ReadButtonSettings();
+
+protected:
+    void DoDataExchange(framework::DataExchange& exchange) override;
+    bool OnInitDialog() override;
+    bool DispatchMessageMap(std::uint32_t message, WParam wParam, LParam lParam,
+                            LResult& result) override;
+
+private:
+    platform::Platform& m_platform;
+    DriverState& m_state;
+
+    platform::IconHandle m_hIcon = 0;
+    std::string m_strState;
+    ButtonSettings m_buttons;
+    ButtonCommandMap m_buttonCommandMap;
+    // Read by the reader thread's function areas, cleared and set by messages.
+    std::atomic<int> codePermitted{0};
+};
+
+} // namespace driver

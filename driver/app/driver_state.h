@@ -1,0 +1,43 @@
+#pragma once
+
+#include "driver/settings/message_texts.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+namespace driver {
+
+// The driver's process-wide state, shared by the dialog thread and the
+// reader thread. Owned by the application and passed by reference, so every
+// test starts from a fresh one. Counters that one thread increments and the
+// other evaluates and clears are read with exchange, never load-then-store.
+struct DriverState {
+    // Written once on the dialog thread before any reader thread exists.
+    std::string settingsPath;
+    MessageTexts messageTexts;
+
+    std::atomic<int> isAdmin{1};
+    std::atomic<int> isWow64{0};
+    std::atomic<std::uint32_t> qelOkMessage{0};
+    std::atomic<std::uint32_t> qelDriverSetMessage{0};
+    std::atomic<int> linkOpen{0};
+    std::atomic<int> hidMode{0};
+    std::atomic<int> announcePending{1};
+    std::atomic<int> boardIdentified{0};
+    std::atomic<int> dualCapable{0};
+    std::atomic<bool> functionAreasEnabled{false};
+    std::atomic<std::uint8_t> orientationMode{0};
+    std::atomic<int> orientationForwardAll{0};
+    std::atomic<int> dualPenMode{0};
+    std::atomic<int> defaultActionArmed{1};
+    std::atomic<int> commandArmed{1};
+    std::array<std::atomic<int>, 2> buttonClickCount{};
+    std::atomic<std::int32_t> buttonClickX{0};
+    std::atomic<std::int32_t> buttonClickY{0};
+    std::array<std::array<std::atomic<int>, 6>, 2> tapCount{};
+    std::atomic<int> hidSilentTicks{0};
+};
+
+} // namespace driver

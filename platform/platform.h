@@ -1,0 +1,22 @@
+#pragma once
+
+#include "platform/clock_port.h"
+#include "platform/files_port.h"
+#include "platform/mouse_port.h"
+#include "platform/profile_port.h"
+#include "platform/security_port.h"
+#include "platform/window_port.h"
+
+namespace platform {
+
+// Every port a program uses, built once at its entry and passed down.
+struct Platform {
+    WindowSystem& windows;
+    ClockPort& clock;
+    ProfilePort& profile;
+    MousePort& mouse;
+    FilesPort& files;
+    SecurityPort& security;
+};
+
+} // namespace platform

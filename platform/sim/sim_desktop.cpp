@@ -1,0 +1,532 @@
+#include "platform/sim/sim_desktop.h"
+
+#include "platform/window_messages.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace platform {
+namespace {
+
+std::string Lower(std::string_view text) {
+    std::string out(text);
+    std::transform(out.begin(), out.end(), out.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return out;
+}
+
+bool SameClass(std::string_view a, std::string_view b) {
+    return Lower(a) == Lower(b);
+}
+
+constexpr std::uint32_t kIconBase = 0x7000;
+
+} // namespace
+
+SimDesktop::Window* SimDesktop::Find(WindowHandle window) {
+    const auto it = m_windows.find(window);
+    return it == m_windows.end() ? nullptr : &it->second;
+}
+
+const SimDesktop::Window* SimDesktop::Find(WindowHandle window) const {
+    const auto it = m_windows.find(window);
+    return it == m_windows.end() ? nullptr : &it->second;
+}
+
+SimDesktop::Control* SimDesktop::FindControl(WindowHandle dialog, int controlId) {
+    Window* window = Find(dialog);
+    if (window == nullptr) {
+        return nullptr;
+    }
+    const auto it = window->controls.find(controlId);
+    return it == window->controls.end() ? nullptr : &it->second;
+}
+
+WindowHandle SimDesktop::FindWindow(std::string_view className,
+                                    std::optional<std::string_view> title) {
+    std::lock_guard lock(m_mutex);
+    for (const WindowHandle handle : m_zOrder) {
+        const Window& window = m_windows.at(handle);
+        if (SameClass(window.className, className) && (!title || window.title == *title)) {
+            return handle;
+        }
+    }
+    return kNoWindow;
+}
+
+bool SimDesktop::PostMessage(WindowHandle window, std::uint32_t message, WParam wParam,
+                             LParam lParam) {
+    std::lock_guard lock(m_mutex);
+    Window* target = Find(window);
+    if (target == nullptr) {
+        return false;
+    }
+    if (target->logging) {
+        target->log.push_back({m_elapsedMs, message, wParam, lParam});
+    } else {
+        m_queue.push_back({window, message, wParam, lParam});
+    }
+    return true;
+}
+
+std::uint32_t SimDesktop::RegisterWindowMessage(std::string_view name) {
+    std::lock_guard lock(m_mutex);
+    if (name.empty()) {
+        return 0;
+    }
+    const auto [it, added] = m_registered.try_emplace(
+        Lower(name), wm::kFirstRegistered + static_cast<std::uint32_t>(m_registered.size()));
+    return it->second;
+}
+
+WindowHandle SimDesktop::GetForegroundWindow() {
+    std::lock_guard lock(m_mutex);
+    return Find(m_foreground) != nullptr ? m_foreground : kNoWindow;
+}
+
+std::string SimDesktop::GetClassName(WindowHandle window) {
+    std::lock_guard lock(m_mutex);
+    const Window* found = Find(window);
+    return found == nullptr ? std::string() : found->className;
+}
+
+int SimDesktop::MessageBox(WindowHandle owner, std::string_view text, std::string_view caption,
+                           std::uint32_t style) {
+    std::lock_guard lock(m_mutex);
+    m_messageBoxes.push_back({owner, std::string(text), std::string(caption), style});
+    return m_messageBoxAnswer;
+}
+
+LResult SimDesktop::DialogBoxModal(const DialogTemplate& dialog, WindowHandle parent,
+                                   WindowProcedure& procedure) {
+    (void)parent;
+    WindowHandle handle = kNoWindow;
+    {
+        std::lock_guard lock(m_mutex);
+        handle = m_nextHandle;
+        m_nextHandle += 0x10;
+        Window window;
+        window.className = "#32770";
+        window.title = dialog.caption;
+        window.style = dialog.style & ~ws::kVisible;
+        window.exStyle = dialog.exStyle;
+        window.procedure = &procedure;
+        for (const ControlTemplate& control : dialog.controls) {
+            Control state;
+            state.source = control;
+            state.text = control.text;
+            window.controls.emplace(control.id, std::move(state));
+        }
+        m_windows.emplace(handle, std::move(window));
+        m_zOrder.insert(m_zOrder.begin(), handle);
+    }
+    Send(handle, wm::kInitDialog, 0, 0);
+    {
+        std::lock_guard lock(m_mutex);
+        Window* window = Find(handle);
+        if (window != nullptr && !window->ended && (dialog.style & ws::kVisible) != 0 &&
+            (window->style & ws::kVisible) == 0 && !window->visible) {
+            // The dialog manager shows a visible-styled dialog after its
+            // initialisation, unless the dialog hid itself already.
+            window->visible = true;
+            window->style |= ws::kVisible;
+        }
+    }
+    const std::uint64_t limit = m_modalLimitMs;
+    for (;;) {
+        {
+            std::lock_guard lock(m_mutex);
+            const Window* window = Find(handle);
+            if (window == nullptr) {
+                return -1;
+            }
+            if (window->ended) {
+                break;
+            }
+        }
+        if (!DispatchOne() && !AdvanceToNextEvent(limit)) {
+            return -1; // nothing can happen any more, or the time bound passed
+        }
+    }
+    LResult result = 0;
+    {
+        std::lock_guard lock(m_mutex);
+        result = Find(handle)->endResult;
+    }
+    DestroyDialog(handle);
+    return result;
+}
+
+void SimDesktop::DestroyDialog(WindowHandle handle) {
+    Send(handle, wm::kDestroy, 0, 0);
+    std::lock_guard lock(m_mutex);
+    std::erase_if(m_timers, [&](const auto& entry) { return entry.first.first == handle; });
+    std::erase_if(m_queue, [&](const Queued& q) { return q.window == handle; });
+    m_zOrder.erase(std::remove(m_zOrder.begin(), m_zOrder.end(), handle), m_zOrder.end());
+    m_windows.erase(handle);
+}
+
+bool SimDesktop::EndDialog(WindowHandle dialog, LResult result) {
+    std::lock_guard lock(m_mutex);
+    Window* window = Find(dialog);
+    if (window == nullptr || window->procedure == nullptr) {
+        return false;
+    }
+    window->ended = true;
+    window->endResult = result;
+    return true;
+}
+
+LResult SimDesktop::Send(WindowHandle window, std::uint32_t message, WParam wParam, LParam lParam) {
+    WindowProcedure* procedure = nullptr;
+    {
+        std::lock_guard lock(m_mutex);
+        Window* target = Find(window);
+        if (target == nullptr) {
+            return 0;
+        }
+        if (target->logging) {
+            target->log.push_back({m_elapsedMs, message, wParam, lParam});
+            return 0;
+        }
+        procedure = target->procedure;
+    }
+    bool handled = false;
+    const LResult result = procedure == nullptr
+                               ? 0
+                               : procedure->HandleMessage(window, message, wParam, lParam, handled);
+    if (!handled) {
+        DefaultProcessing(window, message, wParam);
+    }
+    return result;
+}
+
+void SimDesktop::DefaultProcessing(WindowHandle window, std::uint32_t message, WParam wParam) {
+    (void)wParam;
+    if (message == wm::kClose) {
+        // The dialog manager turns a close into the Cancel command.
+        Send(window, wm::kCommand, static_cast<WParam>(id::kCancel), 0);
+    }
+}
+
+bool SimDesktop::DispatchOne() {
+    Queued next;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_queue.empty()) {
+            return false;
+        }
+        next = m_queue.front();
+        m_queue.pop_front();
+    }
+    Send(next.window, next.message, next.wParam, next.lParam);
+    return true;
+}
+
+bool SimDesktop::AdvanceToNextEvent(std::uint64_t limitMs) {
+    std::function<void()> action;
+    {
+        std::lock_guard lock(m_mutex);
+        std::uint64_t due = UINT64_MAX;
+        for (const auto& [key, timer] : m_timers) {
+            due = std::min(due, timer.due);
+        }
+        const auto scheduled = std::min_element(
+            m_scheduled.begin(), m_scheduled.end(), [](const auto& a, const auto& b) {
+                return a.due != b.due ? a.due < b.due : a.sequence < b.sequence;
+            });
+        const bool actionFirst = scheduled != m_scheduled.end() && scheduled->due <= due;
+        if (actionFirst) {
+            due = scheduled->due;
+        }
+        if (due == UINT64_MAX || due > limitMs) {
+            return false;
+        }
+        if (due > m_elapsedMs) {
+            m_clock.Advance(static_cast<std::uint32_t>(due - m_elapsedMs));
+            m_elapsedMs = due;
+        }
+        if (actionFirst) {
+            action = std::move(scheduled->action);
+            m_scheduled.erase(scheduled);
+        } else {
+            for (auto& [key, timer] : m_timers) {
+                if (timer.due != due) {
+                    continue;
+                }
+                timer.due += timer.period;
+                const WindowHandle window = key.first;
+                const std::uintptr_t timerId = key.second;
+                // Like the real queue, at most one timer message waits per timer.
+                const bool pending =
+                    std::any_of(m_queue.begin(), m_queue.end(), [&](const Queued& q) {
+                        return q.window == window && q.message == wm::kTimer && q.wParam == timerId;
+                    });
+                if (!pending) {
+                    m_queue.push_back({window, wm::kTimer, timerId, 0});
+                }
+            }
+        }
+    }
+    if (action) {
+        action();
+    }
+    return true;
+}
+
+bool SimDesktop::SetTimer(WindowHandle window, std::uintptr_t timerId, std::uint32_t milliseconds) {
+    std::lock_guard lock(m_mutex);
+    if (Find(window) == nullptr) {
+        return false;
+    }
+    const std::uint64_t period = std::max<std::uint64_t>(milliseconds, 1);
+    m_timers[{window, timerId}] = {period, m_elapsedMs + period};
+    return true;
+}
+
+bool SimDesktop::KillTimer(WindowHandle window, std::uintptr_t timerId) {
+    std::lock_guard lock(m_mutex);
+    std::erase_if(m_queue, [&](const Queued& q) {
+        return q.window == window && q.message == wm::kTimer && q.wParam == timerId;
+    });
+    return m_timers.erase({window, timerId}) > 0;
+}
+
+bool SimDesktop::ShowWindow(WindowHandle window, int command) {
+    std::lock_guard lock(m_mutex);
+    Window* target = Find(window);
+    if (target == nullptr) {
+        return false;
+    }
+    const bool wasVisible = target->visible;
+    target->visible = command != sw::kHide;
+    target->style =
+        target->visible ? (target->style | ws::kVisible) : (target->style & ~ws::kVisible);
+    return wasVisible;
+}
+
+bool SimDesktop::IsWindowVisible(WindowHandle window) {
+    std::lock_guard lock(m_mutex);
+    const Window* target = Find(window);
+    return target != nullptr && target->visible;
+}
+
+bool SimDesktop::IsIconic(WindowHandle window) {
+    std::lock_guard lock(m_mutex);
+    const Window* target = Find(window);
+    return target != nullptr && target->iconic;
+}
+
+bool SimDesktop::SetWindowPos(WindowHandle window, WindowHandle insertAfter, int x, int y, int cx,
+                              int cy, std::uint32_t flags) {
+    (void)flags;
+    std::lock_guard lock(m_mutex);
+    Window* target = Find(window);
+    if (target == nullptr) {
+        return false;
+    }
+    target->x = x;
+    target->y = y;
+    target->cx = cx;
+    target->cy = cy;
+    if (insertAfter == kNoWindow) {
+        m_zOrder.erase(std::remove(m_zOrder.begin(), m_zOrder.end(), window), m_zOrder.end());
+        m_zOrder.insert(m_zOrder.begin(), window);
+    }
+    return true;
+}
+
+std::uint32_t SimDesktop::GetStyle(WindowHandle window) {
+    std::lock_guard lock(m_mutex);
+    const Window* target = Find(window);
+    return target == nullptr ? 0 : target->style;
+}
+
+std::uint32_t SimDesktop::GetExStyle(WindowHandle window) {
+    std::lock_guard lock(m_mutex);
+    const Window* target = Find(window);
+    return target == nullptr ? 0 : target->exStyle;
+}
+
+void SimDesktop::SetExStyle(WindowHandle window, std::uint32_t exStyle) {
+    std::lock_guard lock(m_mutex);
+    if (Window* target = Find(window)) {
+        target->exStyle = exStyle;
+    }
+}
+
+bool SimDesktop::SetDlgItemText(WindowHandle dialog, int controlId, std::string_view text) {
+    std::lock_guard lock(m_mutex);
+    Control* control = FindControl(dialog, controlId);
+    if (control == nullptr) {
+        return false;
+    }
+    control->text = std::string(text);
+    return true;
+}
+
+std::string SimDesktop::GetDlgItemText(WindowHandle dialog, int controlId) {
+    std::lock_guard lock(m_mutex);
+    const Control* control = FindControl(dialog, controlId);
+    return control == nullptr ? std::string() : control->text;
+}
+
+bool SimDesktop::CheckDlgButton(WindowHandle dialog, int controlId, bool checked) {
+    std::lock_guard lock(m_mutex);
+    Control* control = FindControl(dialog, controlId);
+    if (control == nullptr) {
+        return false;
+    }
+    control->checked = checked;
+    return true;
+}
+
+bool SimDesktop::IsDlgButtonChecked(WindowHandle dialog, int controlId) {
+    std::lock_guard lock(m_mutex);
+    const Control* control = FindControl(dialog, controlId);
+    return control != nullptr && control->checked;
+}
+
+bool SimDesktop::EnableDlgItem(WindowHandle dialog, int controlId, bool enabled) {
+    std::lock_guard lock(m_mutex);
+    Control* control = FindControl(dialog, controlId);
+    if (control == nullptr) {
+        return false;
+    }
+    control->enabled = enabled;
+    return true;
+}
+
+bool SimDesktop::IsDlgItemEnabled(WindowHandle dialog, int controlId) {
+    std::lock_guard lock(m_mutex);
+    const Control* control = FindControl(dialog, controlId);
+    return control != nullptr && control->enabled;
+}
+
+bool SimDesktop::SetComboSelection(WindowHandle dialog, int controlId, int index) {
+    std::lock_guard lock(m_mutex);
+    Control* control = FindControl(dialog, controlId);
+    if (control == nullptr) {
+        return false;
+    }
+    control->comboSelection = index;
+    return true;
+}
+
+int SimDesktop::GetComboSelection(WindowHandle dialog, int controlId) {
+    std::lock_guard lock(m_mutex);
+    const Control* control = FindControl(dialog, controlId);
+    return control == nullptr ? -1 : control->comboSelection;
+}
+
+IconHandle SimDesktop::LoadAppIcon(int resourceId) {
+    return kIconBase + static_cast<IconHandle>(resourceId);
+}
+
+void SimDesktop::SetIcon(WindowHandle window, IconHandle icon, bool big) {
+    std::lock_guard lock(m_mutex);
+    if (Window* target = Find(window)) {
+        (big ? target->bigIcon : target->smallIcon) = icon;
+    }
+}
+
+void SimDesktop::InitCommonControls(std::uint32_t classes) {
+    std::lock_guard lock(m_mutex);
+    m_commonControls |= classes;
+}
+
+void SimDesktop::PaintIconCentred(WindowHandle window, IconHandle icon) {
+    (void)window;
+    (void)icon;
+    std::lock_guard lock(m_mutex);
+    ++m_iconPaints;
+}
+
+void SimDesktop::DefaultPaint(WindowHandle window) {
+    (void)window;
+}
+
+WindowHandle SimDesktop::CreateLoggingWindow(std::string className, std::string title) {
+    std::lock_guard lock(m_mutex);
+    const WindowHandle handle = m_nextHandle;
+    m_nextHandle += 0x10;
+    Window window;
+    window.className = std::move(className);
+    window.title = std::move(title);
+    window.visible = true;
+    window.logging = true;
+    m_windows.emplace(handle, std::move(window));
+    m_zOrder.insert(m_zOrder.begin(), handle);
+    return handle;
+}
+
+void SimDesktop::DestroyWindow(WindowHandle window) {
+    std::lock_guard lock(m_mutex);
+    m_windows.erase(window);
+    m_zOrder.erase(std::remove(m_zOrder.begin(), m_zOrder.end(), window), m_zOrder.end());
+}
+
+std::vector<PostedMessage> SimDesktop::MessagesTo(WindowHandle window) const {
+    std::lock_guard lock(m_mutex);
+    const Window* target = Find(window);
+    return target == nullptr ? std::vector<PostedMessage>{} : target->log;
+}
+
+std::vector<MessageBoxRecord> SimDesktop::MessageBoxes() const {
+    std::lock_guard lock(m_mutex);
+    return m_messageBoxes;
+}
+
+void SimDesktop::SetForegroundWindow(WindowHandle window) {
+    std::lock_guard lock(m_mutex);
+    m_foreground = window;
+}
+
+int SimDesktop::CountWindows(std::string_view className, std::string_view title) const {
+    std::lock_guard lock(m_mutex);
+    return static_cast<int>(
+        std::count_if(m_windows.begin(), m_windows.end(), [&](const auto& entry) {
+            return SameClass(entry.second.className, className) && entry.second.title == title;
+        }));
+}
+
+IconHandle SimDesktop::GetIcon(WindowHandle window, bool big) const {
+    std::lock_guard lock(m_mutex);
+    const Window* target = Find(window);
+    return target == nullptr ? 0 : (big ? target->bigIcon : target->smallIcon);
+}
+
+bool SimDesktop::HasTimer(WindowHandle window, std::uintptr_t timerId) const {
+    std::lock_guard lock(m_mutex);
+    return m_timers.count({window, timerId}) > 0;
+}
+
+void SimDesktop::At(std::uint64_t delayMs, std::function<void()> action) {
+    std::lock_guard lock(m_mutex);
+    m_scheduled.push_back({m_elapsedMs + delayMs, m_nextSequence++, std::move(action)});
+}
+
+void SimDesktop::PressEnter(WindowHandle dialog) {
+    std::lock_guard lock(m_mutex);
+    int target = id::kOk;
+    if (const Window* window = Find(dialog)) {
+        for (const auto& [controlId, control] : window->controls) {
+            if (control.source.controlClass == ControlClass::Button &&
+                (control.source.style & 0x0F) == ws::kBsDefPushButton) {
+                target = controlId;
+            }
+        }
+    }
+    PostMessage(dialog, wm::kCommand, static_cast<WParam>(target), 0);
+}
+
+void SimDesktop::PressEscape(WindowHandle dialog) {
+    PostMessage(dialog, wm::kCommand, static_cast<WParam>(id::kCancel), 0);
+}
+
+std::uint64_t SimDesktop::NowMs() const {
+    std::lock_guard lock(m_mutex);
+    return m_elapsedMs;
+}
+
+} // namespace platform

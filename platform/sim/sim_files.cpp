@@ -1,0 +1,53 @@
+#include "platform/sim/sim_files.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace platform {
+
+bool SimFiles::FileExists(const std::string& path) {
+    std::error_code error;
+    return !path.empty() && std::filesystem::exists(path, error);
+}
+
+bool SimFiles::MakeSureDirectoryPathExists(const std::string& folder) {
+    if (m_failMakeDirectories) {
+        return false;
+    }
+    const std::size_t last = folder.find_last_of("/\\");
+    if (last == std::string::npos || last == 0) {
+        return true;
+    }
+    const std::filesystem::path target = folder.substr(0, last);
+    std::error_code error;
+    std::filesystem::create_directories(target, error);
+    if (error || !std::filesystem::is_directory(target, error)) {
+        return false;
+    }
+    return true;
+}
+
+bool SimFiles::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
+    if (m_failCopies) {
+        return false;
+    }
+    const auto options = failIfExists ? std::filesystem::copy_options::none
+                                      : std::filesystem::copy_options::overwrite_existing;
+    std::error_code error;
+    if (!std::filesystem::copy_file(from, to, options, error) || error) {
+        return false;
+    }
+    ++m_filesCopied;
+    return true;
+}
+
+bool SimFiles::IsLeadByte(unsigned char byte) {
+    return byte >= m_leadFirst && byte <= m_leadLast;
+}
+
+void SimFiles::SetLeadByteRange(unsigned char first, unsigned char last) {
+    m_leadFirst = first;
+    m_leadLast = last;
+}
+
+} // namespace platform

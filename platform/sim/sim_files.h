@@ -1,0 +1,45 @@
+#pragma once
+
+#include "platform/files_port.h"
+
+#include <cstddef>
+#include <string>
+#include <utility>
+
+namespace platform {
+
+// Files port over native paths on the real disk, so that IniFileProfile
+// reads what it writes. The executable and the application-data folder are
+// whatever native paths the test names; nothing is created for them.
+class SimFiles final : public FilesPort {
+public:
+    SimFiles(std::string modulePath, std::string appDataFolder)
+        : m_modulePath(std::move(modulePath)), m_appDataFolder(std::move(appDataFolder)) {}
+
+    std::string ModulePath() override { return m_modulePath; }
+    std::string AppDataFolder() override { return m_appDataFolder; }
+    bool FileExists(const std::string& path) override;
+    bool MakeSureDirectoryPathExists(const std::string& folder) override;
+    bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
+    bool IsLeadByte(unsigned char byte) override;
+
+    void SetModulePath(std::string path) { m_modulePath = std::move(path); }
+    void SetAppDataFolder(std::string folder) { m_appDataFolder = std::move(folder); }
+    // Code page 936 has lead bytes 0x81..0xFE; by default there are none.
+    void SetLeadByteRange(unsigned char first, unsigned char last);
+    void FailMakeDirectories(bool fail) { m_failMakeDirectories = fail; }
+    void FailCopies(bool fail) { m_failCopies = fail; }
+
+    std::size_t FilesCopied() const { return m_filesCopied; }
+
+private:
+    std::string m_modulePath;
+    std::string m_appDataFolder;
+    unsigned m_leadFirst = 1;
+    unsigned m_leadLast = 0;
+    bool m_failMakeDirectories = false;
+    bool m_failCopies = false;
+    std::size_t m_filesCopied = 0;
+};
+
+} // namespace platform

@@ -1,0 +1,34 @@
+#include "platform/sim/sim_security.h"
+
+namespace platform {
+
+bool SimMutexRegistry::Acquire(const std::string& name) {
+    std::lock_guard guard(m_lock);
+    return m_holders[name]++ > 0;
+}
+
+void SimMutexRegistry::Release(const std::string& name) {
+    std::lock_guard guard(m_lock);
+    const auto found = m_holders.find(name);
+    if (found != m_holders.end() && --found->second <= 0) {
+        m_holders.erase(found);
+    }
+}
+
+bool SimMutexRegistry::Exists(const std::string& name) const {
+    std::lock_guard guard(m_lock);
+    return m_holders.count(name) != 0;
+}
+
+SimSecurity::~SimSecurity() {
+    for (const std::string& name : m_held) {
+        m_mutexes.Release(name);
+    }
+}
+
+bool SimSecurity::CreateSingleInstanceMutex(const std::string& name) {
+    m_held.push_back(name);
+    return m_mutexes.Acquire(name);
+}
+
+} // namespace platform

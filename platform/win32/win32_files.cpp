@@ -1,0 +1,60 @@
+#include "platform/win32/win32_files.h"
+
+#include <vector>
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <imagehlp.h>
+#include <shlobj.h>
+
+#undef CopyFile
+
+namespace platform {
+
+std::string Win32Files::ModulePath() {
+    // A cut path would name another folder, so grow until it fits and let
+    // the caller decide what is too long.
+    for (DWORD size = MAX_PATH; size <= 32768; size *= 2) {
+        std::vector<char> buffer(size, '\0');
+        const DWORD length = GetModuleFileNameA(nullptr, buffer.data(), size);
+        if (length == 0) {
+            return {};
+        }
+        if (length < size) {
+            return std::string(buffer.data(), length);
+        }
+    }
+    return {};
+}
+
+std::string Win32Files::AppDataFolder() {
+    char buffer[MAX_PATH] = {};
+    if (!SHGetSpecialFolderPathA(nullptr, buffer, CSIDL_APPDATA, FALSE)) {
+        return {};
+    }
+    return buffer;
+}
+
+bool Win32Files::FileExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool Win32Files::MakeSureDirectoryPathExists(const std::string& folder) {
+    return ::MakeSureDirectoryPathExists(folder.c_str()) != FALSE;
+}
+
+bool Win32Files::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
+    return CopyFileA(from.c_str(), to.c_str(), failIfExists ? TRUE : FALSE) != FALSE;
+}
+
+bool Win32Files::IsLeadByte(unsigned char byte) {
+    return IsDBCSLeadByte(byte) != FALSE;
+}
+
+} // namespace platform

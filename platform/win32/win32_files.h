@@ -1,0 +1,17 @@
+#pragma once
+
+#include "platform/files_port.h"
+
+namespace platform {
+
+class Win32Files final : public FilesPort {
+public:
+    std::string ModulePath() override;
+    std::string AppDataFolder() override;
+    bool FileExists(const std::string& path) override;
+    bool MakeSureDirectoryPathExists(const std::string& folder) override;
+    bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
+    bool IsLeadByte(unsigned char byte) override;
+};
+
+} // namespace platform

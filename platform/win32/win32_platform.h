@@ -1,0 +1,28 @@
+#pragma once
+
+#include "platform/platform.h"
+#include "platform/win32/win32_clock.h"
+#include "platform/win32/win32_files.h"
+#include "platform/win32/win32_mouse.h"
+#include "platform/win32/win32_profile.h"
+#include "platform/win32/win32_security.h"
+#include "platform/win32/win32_window_system.h"
+
+namespace platform {
+
+// The real ports, owned for the life of the program.
+class Win32Platform {
+public:
+    Platform& Ports() { return m_ports; }
+
+private:
+    Win32WindowSystem m_windows;
+    Win32Clock m_clock;
+    Win32Profile m_profile;
+    Win32Mouse m_mouse;
+    Win32Files m_files;
+    Win32Security m_security;
+    Platform m_ports{m_windows, m_clock, m_profile, m_mouse, m_files, m_security};
+};
+
+} // namespace platform

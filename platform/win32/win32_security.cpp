@@ -1,0 +1,86 @@
+#include "platform/win32/win32_security.h"
+
+#include <cstdint>
+#include <memory>
+#include <new>
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+namespace platform {
+
+namespace {
+
+constexpr DWORD kGroupBufferSize = 1024;
+
+bool TokenHasSid(const TOKEN_GROUPS& groups, PSID sid) {
+    // Attributes are not looked at: a deny-only group counts as membership.
+    const SID_AND_ATTRIBUTES* entries = groups.Groups;
+    for (DWORD i = 0; i < groups.GroupCount; ++i) {
+        if (EqualSid(sid, entries[i].Sid)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+bool Win32Security::IsUserAdmin() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+        return false;
+    }
+    // 8-byte units keep the TOKEN_GROUPS view aligned.
+    std::unique_ptr<std::uint64_t[]> buffer(new (std::nothrow) std::uint64_t[kGroupBufferSize / 8]);
+    DWORD needed = 0;
+    const bool read =
+        buffer && GetTokenInformation(token, TokenGroups, buffer.get(), kGroupBufferSize, &needed);
+    CloseHandle(token);
+    if (!read) {
+        return false;
+    }
+    SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
+    PSID administrators = nullptr;
+    if (!AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID,
+                                  DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, &administrators)) {
+        return false;
+    }
+    const bool isAdmin =
+        TokenHasSid(*reinterpret_cast<const TOKEN_GROUPS*>(buffer.get()), administrators);
+    FreeSid(administrators);
+    return isAdmin;
+}
+
+bool Win32Security::IsWow64() {
+#ifdef _WIN64
+    // A 64-bit process runs on 64-bit Windows only.
+    return true;
+#else
+    using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
+    const HMODULE kernel = GetModuleHandleA("kernel32");
+    const FARPROC proc = kernel ? GetProcAddress(kernel, "IsWow64Process") : nullptr;
+    if (!proc) {
+        return false;
+    }
+    // Through void(*)() so that the compiler accepts the change of signature.
+    const auto isWow64Process =
+        reinterpret_cast<IsWow64ProcessFn>(reinterpret_cast<void (*)()>(proc));
+    BOOL wow64 = FALSE;
+    isWow64Process(GetCurrentProcess(), &wow64);
+    return wow64 != FALSE;
+#endif
+}
+
+bool Win32Security::CreateSingleInstanceMutex(const std::string& name) {
+    // The handle is never closed: the process end releases the mutex.
+    CreateMutexA(nullptr, TRUE, name.c_str());
+    return GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+} // namespace platform

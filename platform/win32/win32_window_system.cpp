@@ -1,0 +1,246 @@
+// windows.h first: its A/W macros would rename the port's methods.
+#include <windows.h>
+#undef FindWindow
+#undef PostMessage
+#undef RegisterWindowMessage
+#undef GetClassName
+#undef MessageBox
+#undef SetDlgItemText
+#undef GetDlgItemText
+
+#include "platform/win32/win32_window_system.h"
+
+#include <commctrl.h>
+
+#include <string>
+
+namespace platform {
+namespace {
+
+HWND Hwnd(WindowHandle window) {
+    return reinterpret_cast<HWND>(window);
+}
+WindowHandle Handle(HWND hwnd) {
+    return reinterpret_cast<WindowHandle>(hwnd);
+}
+
+std::wstring Wide(std::string_view utf8) {
+    const std::u16string units = Utf8ToUtf16(std::string(utf8));
+    return std::wstring(units.begin(), units.end());
+}
+
+std::string Narrow(const std::wstring& wide) {
+    return Utf16ToUtf8(std::u16string(wide.begin(), wide.end()));
+}
+
+// Routes the dialog's messages to its procedure, which the initialisation
+// message carries in and the window keeps in its user data.
+INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, lParam);
+    }
+    auto* procedure = reinterpret_cast<WindowProcedure*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (procedure == nullptr) {
+        return FALSE;
+    }
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    }
+    bool handled = false;
+    const LResult result = procedure->HandleMessage(Handle(hwnd), message, wParam,
+                                                    message == WM_INITDIALOG ? 0 : lParam, handled);
+    if (message == WM_INITDIALOG) {
+        return handled ? result : TRUE;
+    }
+    if (!handled) {
+        return FALSE;
+    }
+    switch (message) {
+    case WM_QUERYDRAGICON:
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+        // These return their answer directly rather than through DWLP_MSGRESULT.
+        return result;
+    default:
+        SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, result);
+        return TRUE;
+    }
+}
+
+} // namespace
+
+WindowHandle Win32WindowSystem::FindWindow(std::string_view className,
+                                           std::optional<std::string_view> title) {
+    const std::wstring wideClass = Wide(className);
+    if (!title) {
+        return Handle(::FindWindowW(wideClass.c_str(), nullptr));
+    }
+    const std::wstring wideTitle = Wide(*title);
+    return Handle(::FindWindowW(wideClass.c_str(), wideTitle.c_str()));
+}
+
+bool Win32WindowSystem::PostMessage(WindowHandle window, std::uint32_t message, WParam wParam,
+                                    LParam lParam) {
+    return ::PostMessageW(Hwnd(window), message, wParam, lParam) != FALSE;
+}
+
+std::uint32_t Win32WindowSystem::RegisterWindowMessage(std::string_view name) {
+    return ::RegisterWindowMessageW(Wide(name).c_str());
+}
+
+WindowHandle Win32WindowSystem::GetForegroundWindow() {
+    return Handle(::GetForegroundWindow());
+}
+
+std::string Win32WindowSystem::GetClassName(WindowHandle window) {
+    wchar_t name[257] = {};
+    const int length = ::GetClassNameW(Hwnd(window), name, 257);
+    return length > 0 ? Narrow(std::wstring(name, static_cast<std::size_t>(length)))
+                      : std::string();
+}
+
+int Win32WindowSystem::MessageBox(WindowHandle owner, std::string_view text,
+                                  std::string_view caption, std::uint32_t style) {
+    return ::MessageBoxW(Hwnd(owner), Wide(text).c_str(), Wide(caption).c_str(), style);
+}
+
+LResult Win32WindowSystem::DialogBoxModal(const DialogTemplate& dialog, WindowHandle parent,
+                                          WindowProcedure& procedure) {
+    const std::vector<std::uint16_t> words = BuildExtendedTemplate(dialog);
+    return ::DialogBoxIndirectParamW(::GetModuleHandleW(nullptr),
+                                     reinterpret_cast<LPCDLGTEMPLATEW>(words.data()), Hwnd(parent),
+                                     DialogProc, reinterpret_cast<LPARAM>(&procedure));
+}
+
+bool Win32WindowSystem::EndDialog(WindowHandle dialog, LResult result) {
+    return ::EndDialog(Hwnd(dialog), result) != FALSE;
+}
+
+bool Win32WindowSystem::SetTimer(WindowHandle window, std::uintptr_t timerId,
+                                 std::uint32_t milliseconds) {
+    return ::SetTimer(Hwnd(window), timerId, milliseconds, nullptr) != 0;
+}
+
+bool Win32WindowSystem::KillTimer(WindowHandle window, std::uintptr_t timerId) {
+    return ::KillTimer(Hwnd(window), timerId) != FALSE;
+}
+
+bool Win32WindowSystem::ShowWindow(WindowHandle window, int command) {
+    return ::ShowWindow(Hwnd(window), command) != FALSE;
+}
+
+bool Win32WindowSystem::IsWindowVisible(WindowHandle window) {
+    return ::IsWindowVisible(Hwnd(window)) != FALSE;
+}
+
+bool Win32WindowSystem::IsIconic(WindowHandle window) {
+    return ::IsIconic(Hwnd(window)) != FALSE;
+}
+
+bool Win32WindowSystem::SetWindowPos(WindowHandle window, WindowHandle insertAfter, int x, int y,
+                                     int cx, int cy, std::uint32_t flags) {
+    const HWND after = insertAfter == kNoWindow ? HWND_TOP : Hwnd(insertAfter);
+    return ::SetWindowPos(Hwnd(window), after, x, y, cx, cy, flags) != FALSE;
+}
+
+std::uint32_t Win32WindowSystem::GetStyle(WindowHandle window) {
+    return static_cast<std::uint32_t>(::GetWindowLongW(Hwnd(window), GWL_STYLE));
+}
+
+std::uint32_t Win32WindowSystem::GetExStyle(WindowHandle window) {
+    return static_cast<std::uint32_t>(::GetWindowLongW(Hwnd(window), GWL_EXSTYLE));
+}
+
+void Win32WindowSystem::SetExStyle(WindowHandle window, std::uint32_t exStyle) {
+    ::SetWindowLongW(Hwnd(window), GWL_EXSTYLE, static_cast<LONG>(exStyle));
+}
+
+bool Win32WindowSystem::SetDlgItemText(WindowHandle dialog, int controlId, std::string_view text) {
+    return ::SetDlgItemTextW(Hwnd(dialog), controlId, Wide(text).c_str()) != FALSE;
+}
+
+std::string Win32WindowSystem::GetDlgItemText(WindowHandle dialog, int controlId) {
+    const HWND control = ::GetDlgItem(Hwnd(dialog), controlId);
+    if (control == nullptr) {
+        return {};
+    }
+    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(control)) + 1, L'\0');
+    const int length = ::GetWindowTextW(control, text.data(), static_cast<int>(text.size()));
+    text.resize(static_cast<std::size_t>(length > 0 ? length : 0));
+    return Narrow(text);
+}
+
+bool Win32WindowSystem::CheckDlgButton(WindowHandle dialog, int controlId, bool checked) {
+    return ::CheckDlgButton(Hwnd(dialog), controlId, checked ? BST_CHECKED : BST_UNCHECKED) !=
+           FALSE;
+}
+
+bool Win32WindowSystem::IsDlgButtonChecked(WindowHandle dialog, int controlId) {
+    return ::IsDlgButtonChecked(Hwnd(dialog), controlId) == BST_CHECKED;
+}
+
+bool Win32WindowSystem::EnableDlgItem(WindowHandle dialog, int controlId, bool enabled) {
+    const HWND control = ::GetDlgItem(Hwnd(dialog), controlId);
+    if (control == nullptr) {
+        return false;
+    }
+    ::EnableWindow(control, enabled ? TRUE : FALSE);
+    return true;
+}
+
+bool Win32WindowSystem::IsDlgItemEnabled(WindowHandle dialog, int controlId) {
+    const HWND control = ::GetDlgItem(Hwnd(dialog), controlId);
+    return control != nullptr && ::IsWindowEnabled(control) != FALSE;
+}
+
+bool Win32WindowSystem::SetComboSelection(WindowHandle dialog, int controlId, int index) {
+    const LRESULT result =
+        ::SendDlgItemMessageW(Hwnd(dialog), controlId, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    return index < 0 || result == index;
+}
+
+int Win32WindowSystem::GetComboSelection(WindowHandle dialog, int controlId) {
+    return static_cast<int>(::SendDlgItemMessageW(Hwnd(dialog), controlId, CB_GETCURSEL, 0, 0));
+}
+
+void Win32WindowSystem::InitCommonControls(std::uint32_t classes) {
+    INITCOMMONCONTROLSEX init{};
+    init.dwSize = sizeof init;
+    init.dwICC = classes;
+    ::InitCommonControlsEx(&init);
+}
+
+IconHandle Win32WindowSystem::LoadAppIcon(int resourceId) {
+    return reinterpret_cast<IconHandle>(
+        ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resourceId)));
+}
+
+void Win32WindowSystem::SetIcon(WindowHandle window, IconHandle icon, bool big) {
+    ::SendMessageW(Hwnd(window), WM_SETICON, big ? ICON_BIG : ICON_SMALL,
+                   static_cast<LPARAM>(icon));
+}
+
+void Win32WindowSystem::PaintIconCentred(WindowHandle window, IconHandle icon) {
+    PAINTSTRUCT paint{};
+    const HDC dc = ::BeginPaint(Hwnd(window), &paint);
+    ::SendMessageW(Hwnd(window), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    RECT client{};
+    ::GetClientRect(Hwnd(window), &client);
+    const int x = (client.right - client.left - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
+    const int y = (client.bottom - client.top - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
+    ::DrawIcon(dc, x, y, reinterpret_cast<HICON>(icon));
+    ::EndPaint(Hwnd(window), &paint);
+}
+
+void Win32WindowSystem::DefaultPaint(WindowHandle window) {
+    PAINTSTRUCT paint{};
+    ::BeginPaint(Hwnd(window), &paint);
+    ::EndPaint(Hwnd(window), &paint);
+}
+
+} // namespace platform

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "platform/window_port.h"
+
+namespace platform {
+
+class Win32WindowSystem final : public WindowSystem {
+public:
+    WindowHandle FindWindow(std::string_view className,
+                            std::optional<std::string_view> title) override;
+    bool PostMessage(WindowHandle window, std::uint32_t message, WParam wParam,
+                     LParam lParam) override;
+    std::uint32_t RegisterWindowMessage(std::string_view name) override;
+    WindowHandle GetForegroundWindow() override;
+    std::string GetClassName(WindowHandle window) override;
+    int MessageBox(WindowHandle owner, std::string_view text, std::string_view caption,
+                   std::uint32_t style) override;
+    LResult DialogBoxModal(const DialogTemplate& dialog, WindowHandle parent,
+                           WindowProcedure& procedure) override;
+    bool EndDialog(WindowHandle dialog, LResult result) override;
+    bool SetTimer(WindowHandle window, std::uintptr_t timerId, std::uint32_t milliseconds) override;
+    bool KillTimer(WindowHandle window, std::uintptr_t timerId) override;
+    bool ShowWindow(WindowHandle window, int command) override;
+    bool IsWindowVisible(WindowHandle window) override;
+    bool IsIconic(WindowHandle window) override;
+    bool SetWindowPos(WindowHandle window, WindowHandle insertAfter, int x, int y, int cx, int cy,
+                      std::uint32_t flags) override;
+    std::uint32_t GetStyle(WindowHandle window) override;
+    std::uint32_t GetExStyle(WindowHandle window) override;
+    void SetExStyle(WindowHandle window, std::uint32_t exStyle) override;
+    bool SetDlgItemText(WindowHandle dialog, int controlId, std::string_view text) override;
+    std::string GetDlgItemText(WindowHandle dialog, int controlId) override;
+    bool CheckDlgButton(WindowHandle dialog, int controlId, bool checked) override;
+    bool IsDlgButtonChecked(WindowHandle dialog, int controlId) override;
+    bool EnableDlgItem(WindowHandle dialog, int controlId, bool enabled) override;
+    bool IsDlgItemEnabled(WindowHandle dialog, int controlId) override;
+    bool SetComboSelection(WindowHandle dialog, int controlId, int index) override;
+    int GetComboSelection(WindowHandle dialog, int controlId) override;
+    void InitCommonControls(std::uint32_t classes) override;
+    IconHandle LoadAppIcon(int resourceId) override;
+    void SetIcon(WindowHandle window, IconHandle icon, bool big) override;
+    void PaintIconCentred(WindowHandle window, IconHandle icon) override;
+    void DefaultPaint(WindowHandle window) override;
+};
+
+} // namespace platform

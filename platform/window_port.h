@@ -1,0 +1,95 @@
+#pragma once
+
+#include "platform/dialog_template.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// Opaque window and icon handles; 0 is none.
+using WindowHandle = std::uintptr_t;
+using IconHandle = std::uintptr_t;
+using WParam = std::uintptr_t;
+using LParam = std::intptr_t;
+using LResult = std::intptr_t;
+
+inline constexpr WindowHandle kNoWindow = 0;
+
+// The messages of one window, as the framework handles them.
+class WindowProcedure {
+public:
+    virtual ~WindowProcedure() = default;
+
+    // handled false leaves the message to the window system's default
+    // processing.
+    virtual LResult HandleMessage(WindowHandle window, std::uint32_t message, WParam wParam,
+                                  LParam lParam, bool& handled) = 0;
+};
+
+// The window system: windows of this and other programs, messages, timers,
+// dialogs and message boxes. All texts are UTF-8.
+class WindowSystem {
+public:
+    virtual ~WindowSystem() = default;
+
+    // A top-level window by class, and by title when one is given.
+    virtual WindowHandle FindWindow(std::string_view className,
+                                    std::optional<std::string_view> title) = 0;
+    virtual bool PostMessage(WindowHandle window, std::uint32_t message, WParam wParam,
+                             LParam lParam) = 0;
+    // 0 when the name cannot be registered.
+    virtual std::uint32_t RegisterWindowMessage(std::string_view name) = 0;
+    virtual WindowHandle GetForegroundWindow() = 0;
+    virtual std::string GetClassName(WindowHandle window) = 0;
+    // Blocks until answered; returns the button's identifier, 0 on failure.
+    virtual int MessageBox(WindowHandle owner, std::string_view text, std::string_view caption,
+                           std::uint32_t style) = 0;
+
+    // Creates the dialog, sends it the initialisation message and runs its
+    // modal loop until EndDialog; -1 when it cannot be created.
+    virtual LResult DialogBoxModal(const DialogTemplate& dialog, WindowHandle parent,
+                                   WindowProcedure& procedure) = 0;
+    virtual bool EndDialog(WindowHandle dialog, LResult result) = 0;
+
+    // Starting a running timer restarts its countdown.
+    virtual bool SetTimer(WindowHandle window, std::uintptr_t timerId,
+                          std::uint32_t milliseconds) = 0;
+    virtual bool KillTimer(WindowHandle window, std::uintptr_t timerId) = 0;
+
+    virtual bool ShowWindow(WindowHandle window, int command) = 0;
+    virtual bool IsWindowVisible(WindowHandle window) = 0;
+    virtual bool IsIconic(WindowHandle window) = 0;
+    // Position, size and z-order: insertAfter 0 is the top.
+    virtual bool SetWindowPos(WindowHandle window, WindowHandle insertAfter, int x, int y, int cx,
+                              int cy, std::uint32_t flags) = 0;
+    virtual std::uint32_t GetStyle(WindowHandle window) = 0;
+    virtual std::uint32_t GetExStyle(WindowHandle window) = 0;
+    virtual void SetExStyle(WindowHandle window, std::uint32_t exStyle) = 0;
+
+    virtual bool SetDlgItemText(WindowHandle dialog, int controlId, std::string_view text) = 0;
+    virtual std::string GetDlgItemText(WindowHandle dialog, int controlId) = 0;
+    virtual bool CheckDlgButton(WindowHandle dialog, int controlId, bool checked) = 0;
+    virtual bool IsDlgButtonChecked(WindowHandle dialog, int controlId) = 0;
+    virtual bool EnableDlgItem(WindowHandle dialog, int controlId, bool enabled) = 0;
+    virtual bool IsDlgItemEnabled(WindowHandle dialog, int controlId) = 0;
+    // -1 is no selection.
+    virtual bool SetComboSelection(WindowHandle dialog, int controlId, int index) = 0;
+    virtual int GetComboSelection(WindowHandle dialog, int controlId) = 0;
+
+    // Registers the common control classes (an ICC_* set) before dialogs use them.
+    virtual void InitCommonControls(std::uint32_t classes) = 0;
+
+    // The program's icon resource; 0 when missing.
+    virtual IconHandle LoadAppIcon(int resourceId) = 0;
+    virtual void SetIcon(WindowHandle window, IconHandle icon, bool big) = 0;
+    // The minimised window's paint: erase the icon background, then draw the
+    // icon centred in the client area.
+    virtual void PaintIconCentred(WindowHandle window, IconHandle icon) = 0;
+    // What a plain dialog does on a paint request: validate and draw nothing.
+    virtual void DefaultPaint(WindowHandle window) = 0;
+};
+
+} // namespace platform

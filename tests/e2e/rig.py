@@ -1,0 +1,158 @@
+"""The Wine rig shared by the end-to-end tests: one environment per run, the wintest
+helper, and program folders that the Windows side reaches through drive Z:."""
+
+import os
+import re
+import shlex
+import shutil
+import subprocess
+import time
+from pathlib import Path
+
+REPO = Path(__file__).resolve().parents[2]
+ENV_SCRIPT = REPO / "scripts" / "e2e-env"
+
+_context = None
+
+
+class Context:
+    def __init__(self, build_dir: Path, wintest: Path, env: dict):
+        self.build_dir = build_dir
+        self.wintest = wintest
+        self.env = env
+        self.root = Path(env["E2E_ROOT"])
+
+    def program(self, relative: str) -> Path:
+        return self.build_dir / relative
+
+
+def context() -> Context:
+    if _context is None:
+        raise RuntimeError("the Wine environment is not started: run scripts/e2e-test")
+    return _context
+
+
+def start(build_dir: Path, wintest: Path, cache_dir: Path) -> Context:
+    global _context
+    # stdout is a pipe: e2e-env keeps Wine's own processes off it, or this would not return.
+    out = subprocess.run([str(ENV_SCRIPT), "start", str(cache_dir)], check=True,
+                         stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, timeout=300,
+                         text=True).stdout
+    env = {k: v for k, v in os.environ.items() if not k.startswith("LC_")}
+    for line in out.splitlines():
+        match = re.fullmatch(r"export (\w+)=(.*)", line)
+        if match:
+            env[match.group(1)] = shlex.split(match.group(2))[0]
+    _context = Context(build_dir, wintest, env)
+    return _context
+
+
+def stop():
+    global _context
+    if _context is not None:
+        subprocess.run([str(ENV_SCRIPT), "stop", str(_context.root)], stdin=subprocess.DEVNULL,
+                       timeout=120, check=False)
+        _context = None
+
+
+def windows_path(path: Path) -> str:
+    return "Z:" + str(Path(path).resolve()).replace("/", "\\")
+
+
+def wine(args, timeout: float, **kwargs) -> subprocess.CompletedProcess:
+    return subprocess.run(["wine", *map(str, args)], env=context().env, stdin=subprocess.DEVNULL,
+                          capture_output=True, timeout=timeout, **kwargs)
+
+
+def start_program(exe: Path, *args) -> subprocess.Popen:
+    """Starts a Windows program in the background; its PID is the Windows process's."""
+    return subprocess.Popen(["wine", str(exe), *map(str, args)], env=context().env,
+                            cwd=exe.parent, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                            stderr=subprocess.DEVNULL)
+
+
+def end_program(process: subprocess.Popen):
+    if process.poll() is None:
+        process.kill()
+    process.wait(timeout=10)
+
+
+class WintestError(AssertionError):
+    pass
+
+
+def wintest(*args, timeout_ms: int = 0, check: bool = True) -> list[str]:
+    """Runs the helper; returns its stdout lines. Fails the test when it fails and check is set."""
+    result = wine([context().wintest, *args], timeout=timeout_ms / 1000 + 20)
+    lines = result.stdout.decode("utf-8").splitlines()
+    if check and result.returncode != 0:
+        raise WintestError(f"wintest {' '.join(map(str, args))}: exit {result.returncode}, "
+                           f"{result.stderr.decode('utf-8', 'replace').strip()}")
+    return lines if result.returncode == 0 else []
+
+
+def fields(lines: list[str]) -> dict[str, str]:
+    return dict(line.split(" ", 1) for line in lines if " " in line)
+
+
+def start_wintest(*args) -> subprocess.Popen:
+    return subprocess.Popen(["wine", str(context().wintest), *map(str, args)],
+                            env=context().env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                            stderr=subprocess.PIPE)
+
+
+def work_folder(name: str) -> Path:
+    folder = context().root / "work" / re.sub(r"[^A-Za-z0-9_.-]", "_", name)
+    if folder.exists():
+        shutil.rmtree(folder)
+    folder.mkdir(parents=True)
+    return folder
+
+
+def wait_for(predicate, timeout: float, interval: float = 0.05):
+    """Polls predicate until it returns something true; returns that, or None after timeout."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value or time.monotonic() >= deadline:
+            return value or None
+        time.sleep(interval)
+
+
+# Private-profile files as the programs see them: code page 936 bytes.
+
+def read_profile(path: Path, section: str, key: str):
+    """The first value of key in the first matching section, as the profile functions find it."""
+    try:
+        text = path.read_bytes().decode("gbk", errors="replace")
+    except FileNotFoundError:
+        return None
+    current = None
+    for raw in text.splitlines():
+        line = raw.strip()
+        if line.startswith("["):
+            current = line[1:line.index("]")].strip().lower() if "]" in line else None
+        elif current == section.lower() and "=" in line:
+            name, value = line.split("=", 1)
+            if name.strip().lower() == key.lower():
+                value = value.strip()
+                if len(value) >= 2 and value[0] == value[-1] and value[0] in "\"'":
+                    value = value[1:-1]
+                return value
+    return None
+
+
+def replace_section(path: Path, section: str, lines: list[str]):
+    """Drops every copy of section and appends it anew with lines."""
+    text = path.read_bytes().decode("gbk") if path.exists() else ""
+    kept, current = [], None
+    for raw in text.splitlines():
+        stripped = raw.strip()
+        if stripped.startswith("[") and "]" in stripped:
+            current = stripped[1:stripped.index("]")].strip().lower()
+        if current != section.lower():
+            kept.append(raw)
+    while kept and not kept[-1].strip():
+        kept.pop()
+    kept += ["", f"[{section}]", *lines]
+    path.write_bytes(("\r\n".join(kept).lstrip() + "\r\n").encode("gbk"))

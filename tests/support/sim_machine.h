@@ -1,0 +1,71 @@
+#pragma once
+
+#include "platform/platform.h"
+#include "platform/sim/ini_file_profile.h"
+#include "platform/sim/sim_clock.h"
+#include "platform/sim/sim_desktop.h"
+#include "platform/sim/sim_files.h"
+#include "platform/sim/sim_mouse.h"
+#include "platform/sim/sim_security.h"
+#include "tests/support/temp_dir.h"
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
+
+namespace testing_support {
+
+// One simulated PC: a desktop, a virtual clock, files in a temporary
+// folder with the program installed in "Program Files/Board".
+class SimMachine {
+public:
+    SimMachine()
+        : m_installFolder(m_dir.Path() / "Program Files" / "Board"),
+          m_appData(m_dir.Path() / "AppData" / "Roaming") {
+        std::filesystem::create_directories(m_installFolder);
+        std::filesystem::create_directories(m_appData);
+    }
+
+    std::string InstalledFile(std::string_view name) const {
+        return (m_installFolder / name).string();
+    }
+    std::string UserSettingsFile() const {
+        return (m_appData / "QelSoftware" / "Drivers" / "DualData.ini").string();
+    }
+    std::string WriteInstalled(std::string_view name, std::string_view content) const {
+        const std::string path = InstalledFile(name);
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
+        return path;
+    }
+
+    platform::SimClock clock;
+    platform::SimDesktop desktop{clock};
+    platform::IniFileProfile profile;
+    platform::SimMouse mouse{1920, 1080};
+    platform::SimMutexRegistry mutexes;
+
+private:
+    TempDir m_dir;
+    std::filesystem::path m_installFolder;
+    std::filesystem::path m_appData;
+
+public:
+    platform::SimFiles files{(m_installFolder / "Dravik.exe").string(), m_appData.string()};
+};
+
+// One simulated process on a machine: its own security answers and mutex
+// handles, the machine's desktop and files.
+class SimProcess {
+public:
+    explicit SimProcess(SimMachine& machine)
+        : security(machine.mutexes), ports{machine.desktop, machine.clock, machine.profile,
+                                           machine.mouse,   machine.files, security} {
+        security.SetUserAdmin(true);
+    }
+
+    platform::SimSecurity security;
+    platform::Platform ports;
+};
+
+} // namespace testing_support

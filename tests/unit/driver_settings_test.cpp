@@ -1,0 +1,142 @@
+#include "driver/settings/button_settings.h"
+#include "driver/settings/message_texts.h"
+
+#include "platform/sim/ini_file_profile.h"
+#include "tests/support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace driver {
+namespace {
+
+std::string ReadText(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+class SettingsFiles : public ::testing::Test {
+protected:
+    std::string Folder() const { return (m_dir.Path() / "").string(); }
+
+    testing_support::TempDir m_dir;
+    platform::IniFileProfile m_profile;
+};
+
+using LanguageTexts = SettingsFiles;
+
+TEST_F(LanguageTexts, ReadsTheSixTextsIncludingThePaddedCaptionKey) {
+    m_dir.Write("Language.ini", "[String]\r\n"
+                                "IDS_CONNECTCAP=Caption\r\n"
+                                "IDS_SERRUNNING=Running\r\n"
+                                "IDS_GETPARAMFAIL=Param\r\n"
+                                "IDS_CONNECT=Connect\r\n"
+                                "IDS_LKEYERROR=Left\r\n"
+                                "IDS_RKEYERROR=\r\n");
+    const MessageTexts texts = LoadMessageTexts(m_profile, Folder());
+    EXPECT_EQ(texts.connectCap, "Caption");
+    EXPECT_EQ(texts.serRunning, "Running");
+    EXPECT_EQ(texts.getParamFail, "Param");
+    EXPECT_EQ(texts.connect, "Connect");
+    EXPECT_EQ(texts.lKeyError, "Left");
+    EXPECT_EQ(texts.rKeyError, "") << "present but empty is not missing";
+}
+
+TEST_F(LanguageTexts, EveryMissingTextReadsGetError) {
+    const auto expectAllMissing = [](const MessageTexts& texts, const char* context) {
+        for (const std::string* text : {&texts.connectCap, &texts.serRunning, &texts.getParamFail,
+                                        &texts.connect, &texts.lKeyError, &texts.rKeyError}) {
+            EXPECT_EQ(*text, "GetError") << context;
+        }
+    };
+    expectAllMissing(LoadMessageTexts(m_profile, Folder()), "no file");
+    m_dir.Write("Language.ini", "[SetLumera]\r\nIDS_CONNECTCAP=Wrong section\r\n");
+    expectAllMissing(LoadMessageTexts(m_profile, Folder()), "no String section");
+    expectAllMissing(LoadMessageTexts(m_profile, ""), "unknown folder");
+    expectAllMissing(LoadMessageTexts(m_profile, Folder() + std::string(250, 'x') + "/"),
+                     "folder too long");
+}
+
+TEST(ButtonCommandMap, HoldsTheElevenCompanionCommands) {
+    ButtonCommandMap map;
+    const std::map<int, int> expected{{0, 25}, {1, 32}, {2, 23}, {3, 24}, {4, 17}, {5, 16},
+                                      {6, 22}, {7, 53}, {8, 37}, {9, 39}, {10, 38}};
+    EXPECT_EQ(map.Entries(), expected);
+}
+
+TEST(ButtonCommandMap, AnUnknownChoiceJoinsTheMapWithCodeZero) {
+    ButtonCommandMap map;
+    EXPECT_EQ(map.MapButtonChoice(11), 0);
+    EXPECT_EQ(map.MapButtonChoice(-1), 0);
+    EXPECT_EQ(map.Entries().size(), 13u);
+    EXPECT_EQ(map.Entries().at(11), 0);
+    EXPECT_EQ(map.MapButtonChoice(10), 38) << "known entries are untouched";
+}
+
+using ButtonSettingsFile = SettingsFiles;
+
+TEST_F(ButtonSettingsFile, EmptySectionGivesTheDefaultFunctions) {
+    const std::string path =
+        m_dir.Write("DualData.ini", "[LUMERASET]\r\n[hardware]\r\nKEY_TYPE=0\r\n");
+    ButtonCommandMap map;
+    const ButtonSettings settings = ReadButtonSettings(m_profile, path, map);
+    EXPECT_EQ(settings.m_fixedButtonCodes, 0);
+    EXPECT_EQ(settings.m_button1Choice, 5);
+    EXPECT_EQ(settings.m_button2Choice, 6);
+    EXPECT_EQ(settings.m_button1Command, 16);
+    EXPECT_EQ(settings.m_button2Command, 22);
+}
+
+TEST_F(ButtonSettingsFile, ChoicesMapToCommandsAndOutOfRangeGivesZero) {
+    const std::string path = m_dir.Write("DualData.ini", "[lumeraset]\r\n"
+                                                         "IF_SET_F_NO_T=1\r\n"
+                                                         "BOX1LASTCHOOSE=11\r\n"
+                                                         "BOX2LASTCHOOSE=7\r\n");
+    ButtonCommandMap map;
+    const ButtonSettings settings = ReadButtonSettings(m_profile, path, map);
+    EXPECT_EQ(settings.m_fixedButtonCodes, 1);
+    EXPECT_EQ(settings.m_button1Choice, 11);
+    EXPECT_EQ(settings.m_button1Command, 0);
+    EXPECT_EQ(settings.m_button2Command, 53);
+    EXPECT_EQ(map.Entries().size(), 12u);
+    EXPECT_EQ(map.Entries().at(11), 0);
+
+    // What the settings tool writes for a list without a selection.
+    m_dir.Write("DualData.ini", "[LUMERASET]\r\nBOX1LASTCHOOSE=-1\r\nBOX2LASTCHOOSE=0\r\n");
+    const ButtonSettings reread = ReadButtonSettings(m_profile, path, map);
+    EXPECT_EQ(reread.m_button1Command, 0);
+    EXPECT_EQ(reread.m_button2Command, 25);
+}
+
+using HardwareSection = SettingsFiles;
+
+TEST_F(HardwareSection, KeyTypeFollowsTheFunctionAreas) {
+    const std::string path = m_dir.Write("DualData.ini", "");
+    ASSERT_TRUE(SaveKeyType(m_profile, path, false));
+    EXPECT_EQ(m_profile.GetString("hardware", "KEY_TYPE", "", path), "1");
+    ASSERT_TRUE(SaveKeyType(m_profile, path, true));
+    EXPECT_EQ(m_profile.GetString("hardware", "KEY_TYPE", "", path), "0");
+}
+
+TEST_F(HardwareSection, BoardTypeResetKeepsTheRestOfTheFile) {
+    const std::string before = "[coordinate]\r\nwdot=3\r\n"
+                               "[hardware]\r\nKEY_TYPE=1\r\nBOARD_TYPE=7\r\n"
+                               "[LUMERASET]\r\nBOX1LASTCHOOSE=2\r\n";
+    const std::string path = m_dir.Write("DualData.ini", before);
+    ASSERT_TRUE(ResetBoardType(m_profile, path));
+    std::string after = before;
+    after.replace(after.find("BOARD_TYPE=7"), 12, "BOARD_TYPE=0");
+    EXPECT_EQ(ReadText(path), after);
+}
+
+TEST_F(HardwareSection, WritesToAnUnlocatedFileGoNowhere) {
+    EXPECT_FALSE(SaveKeyType(m_profile, "", false));
+    EXPECT_FALSE(ResetBoardType(m_profile, ""));
+    EXPECT_TRUE(std::filesystem::is_empty(m_dir.Path()));
+}
+
+} // namespace
+} // namespace driver

@@ -1,0 +1,186 @@
+#include "common/settings_location.h"
+
+#include "platform/sim/ini_file_profile.h"
+#include "platform/sim/sim_clock.h"
+#include "platform/sim/sim_files.h"
+#include "platform/sim/sim_security.h"
+#include "tests/support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+
+namespace common {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadText(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+void WriteText(const fs::path& path, std::string_view text) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+}
+
+// "/QelSoftware/Drivers/DualData.ini" after the app-data folder.
+constexpr std::size_t kUserSuffixLength = 33;
+
+class LocateSettings : public ::testing::Test {
+protected:
+    LocateSettings()
+        : m_installFolder(m_dir.Path() / "Program Files" / "Board"),
+          m_appData(m_dir.Path() / "AppData" / "Roaming"),
+          m_files((m_installFolder / "Dravik.exe").string(), m_appData.string()) {
+        fs::create_directories(m_installFolder);
+        WriteText(InstalledCopy(), "[LUMERASET]\r\nBOX1LASTCHOOSE=2\r\n");
+    }
+
+    std::string Locate(bool isAdmin) { return LocateSettingsFile(m_files, m_clock, isAdmin); }
+    fs::path InstalledCopy() const { return m_installFolder / "DualData.ini"; }
+    fs::path UserCopy() const { return m_appData / "QelSoftware" / "Drivers" / "DualData.ini"; }
+
+    // A folder under the test's own whose path is exactly length characters.
+    std::string PaddedFolder(std::size_t length) const {
+        const std::string base = (m_dir.Path() / "").string();
+        return base + std::string(length - base.size(), 'p');
+    }
+
+    testing_support::TempDir m_dir;
+    fs::path m_installFolder;
+    fs::path m_appData;
+    platform::SimFiles m_files;
+    platform::SimClock m_clock;
+    platform::IniFileProfile m_profile;
+};
+
+TEST_F(LocateSettings, AdministratorUsesTheInstalledCopyAndCopiesNothing) {
+    EXPECT_EQ(Locate(true), InstalledCopy().string());
+    EXPECT_EQ(m_files.FilesCopied(), 0u);
+    EXPECT_FALSE(fs::exists(m_appData));
+    EXPECT_EQ(m_clock.TickCount(), 0u);
+}
+
+TEST_F(LocateSettings, FirstRunOfAUserCreatesTheFolderChainAndCopiesOnce) {
+    ASSERT_FALSE(fs::exists(m_appData));
+    const std::string path = Locate(false);
+    EXPECT_EQ(path, UserCopy().string());
+    EXPECT_EQ(ReadText(UserCopy()), ReadText(InstalledCopy()));
+    EXPECT_EQ(m_clock.TickCount(), 20u) << "the copy is followed by a 20 ms pause";
+    EXPECT_EQ(m_profile.GetInt("LUMERASET", "BOX1LASTCHOOSE", 5, path), 2);
+
+    EXPECT_EQ(Locate(false), path);
+    EXPECT_EQ(m_files.FilesCopied(), 1u);
+}
+
+TEST_F(LocateSettings, AUsersOwnCopyIsNeverRefreshed) {
+    fs::create_directories(UserCopy().parent_path());
+    WriteText(UserCopy(), "[LUMERASET]\r\nBOX1LASTCHOOSE=9\r\n");
+    WriteText(InstalledCopy(), "[LUMERASET]\r\nBOX1LASTCHOOSE=1\r\n");
+    fs::last_write_time(InstalledCopy(), fs::last_write_time(UserCopy()) + std::chrono::hours(24));
+
+    const std::string path = Locate(false);
+    EXPECT_EQ(path, UserCopy().string());
+    EXPECT_EQ(m_profile.GetInt("LUMERASET", "BOX1LASTCHOOSE", 5, path), 9);
+    EXPECT_EQ(m_files.FilesCopied(), 0u);
+    EXPECT_EQ(m_clock.TickCount(), 0u);
+}
+
+TEST_F(LocateSettings, FailedCreationOrCopyStillNamesTheUsersCopy) {
+    m_files.FailMakeDirectories(true);
+    m_files.FailCopies(true);
+    const std::string path = Locate(false);
+    EXPECT_EQ(path, UserCopy().string());
+    EXPECT_FALSE(fs::exists(path));
+    EXPECT_EQ(m_profile.GetInt("LUMERASET", "BOX2LASTCHOOSE", 6, path), 6);
+}
+
+TEST_F(LocateSettings, OverlongModulePathIsRefusedNotCut) {
+    // Folder plus "DualData.ini" at 259 characters fits, at 260 it does not.
+    const std::string fits = PaddedFolder(kMaxPathLength - 13) + "/";
+    m_files.SetModulePath(fits + "D.exe");
+    EXPECT_EQ(Locate(true).size(), kMaxPathLength);
+
+    const std::string tooLong = PaddedFolder(kMaxPathLength - 12) + "/";
+    m_files.SetModulePath(tooLong + "D.exe");
+    EXPECT_EQ(Locate(true), "");
+
+    // A module path that itself overflows would have been cut by Windows.
+    m_files.SetModulePath(PaddedFolder(250) + "/" + std::string(20, 'x') + ".exe");
+    EXPECT_EQ(ExecutableFolder(m_files), "");
+
+    // The user still gets a file of their own, created empty by the first write.
+    const std::string path = Locate(false);
+    EXPECT_EQ(path, UserCopy().string());
+    EXPECT_TRUE(fs::is_directory(UserCopy().parent_path()));
+    EXPECT_EQ(m_files.FilesCopied(), 0u);
+    EXPECT_TRUE(m_profile.WriteString("LUMERASET", "IF_SET_F_NO_T", "1", path));
+}
+
+TEST_F(LocateSettings, OverlongAppDataPathIsRefusedAndNothingIsCreated) {
+    m_files.SetAppDataFolder(PaddedFolder(kMaxPathLength - kUserSuffixLength));
+    const std::string fits = Locate(false);
+    EXPECT_EQ(fits.size(), kMaxPathLength);
+    EXPECT_EQ(ReadText(fits), ReadText(InstalledCopy()));
+
+    const std::string appData = PaddedFolder(kMaxPathLength - kUserSuffixLength + 1);
+    m_files.SetAppDataFolder(appData);
+    const std::string refused = Locate(false);
+    EXPECT_EQ(refused, "");
+    EXPECT_FALSE(fs::exists(appData));
+    EXPECT_EQ(m_files.FilesCopied(), 1u);
+
+    // The refused path reads as a missing file and takes no writes.
+    EXPECT_EQ(m_profile.GetInt("LUMERASET", "BOX1LASTCHOOSE", 5, refused), 5);
+    EXPECT_EQ(m_profile.GetString("String", "IDS_CONNECT", "GetError", refused), "GetError");
+    EXPECT_FALSE(m_profile.WriteString("hardware", "KEY_TYPE", "1", refused));
+}
+
+TEST_F(LocateSettings, UnknownAppDataFolderIsRefused) {
+    m_files.SetAppDataFolder("");
+    EXPECT_EQ(Locate(false), "");
+    EXPECT_EQ(m_files.FilesCopied(), 0u);
+}
+
+TEST(ExecutableFolder, CutsAfterTheLastSeparatorOfEitherKind) {
+    platform::SimFiles files("C:\\Program Files\\Board\\Dravik.exe", "");
+    platform::SimClock clock;
+    EXPECT_EQ(ExecutableFolder(files), "C:\\Program Files\\Board\\");
+    EXPECT_EQ(LocateSettingsFile(files, clock, true), "C:\\Program Files\\Board\\DualData.ini");
+
+    EXPECT_EQ(FolderOf("/opt/board\\x/Dravik.exe", files), "/opt/board\\x/");
+    EXPECT_EQ(FolderOf("Dravik.exe", files), "");
+    EXPECT_EQ(PathInFolder("", "Language.ini"), "") << "never a file in the current folder";
+}
+
+TEST(ExecutableFolder, SkipsTheSecondByteOfADoubleByteCharacter) {
+    // 0x95 0x5C is one character in the double-byte code pages.
+    const std::string modulePath = "C:\\Board\\\x95\x5C"
+                                   "Dravik.exe";
+    platform::SimFiles files(modulePath, "");
+    EXPECT_EQ(ExecutableFolder(files), "C:\\Board\\\x95\\");
+
+    files.SetLeadByteRange(0x81, 0xFE);
+    EXPECT_EQ(ExecutableFolder(files), "C:\\Board\\");
+    EXPECT_EQ(FolderOf("C:\\\xB0\xE5\\Dravik.exe", files), "C:\\\xB0\xE5\\");
+}
+
+TEST(SimSecurity, TheMutexOutlivesTheSecondInstanceButNotTheFirst) {
+    platform::SimMutexRegistry machine;
+    auto first = std::make_unique<platform::SimSecurity>(machine);
+    EXPECT_FALSE(first->CreateSingleInstanceMutex("ZEKDUALPENPRO"));
+    {
+        platform::SimSecurity second(machine);
+        EXPECT_TRUE(second.CreateSingleInstanceMutex("ZEKDUALPENPRO"));
+    }
+    EXPECT_TRUE(machine.Exists("ZEKDUALPENPRO"));
+    first.reset();
+    EXPECT_FALSE(machine.Exists("ZEKDUALPENPRO"));
+}
+
+} // namespace
+} // namespace common
