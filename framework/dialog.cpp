@@ -78,7 +78,7 @@ bool CDialog::UpdateData(bool saveAndValidate) {
 }
 
 bool CDialog::SetTimer(std::uintptr_t timerId, std::uint32_t milliseconds) {
-    return m_windows.SetTimer(m_window, timerId, milliseconds);
+    return m_windows.SetTimer(GetSafeHwnd(), timerId, milliseconds);
 }
 
 bool CDialog::KillTimer(std::uintptr_t timerId) {

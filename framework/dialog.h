@@ -5,6 +5,7 @@
 #include "platform/dialog_template.h"
 #include "platform/window_port.h"
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -23,7 +24,7 @@ public:
     // The result given to EndDialog, or -1 when the dialog could not run.
     LResult DoModal();
     bool EndDialog(LResult result);
-    platform::WindowHandle GetSafeHwnd() const { return m_window; }
+    platform::WindowHandle GetSafeHwnd() const { return m_window.load(); }
 
     LResult HandleMessage(platform::WindowHandle window, std::uint32_t message, WParam wParam,
                           LParam lParam, bool& handled) final;
@@ -58,7 +59,8 @@ private:
     platform::WindowSystem& m_windows;
     const platform::DialogTemplate& m_template;
     platform::WindowHandle m_parent;
-    platform::WindowHandle m_window = platform::kNoWindow;
+    // Read by the reader thread when it posts to the dialog.
+    std::atomic<platform::WindowHandle> m_window{platform::kNoWindow};
 };
 
 } // namespace framework

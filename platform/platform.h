@@ -5,6 +5,7 @@
 #include "platform/mouse_port.h"
 #include "platform/profile_port.h"
 #include "platform/security_port.h"
+#include "platform/shell_port.h"
 #include "platform/window_port.h"
 
 namespace platform {
@@ -17,6 +18,7 @@ struct Platform {
     MousePort& mouse;
     FilesPort& files;
     SecurityPort& security;
+    ShellPort& shell;
 };
 
 } // namespace platform

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "driver/app/driver_state.h"
+#include "driver/state/driver_state.h"
 #include "framework/win_app.h"
 #include "platform/platform.h"
 

@@ -3,6 +3,7 @@
 #include "common/settings_location.h"
 #include "driver/app/dravik_dialog_template.h"
 #include "driver/app/dravik_ids.h"
+#include "driver/pointer/load_calibration.h"
 #include "platform/window_messages.h"
 
 #include <array>
@@ -13,7 +14,8 @@ using namespace platform;
 
 CDravikDlg::CDravikDlg(Platform& platform, DriverState& state, WindowHandle parent)
     : CDialog(platform.windows, DravikDialogTemplate(), parent), m_platform(platform),
-      m_state(state), m_hIcon(platform.windows.LoadAppIcon(kAppIconId)) {}
+      m_state(state), m_hIcon(platform.windows.LoadAppIcon(kAppIconId)),
+      m_pipeline(platform, state, *this) {}
 
 bool CDravikDlg::DispatchMessageMap(std::uint32_t message, WParam wParam, LParam lParam,
                                     LResult& result) {
@@ -28,6 +30,7 @@ bool CDravikDlg::DispatchMessageMap(std::uint32_t message, WParam wParam, LParam
         framework::OnMessage(user_message::kButtonSettingsChanged,
                              &CDravikDlg::OnButtonSettingsChanged),
         framework::OnCommand(id::kOk, &CDravikDlg::OnDualPenButton),
+        framework::OnMessage(user_message::kStartTimerRequest, &CDravikDlg::OnStartTimerRequest),
         framework::OnCommand(id::kCancel, &CDravikDlg::OnExitButton),
     };
     return framework::DispatchMessageMap<CDravikDlg>(*this, kMessageMap, message, wParam, lParam,
@@ -45,7 +48,7 @@ bool CDravikDlg::OnInitDialog() {
     m_buttonCommandMap = ButtonCommandMap();
     m_state.isAdmin = m_platform.security.IsUserAdmin() ? 1 : 0;
     m_state.isWow64 = m_platform.security.IsWow64() ? 1 : 0;
-    codePermitted = 1;
+    m_state.codePermitted = 1;
     m_state.settingsPath =
         common::LocateSettingsFile(m_platform.files, m_platform.clock, m_state.isAdmin != 0);
     SetWindowPos(kNoWindow, 0, 0, 0, 0, 0);
@@ -107,6 +110,28 @@ LResult CDravikDlg::OnResetBoardType(WParam, LParam) {
 LResult CDravikDlg::OnButtonSettingsChanged(WParam, LParam) {
     ReadButtonSettings();
     return 0;
+}
+
+void CDravikDlg::PostToDialog(std::uint32_t message, WParam wParam, LParam lParam) {
+    Windows().PostMessage(GetSafeHwnd(), message, wParam, lParam);
+}
+
+void CDravikDlg::StartDialogTimer(std::uintptr_t timerId, std::uint32_t milliseconds) {
+    PostToDialog(user_message::kStartTimerRequest, timerId, milliseconds);
+}
+
+LResult CDravikDlg::OnStartTimerRequest(WParam timerId, LParam milliseconds) {
+    SetTimer(timerId, static_cast<std::uint32_t>(milliseconds));
+    return 0;
+}
+
+void CDravikDlg::StartOrientation() {
+    m_pipeline.launcher.StartOrientation();
+}
+
+void CDravikDlg::LoadCalibration() {
+    driver::LoadCalibration(m_pipeline.calibration, m_platform.profile, m_platform.mouse,
+                            m_state.settingsPath);
 }
 
 void CDravikDlg::OnDualPenButton() {

@@ -1,7 +1,9 @@
 #pragma once
 
-#include "driver/app/driver_state.h"
+#include "driver/app/pen_pipeline.h"
+#include "driver/pen/dialog_link.h"
 #include "driver/settings/button_settings.h"
+#include "driver/state/driver_state.h"
 #include "framework/dialog.h"
 #include "platform/platform.h"
 
@@ -17,7 +19,7 @@ using platform::WParam;
 
 // The driver's hidden main dialog: it owns the timers, receives the
 // messages of companion programs and wires them to the components.
-class CDravikDlg : public framework::CDialog {
+class CDravikDlg : public framework::CDialog, public DialogLink {
 public:
     CDravikDlg(platform::Platform& platform, DriverState& state,
                platform::WindowHandle parent = platform::kNoWindow);
@@ -25,7 +27,15 @@ public:
     const ButtonSettings& Buttons() const { return m_buttons; }
     const ButtonCommandMap& CommandMap() const { return m_buttonCommandMap; }
     const std::string& StateText() const { return m_strState; }
-    bool CodePermitted() const { return codePermitted.load() != 0; }
+    PenPipeline& Pipeline() { return m_pipeline; }
+
+    // What the reader thread asks of the dialog.
+    void PostToDialog(std::uint32_t message, WParam wParam, LParam lParam) override;
+    void StartDialogTimer(std::uintptr_t timerId, std::uint32_t milliseconds) override;
+    void StartOrientation() override;
+
+    // Reads the calibration afresh from the settings file.
+    void LoadCalibration();
 
     // Message handlers, as the message map binds them.
     LResult OnPaint(WParam, LParam);
@@ -35,6 +45,7 @@ public:
     LResult OnSaveKeyType(WParam, LParam);
     LResult OnResetBoardType(WParam, LParam);
     LResult OnButtonSettingsChanged(WParam, LParam);
+    LResult OnStartTimerRequest(WParam timerId, LParam milliseconds);
     void OnDualPenButton();
     void OnExitButton();
 
@@ -54,8 +65,7 @@ private:
     std::string m_strState;
     ButtonSettings m_buttons;
     ButtonCommandMap m_buttonCommandMap;
-    // Read by the reader thread's function areas, cleared and set by messages.
-    std::atomic<int> codePermitted{0};
+    PenPipeline m_pipeline;
 };
 
 } // namespace driver

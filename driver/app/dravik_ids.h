@@ -1,5 +1,7 @@
 #pragma once
 
+#include "driver/state/driver_ids.h"
+
 #include <cstdint>
 
 namespace driver {
@@ -12,24 +14,5 @@ inline constexpr int kStateEditId = 1000;
 inline constexpr const char* kInstanceMutexName = "ZEKDUALPENPRO";
 inline constexpr const char* kDialogClass = "#32770";
 inline constexpr const char* kDialogTitle = "QelELECDUALPRO";
-
-namespace timer {
-inline constexpr std::uintptr_t kHide = 103;
-inline constexpr std::uintptr_t kConnect = 113;
-} // namespace timer
-
-namespace user_message {
-inline constexpr std::uint32_t kSaveKeyType = 0x446;
-inline constexpr std::uint32_t kResetBoardType = 0x449;
-inline constexpr std::uint32_t kButtonSettingsChanged = 0x7E6;
-} // namespace user_message
-
-// The companion whiteboard program's main window and its notices.
-namespace companion {
-inline constexpr const char* kMainClass = "TfrmReSent";
-inline constexpr const char* kMainTitle = "EBoard";
-inline constexpr std::uint32_t kNotice = 0x7F2;
-inline constexpr std::intptr_t kBoardGone = 0x119;
-} // namespace companion
 
 } // namespace driver

@@ -15,8 +15,13 @@ std::string Lower(std::string_view text) {
     return out;
 }
 
+// Class names compare without case, and without allocating: the reader
+// thread looks windows up for every area it fires.
 bool SameClass(std::string_view a, std::string_view b) {
-    return Lower(a) == Lower(b);
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
+               return std::tolower(x) == std::tolower(y);
+           });
 }
 
 constexpr std::uint32_t kIconBase = 0x7000;

@@ -6,6 +6,7 @@
 #include "platform/win32/win32_mouse.h"
 #include "platform/win32/win32_profile.h"
 #include "platform/win32/win32_security.h"
+#include "platform/win32/win32_shell.h"
 #include "platform/win32/win32_window_system.h"
 
 namespace platform {
@@ -22,7 +23,8 @@ private:
     Win32Mouse m_mouse;
     Win32Files m_files;
     Win32Security m_security;
-    Platform m_ports{m_windows, m_clock, m_profile, m_mouse, m_files, m_security};
+    Win32Shell m_shell;
+    Platform m_ports{m_windows, m_clock, m_profile, m_mouse, m_files, m_security, m_shell};
 };
 
 } // namespace platform

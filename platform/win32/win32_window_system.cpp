@@ -24,6 +24,22 @@ WindowHandle Handle(HWND hwnd) {
     return reinterpret_cast<WindowHandle>(hwnd);
 }
 
+// A short name converted on the stack: looking up and posting to windows
+// happens on the reader thread, which must not allocate per frame.
+class WideName {
+public:
+    explicit WideName(std::string_view utf8) {
+        const int length = ::MultiByteToWideChar(
+            CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), m_text, kCapacity - 1);
+        m_text[length > 0 ? length : 0] = L'\0';
+    }
+    const wchar_t* c_str() const { return m_text; }
+
+private:
+    static constexpr int kCapacity = 260;
+    wchar_t m_text[kCapacity];
+};
+
 std::wstring Wide(std::string_view utf8) {
     const std::u16string units = Utf8ToUtf16(std::string(utf8));
     return std::wstring(units.begin(), units.end());
@@ -76,11 +92,11 @@ INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 
 WindowHandle Win32WindowSystem::FindWindow(std::string_view className,
                                            std::optional<std::string_view> title) {
-    const std::wstring wideClass = Wide(className);
+    const WideName wideClass(className);
     if (!title) {
         return Handle(::FindWindowW(wideClass.c_str(), nullptr));
     }
-    const std::wstring wideTitle = Wide(*title);
+    const WideName wideTitle(*title);
     return Handle(::FindWindowW(wideClass.c_str(), wideTitle.c_str()));
 }
 

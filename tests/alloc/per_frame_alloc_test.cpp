@@ -49,3 +49,23 @@ TEST(PerFramePath, AStrokeOfAThousandFramesAllocatesNothing) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(PerFramePath, AMixedStreamThroughTheReaderDispatchAllocatesNothing) {
+    testing_support::MixedStreamRig rig;
+    const std::vector<driver::PenFrame> frames = testing_support::MixedFrames(1000);
+
+    const long before = g_allocations.load();
+    for (const driver::PenFrame& frame : frames) {
+        rig.dispatcher.Dispatch(frame);
+    }
+    const long during = g_allocations.load() - before;
+
+    EXPECT_EQ(during, 0);
+    EXPECT_GT(rig.mouse.events, 200U);
+    EXPECT_GT(rig.channel->bytes, 8U * 200U) << "second-pen frames reach the channel";
+    EXPECT_GT(rig.dialog.timerStarts, 10U) << "the areas fire";
+}
+
+} // namespace

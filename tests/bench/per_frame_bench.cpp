@@ -39,6 +39,24 @@ void BM_BoardToScreen(benchmark::State& state) {
 }
 BENCHMARK(BM_BoardToScreen);
 
+// The reader's dispatch of a mixed stream: first-pen strokes, second-pen
+// strokes into the dual-pen channel, function-area touches, board keys.
+void BM_MixedStreamDispatch(benchmark::State& state) {
+    MixedStreamRig rig;
+    const std::vector<driver::PenFrame> frames = MixedFrames(4800);
+    std::size_t next = 0;
+    for (auto _ : state) {
+        rig.dispatcher.Dispatch(frames[next]);
+        next = (next + 1) % frames.size();
+        if (next == 0) {
+            rig.state.commandArmed = 1; // what timer 112 does on the dialog thread
+        }
+    }
+    benchmark::DoNotOptimize(rig.mouse.events);
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_MixedStreamDispatch);
+
 } // namespace
 
 BENCHMARK_MAIN();

@@ -8,6 +8,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 namespace driver {
 namespace {
@@ -80,7 +81,7 @@ TEST_F(DravikStart, InitialisationReadsSettingsAndRegistersMessages) {
         EXPECT_EQ(m_dialog->Buttons().m_fixedButtonCodes, 1);
         EXPECT_EQ(m_dialog->Buttons().m_button1Command, 25);
         EXPECT_EQ(m_dialog->Buttons().m_button2Command, 38);
-        EXPECT_TRUE(m_dialog->CodePermitted());
+        EXPECT_EQ(m_state.codePermitted, 1);
         EXPECT_EQ(m_machine.desktop.GetIcon(DriverWindow(), true),
                   m_machine.desktop.LoadAppIcon(kAppIconId));
         m_machine.desktop.PressEscape(DriverWindow());
@@ -170,6 +171,28 @@ TEST_F(DravikStart, DragIconIsTheApplicationIcon) {
     });
     RunDialog();
     EXPECT_EQ(answer, static_cast<LResult>(desktop.LoadAppIcon(kAppIconId)));
+}
+
+// Windows refuses to start a timer from another thread; the reader's
+// requests must start the dialog's timers on the dialog's own thread.
+TEST_F(DravikStart, ReaderTimerRequestsStartDialogTimers) {
+    SimDesktop& desktop = m_machine.desktop;
+    desktop.At(10, [&] {
+        std::thread reader([&] {
+            const PenFrame key = {0xEE, 0x00, 0xDE, 0, 0, 0, 0, 0xEE ^ 0xDE};
+            m_dialog->Pipeline().dispatcher.Dispatch(key); // a tap key on the left
+        });
+        reader.join();
+        EXPECT_FALSE(desktop.HasTimer(DriverWindow(), timer::kLeftTaps)) << "not started yet";
+    });
+    bool started = false;
+    desktop.At(11, [&] {
+        started = desktop.HasTimer(DriverWindow(), timer::kLeftTaps);
+        desktop.PressEscape(DriverWindow());
+    });
+    RunDialog();
+    EXPECT_TRUE(started);
+    EXPECT_EQ(m_state.tapCount[0][0], 1);
 }
 
 class DravikApplication : public ::testing::Test {

@@ -76,3 +76,90 @@ inline void FeedFrame(driver::PenStateMachine& pen, const driver::PenFrame& fram
 }
 
 } // namespace testing_support
+
+#include "driver/ipc/channel_slot.h"
+#include "driver/pen/companion_window.h"
+#include "driver/pen/dialog_link.h"
+#include "driver/pen/frame_dispatcher.h"
+#include "driver/pen/function_areas.h"
+#include "platform/sim/sim_clock.h"
+#include "platform/sim/sim_desktop.h"
+#include "tests/support/reader_rig.h"
+
+#include <memory>
+
+namespace testing_support {
+
+class CountingDialogLink : public driver::DialogLink {
+public:
+    void PostToDialog(std::uint32_t, platform::WParam, platform::LParam) override { ++posts; }
+    void StartDialogTimer(std::uintptr_t, std::uint32_t) override { ++timerStarts; }
+    void StartOrientation() override { ++orientationStarts; }
+    std::uint64_t posts = 0;
+    std::uint64_t timerStarts = 0;
+    std::uint64_t orientationStarts = 0;
+};
+
+class DiscardingChannel : public driver::CDravikIPCBase {
+public:
+    bool Open(int, std::string) override { return true; }
+    bool Write(const std::uint8_t*, int length) override {
+        bytes += static_cast<std::uint64_t>(length);
+        return true;
+    }
+    int Read(std::uint8_t*, int) override { return 0; }
+    std::uint64_t bytes = 0;
+};
+
+// The reader's dispatch with function areas on and dual-pen mode on, over
+// parts that keep nothing: what is measured is the driver's own work.
+struct MixedStreamRig {
+    MixedStreamRig() {
+        calibration.Publish(ReaderCalibration());
+        state.functionAreasEnabled = true;
+        state.dualPenMode = 1;
+        currentChannel.Publish(channel);
+    }
+
+    platform::SimClock clock;
+    platform::SimDesktop desktop{clock};
+    DiscardingMouse mouse;
+    driver::DriverState state;
+    driver::CalibrationStore calibration;
+    driver::MouseInjector inject{mouse, calibration};
+    driver::PenStateMachine pen{calibration, inject, clock};
+    driver::CompanionWindow companion{desktop, state};
+    CountingDialogLink dialog;
+    driver::FunctionAreas areas{state, calibration, companion, dialog};
+    driver::ChannelSlot currentChannel;
+    driver::ChannelSlot orientationPipe;
+    std::shared_ptr<DiscardingChannel> channel = std::make_shared<DiscardingChannel>();
+    driver::FrameDispatcher dispatcher{driver::ReaderEnvironment{state, desktop, clock, calibration,
+                                                                 pen, companion, dialog, areas,
+                                                                 currentChannel, orientationPipe}};
+};
+
+// Blocks of 24 frames: a first-pen stroke, a second-pen stroke, touches on
+// a left command area and a left tap area with their lifts, a board key.
+inline std::vector<driver::PenFrame> MixedFrames(int count) {
+    std::vector<driver::PenFrame> frames;
+    frames.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; frames.size() < static_cast<std::size_t>(count); ++i) {
+        const int step = i % 24;
+        const std::int32_t x = 2000 + 40 * ((i / 24) % 200) + 16 * step;
+        if (step < 8) {
+            frames.push_back(Frame(0xEE, step == 7 ? 0x83 : 0x81, x, 3000));
+        } else if (step < 16) {
+            frames.push_back(Frame(0xAA, step == 15 ? 0x83 : 0x81, x, 5000));
+        } else if (step < 19) {
+            frames.push_back(Frame(0xEE, 0x81, 300, 1000)); // left area 0
+        } else if (step < 22) {
+            frames.push_back(Frame(0xEE, step == 21 ? 0x83 : 0x81, 300, 5000)); // left area 4
+        } else {
+            frames.push_back(Frame(0xEE, 0xDA)); // board key: left command 0
+        }
+    }
+    return frames;
+}
+
+} // namespace testing_support

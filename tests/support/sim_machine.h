@@ -7,6 +7,7 @@
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_mouse.h"
 #include "platform/sim/sim_security.h"
+#include "platform/sim/sim_shell.h"
 #include "tests/support/temp_dir.h"
 
 #include <filesystem>
@@ -44,6 +45,7 @@ public:
     platform::IniFileProfile profile;
     platform::SimMouse mouse{1920, 1080};
     platform::SimMutexRegistry mutexes;
+    platform::SimShell shell;
 
 private:
     TempDir m_dir;
@@ -60,7 +62,8 @@ class SimProcess {
 public:
     explicit SimProcess(SimMachine& machine)
         : security(machine.mutexes), ports{machine.desktop, machine.clock, machine.profile,
-                                           machine.mouse,   machine.files, security} {
+                                           machine.mouse,   machine.files, security,
+                                           machine.shell} {
         security.SetUserAdmin(true);
     }
 

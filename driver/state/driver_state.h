@@ -32,12 +32,33 @@ struct DriverState {
     std::atomic<int> orientationForwardAll{0};
     std::atomic<int> dualPenMode{0};
     std::atomic<int> defaultActionArmed{1};
-    std::atomic<int> commandArmed{1};
+    std::atomic<int> hidSilentTicks{0};
+    // Permits the command-33 posts of areas 13 and 27.
+    std::atomic<int> codePermitted{0};
+
+    // The companion window as the reader's latest look-up found it.
+    std::atomic<std::uintptr_t> companionWindow{0};
+
+    // Pen buttons: held state, pending clicks of button 1 and 2 and where.
+    std::atomic<int> button1Held{0};
+    std::atomic<int> button2Held{0};
     std::array<std::atomic<int>, 2> buttonClickCount{};
     std::atomic<std::int32_t> buttonClickX{0};
     std::atomic<std::int32_t> buttonClickY{0};
+
+    // Function areas: one lock for command areas, one tap lock per side,
+    // pending taps per side (0 left, 1 right) and tap area.
+    std::atomic<int> commandArmed{1};
+    std::atomic<int> leftTapArmed{1};
+    std::atomic<int> rightTapArmed{1};
     std::array<std::array<std::atomic<int>, 6>, 2> tapCount{};
-    std::atomic<int> hidSilentTicks{0};
+
+    // Second-pen strokes in dual-pen mode, for the double-tap mark.
+    std::atomic<int> strokeOpen{0};
+    std::atomic<int> strokeCount{0};
+    std::atomic<std::int32_t> firstStrokeX{0};
+    std::atomic<std::int32_t> firstStrokeY{0};
+    std::atomic<std::uint32_t> firstLiftTick{0};
 };
 
 } // namespace driver

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "driver/ipc/channel_slot.h"
+#include "driver/pen/companion_window.h"
+#include "driver/pen/dialog_link.h"
+#include "driver/pen/frame_dispatcher.h"
+#include "driver/pen/function_areas.h"
+#include "driver/pointer/calibration_store.h"
+#include "driver/pointer/mouse_injection.h"
+#include "driver/pointer/orientation_launcher.h"
+#include "driver/pointer/pen_state_machine.h"
+#include "driver/state/driver_state.h"
+#include "platform/platform.h"
+
+namespace driver {
+
+// The parts that turn frames into pointer input and companion messages,
+// built once for the dialog that owns them.
+struct PenPipeline {
+    PenPipeline(platform::Platform& platform, DriverState& state, DialogLink& dialog)
+        : inject(platform.mouse, calibration), pen(calibration, inject, platform.clock),
+          companion(platform.windows, state), areas(state, calibration, companion, dialog),
+          launcher(platform.windows, platform.profile, platform.files, platform.shell, state),
+          dispatcher(ReaderEnvironment{state, platform.windows, platform.clock, calibration, pen,
+                                       companion, dialog, areas, currentChannel, orientationPipe}) {
+    }
+
+    CalibrationStore calibration;
+    MouseInjector inject;
+    PenStateMachine pen;
+    CompanionWindow companion;
+    FunctionAreas areas;
+    OrientationLauncher launcher;
+    ChannelSlot currentChannel;
+    ChannelSlot orientationPipe;
+    FrameDispatcher dispatcher;
+};
+
+} // namespace driver

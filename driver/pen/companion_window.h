@@ -1,0 +1,43 @@
+#pragma once
+
+#include "driver/state/driver_ids.h"
+#include "driver/state/driver_state.h"
+#include "platform/window_port.h"
+
+namespace driver {
+
+// The companion's window, looked up afresh and remembered for the few posts
+// that go to the last handle found. A missing window makes a post a no-op.
+class CompanionWindow {
+public:
+    CompanionWindow(platform::WindowSystem& windows, DriverState& state)
+        : m_windows(windows), m_state(state) {}
+
+    platform::WindowHandle LookUp() {
+        const platform::WindowHandle window =
+            m_windows.FindWindow(companion::kMainClass, companion::kMainTitle);
+        m_state.companionWindow = window;
+        return window;
+    }
+    platform::WindowHandle Stored() const { return m_state.companionWindow.load(); }
+
+    void PostFresh(std::uint32_t message, platform::WParam wParam, platform::LParam lParam) {
+        Post(LookUp(), message, wParam, lParam);
+    }
+    void PostStored(std::uint32_t message, platform::WParam wParam, platform::LParam lParam) {
+        Post(Stored(), message, wParam, lParam);
+    }
+
+private:
+    void Post(platform::WindowHandle window, std::uint32_t message, platform::WParam wParam,
+              platform::LParam lParam) {
+        if (window != platform::kNoWindow) {
+            m_windows.PostMessage(window, message, wParam, lParam);
+        }
+    }
+
+    platform::WindowSystem& m_windows;
+    DriverState& m_state;
+};
+
+} // namespace driver

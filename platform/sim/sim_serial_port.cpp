@@ -1,0 +1,154 @@
+#include "platform/sim/sim_serial_port.h"
+
+#include <algorithm>
+#include <chrono>
+
+namespace platform {
+
+bool SimSerialPort::CreateReadEvent() {
+    std::lock_guard lock(m_mutex);
+    m_eventOpen = !m_failEvent;
+    return m_eventOpen;
+}
+
+void SimSerialPort::CloseReadEvent() {
+    std::lock_guard lock(m_mutex);
+    m_eventOpen = false;
+}
+
+void SimSerialPort::ClearErrors() {
+    std::lock_guard lock(m_mutex);
+    ++m_errorClears;
+}
+
+bool SimSerialPort::CompleteFromBurst() {
+    if (m_bursts.empty()) {
+        return false;
+    }
+    std::vector<std::uint8_t>& burst = m_bursts.front();
+    const std::size_t count = std::min({burst.size(), m_pendingBuffer.size(), std::size_t{8}});
+    std::copy_n(burst.begin(), count, m_pendingBuffer.begin());
+    burst.erase(burst.begin(), burst.begin() + static_cast<std::ptrdiff_t>(count));
+    if (burst.empty()) {
+        m_bursts.pop_front();
+    }
+    m_completed = true;
+    m_completedBytes = static_cast<std::uint32_t>(count);
+    return true;
+}
+
+SerialPort::ReadStart SimSerialPort::StartRead(std::span<std::uint8_t> buffer,
+                                               std::uint32_t& bytesRead) {
+    std::lock_guard lock(m_mutex);
+    ++m_readsStarted;
+    if (m_failNextRead) {
+        m_failNextRead = false;
+        return ReadStart::Failed;
+    }
+    m_pendingBuffer = buffer;
+    m_completed = false;
+    if (CompleteFromBurst()) {
+        bytesRead = m_completedBytes;
+        m_completed = false;
+        return ReadStart::Completed;
+    }
+    m_pending = true;
+    m_maxOutstanding = std::max(m_maxOutstanding, ++m_outstanding);
+    return ReadStart::Pending;
+}
+
+bool SimSerialPort::WaitForRead(std::uint32_t milliseconds) {
+    std::unique_lock lock(m_mutex);
+    if (!m_pending) {
+        return true;
+    }
+    if (m_completed || CompleteFromBurst()) {
+        return true;
+    }
+    if (!m_threaded) {
+        m_clock.Advance(milliseconds);
+        return false;
+    }
+    m_arrived.wait_for(lock, std::chrono::milliseconds(milliseconds),
+                       [&] { return m_completed || !m_bursts.empty(); });
+    return m_completed || CompleteFromBurst();
+}
+
+SerialPort::ReadResult SimSerialPort::FetchReadResult(std::uint32_t& bytesRead) {
+    std::lock_guard lock(m_mutex);
+    if (m_pending && !m_completed && !CompleteFromBurst()) {
+        return ReadResult::StillPending;
+    }
+    bytesRead = m_pending ? m_completedBytes : 0;
+    m_pending = false;
+    m_completed = false;
+    m_outstanding = 0;
+    return ReadResult::Done;
+}
+
+bool SimSerialPort::Write(std::span<const std::uint8_t> bytes) {
+    std::lock_guard lock(m_mutex);
+    m_writes.push_back({m_clock.TickCount(), {bytes.begin(), bytes.end()}});
+    return true;
+}
+
+void SimSerialPort::Arrive(std::vector<std::uint8_t> bytes) {
+    {
+        std::lock_guard lock(m_mutex);
+        m_bursts.push_back(std::move(bytes));
+    }
+    m_arrived.notify_all();
+}
+
+void SimSerialPort::SetThreaded(bool threaded) {
+    std::lock_guard lock(m_mutex);
+    m_threaded = threaded;
+}
+
+void SimSerialPort::FailEventCreation(bool fail) {
+    std::lock_guard lock(m_mutex);
+    m_failEvent = fail;
+}
+
+void SimSerialPort::FailNextRead() {
+    std::lock_guard lock(m_mutex);
+    m_failNextRead = true;
+}
+
+void SimSerialPort::Abort() {
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_pending) {
+            m_completed = true;
+            m_completedBytes = 0;
+        }
+    }
+    m_arrived.notify_all();
+}
+
+std::vector<SimSerialPort::Written> SimSerialPort::Writes() const {
+    std::lock_guard lock(m_mutex);
+    return m_writes;
+}
+
+int SimSerialPort::ReadsStarted() const {
+    std::lock_guard lock(m_mutex);
+    return m_readsStarted;
+}
+
+int SimSerialPort::MaxOutstandingReads() const {
+    std::lock_guard lock(m_mutex);
+    return m_maxOutstanding;
+}
+
+bool SimSerialPort::EventOpen() const {
+    std::lock_guard lock(m_mutex);
+    return m_eventOpen;
+}
+
+int SimSerialPort::ErrorClears() const {
+    std::lock_guard lock(m_mutex);
+    return m_errorClears;
+}
+
+} // namespace platform

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "platform/serial_port.h"
+#include "platform/sim/sim_clock.h"
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <vector>
+
+namespace platform {
+
+// A serial port fed by the test. Each Arrive() is a burst of bytes that
+// reaches the port together; a read returns at most 8 bytes and never runs
+// across a burst, as the port's short inter-byte time-out ends a read at a
+// pause. Without data, a wait either moves the virtual clock by its full
+// time (stepped mode) or blocks on real time until bytes arrive or the port
+// is aborted (threaded mode).
+class SimSerialPort : public SerialPort {
+public:
+    explicit SimSerialPort(SimClock& clock) : m_clock(clock) {}
+
+    bool CreateReadEvent() override;
+    void CloseReadEvent() override;
+    void ClearErrors() override;
+    ReadStart StartRead(std::span<std::uint8_t> buffer, std::uint32_t& bytesRead) override;
+    bool WaitForRead(std::uint32_t milliseconds) override;
+    ReadResult FetchReadResult(std::uint32_t& bytesRead) override;
+    bool Write(std::span<const std::uint8_t> bytes) override;
+
+    // --- the test's side ---
+    void Arrive(std::vector<std::uint8_t> bytes);
+    void SetThreaded(bool threaded);
+    void FailEventCreation(bool fail);
+    // The next read start fails, as a removed device makes it.
+    void FailNextRead();
+    // Completes an outstanding read with nothing, as a purge does.
+    void Abort();
+
+    struct Written {
+        std::uint64_t atMs = 0; // virtual clock
+        std::vector<std::uint8_t> bytes;
+    };
+    std::vector<Written> Writes() const;
+    int ReadsStarted() const;
+    int MaxOutstandingReads() const;
+    bool EventOpen() const;
+    int ErrorClears() const;
+
+private:
+    // Completes the outstanding read from the next burst; lock held.
+    bool CompleteFromBurst();
+
+    SimClock& m_clock;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_arrived;
+    std::deque<std::vector<std::uint8_t>> m_bursts;
+    std::span<std::uint8_t> m_pendingBuffer;
+    bool m_pending = false;
+    bool m_completed = false;
+    std::uint32_t m_completedBytes = 0;
+    bool m_threaded = false;
+    bool m_failEvent = false;
+    bool m_failNextRead = false;
+    bool m_eventOpen = false;
+    int m_readsStarted = 0;
+    int m_outstanding = 0;
+    int m_maxOutstanding = 0;
+    int m_errorClears = 0;
+    std::vector<Written> m_writes;
+};
+
+} // namespace platform

@@ -1,0 +1,240 @@
+#include "driver/pointer/coordinate_transform.h"
+#include "driver/state/driver_ids.h"
+#include "platform/window_messages.h"
+#include "tests/support/reader_rig.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace driver {
+namespace {
+
+using namespace platform;
+using testing_support::Frame;
+using testing_support::RecordingChannel;
+using testing_support::RecordingDialogLink;
+
+constexpr std::uint8_t kEE = 0xEE;
+constexpr std::uint8_t kAA = 0xAA;
+
+class ReaderDispatch : public ::testing::Test {
+protected:
+    void Send(const PenFrame& frame) { rig.dispatcher.Dispatch(frame); }
+
+    std::vector<std::pair<WParam, LParam>> Notices(std::uint32_t message) const {
+        std::vector<std::pair<WParam, LParam>> out;
+        for (const PostedMessage& m : rig.CompanionMessages()) {
+            if (m.message == message) {
+                out.emplace_back(m.wParam, m.lParam);
+            }
+        }
+        return out;
+    }
+
+    std::pair<std::int32_t, std::int32_t> Screen(std::int32_t x, std::int32_t y) const {
+        rig.calibration.Read([&](const Calibration& c) { return BoardToScreen(c.grid, x, y); });
+        return {x, y};
+    }
+
+    std::shared_ptr<RecordingChannel> OpenChannel() {
+        auto channel = std::make_shared<RecordingChannel>();
+        rig.currentChannel.Publish(channel);
+        return channel;
+    }
+
+    testing_support::ReaderRig rig;
+};
+
+TEST_F(ReaderDispatch, BadCheckByteIsDroppedBeforeAnythingElse) {
+    PenFrame touch = Frame(kEE, 0x81, 8000, 8000);
+    touch[7] ^= 0x01;
+    Send(touch);
+    PenFrame fault = Frame(kEE, 0xAE);
+    fault[7] ^= 0x80;
+    Send(fault);
+    EXPECT_TRUE(rig.mouse.Records().empty());
+    EXPECT_TRUE(rig.dialog.posted.empty());
+}
+
+TEST_F(ReaderDispatch, HeldButtonPostsOnceThenReleasesBeforeTheNextTouchMoves) {
+    // Mouse events carry the count of companion posts made before them.
+    for (int i = 0; i < 3; ++i) {
+        Send(Frame(kEE, 0x89, 8000, 8000));
+    }
+    EXPECT_EQ(Notices(companion::kButtonNotice), (std::vector<std::pair<WParam, LParam>>{{5, 0}}));
+    EXPECT_EQ(rig.clock.TickCount(), 1000U + 200U) << "one 200 ms pause";
+    const std::size_t eventsWhileHeld = rig.mouse.Events().size();
+    EXPECT_GE(eventsWhileHeld, 1U) << "the pen writes while the button is held";
+
+    Send(Frame(kEE, 0x81, 8100, 8000));
+    EXPECT_EQ(Notices(companion::kButtonNotice),
+              (std::vector<std::pair<WParam, LParam>>{{5, 0}, {6, 0}}));
+    EXPECT_EQ(rig.clock.TickCount(), 1000U + 400U);
+    EXPECT_GT(rig.mouse.Events().size(), eventsWhileHeld);
+
+    Send(Frame(kEE, 0x8A, 8100, 8000));
+    Send(Frame(kEE, 0x83, 8100, 8000));
+    EXPECT_EQ(Notices(companion::kButtonNotice),
+              (std::vector<std::pair<WParam, LParam>>{{5, 0}, {6, 0}, {7, 0}, {8, 0}}));
+}
+
+TEST_F(ReaderDispatch, KeyFaultsPostOneMessagePerFrameToTheDialog) {
+    Send(Frame(kEE, 0xAE));
+    Send(Frame(kEE, 0xAE));
+    Send(Frame(kEE, 0xAF));
+    const std::vector<RecordingDialogLink::Posted> expected = {
+        {0x447, 0, 1}, {0x447, 0, 1}, {0x447, 0, 0}};
+    EXPECT_EQ(rig.dialog.posted, expected);
+}
+
+TEST_F(ReaderDispatch, PenButtonClicksCountOncePerContact) {
+    Send(Frame(kEE, 0x85, 8000, 6000));
+    Send(Frame(kEE, 0x85, 8000, 6000)); // no Lift between: not armed
+    EXPECT_EQ(rig.state.buttonClickCount[0], 1);
+    const auto [x, y] = Screen(8000, 6000);
+    EXPECT_EQ(rig.state.buttonClickX, x);
+    EXPECT_EQ(rig.state.buttonClickY, y);
+    Send(Frame(kEE, 0x83, 8000, 6000));
+    Send(Frame(kEE, 0x87, 8000, 6000));
+    Send(Frame(kEE, 0x83, 8000, 6000));
+    Send(Frame(kEE, 0x85, 8000, 6000));
+    EXPECT_EQ(rig.state.buttonClickCount[0], 2);
+    EXPECT_EQ(rig.state.buttonClickCount[1], 1);
+    const std::vector<RecordingDialogLink::TimerStart> expected = {
+        {112, 200}, {67, 500}, {112, 200}, {67, 500}, {112, 200}};
+    EXPECT_EQ(rig.dialog.timers, expected) << "timer 67 starts with the first click of a button";
+}
+
+TEST_F(ReaderDispatch, SecondPenInTheWritingAreaMovesThePointerOrGoesToTheChannel) {
+    Send(Frame(kAA, 0x81, 8000, 8000));
+    const auto [x, y] = Screen(8000, 8000);
+    ASSERT_EQ(rig.mouse.Events().size(), 1U);
+    EXPECT_EQ(rig.mouse.Events()[0].flags, 0x8003U);
+    EXPECT_EQ(rig.mouse.Events()[0].x, ScaleToAbsolute(x, 1920));
+    Send(Frame(kAA, 0x83, 8000, 8000));
+    rig.mouse.Clear();
+
+    const auto channel = OpenChannel();
+    rig.state.dualPenMode = 1;
+    Send(Frame(kAA, 0x81, 8000, 8000, 0x34));
+    EXPECT_TRUE(rig.mouse.Records().empty());
+    ASSERT_EQ(channel->Frames().size(), 1U);
+    const PenFrame expected = BuildScreenPenFrame(Frame(kAA, 0x81, 8000, 8000, 0x34), 0x81, x, y);
+    EXPECT_EQ(channel->Frames()[0], std::vector<std::uint8_t>(expected.begin(), expected.end()));
+    EXPECT_EQ(rig.state.strokeCount, 1);
+    EXPECT_EQ(rig.state.firstStrokeX, x);
+
+    rig.currentChannel.Retire();
+    Send(Frame(kAA, 0x81, 8000, 8000)); // no channel: dropped
+    EXPECT_TRUE(rig.mouse.Records().empty());
+}
+
+TEST_F(ReaderDispatch, SecondStrokeLiftedSoonAndNearIsADoubleTap) {
+    struct Case {
+        std::uint32_t gapMs;
+        std::int32_t apart;
+        std::uint8_t secondLift;
+    };
+    // Pixels apart on the screen; the rig maps 8 board units to a pixel.
+    const Case cases[] = {{600, 10, 0x88}, {700, 10, 0x83}, {600, 15, 0x83}, {649, 14, 0x88}};
+    for (const Case& c : cases) {
+        testing_support::ReaderRig fresh;
+        auto channel = std::make_shared<RecordingChannel>();
+        fresh.currentChannel.Publish(channel);
+        fresh.state.dualPenMode = 1;
+        const auto send = [&](const PenFrame& f) {
+            fresh.dispatcher.Dispatch(f);
+        };
+        send(Frame(kAA, 0x81, 5000, 5000));
+        send(Frame(kAA, 0x81, 5200, 5000));
+        send(Frame(kAA, 0x83, 5200, 5000));
+        fresh.clock.Advance(c.gapMs);
+        send(Frame(kAA, 0x81, 5000 + 8 * c.apart, 5000));
+        send(Frame(kAA, 0x83, 5000 + 8 * c.apart, 5000));
+        const auto frames = channel->Frames();
+        ASSERT_EQ(frames.size(), 5U);
+        EXPECT_EQ(frames[2][2], 0x83) << "the first lift is plain";
+        EXPECT_EQ(frames[4][2], c.secondLift) << c.gapMs << " ms, " << c.apart << " px";
+        EXPECT_TRUE(
+            FrameChecksumOk(PenFrame{frames[4][0], frames[4][1], frames[4][2], frames[4][3],
+                                     frames[4][4], frames[4][5], frames[4][6], frames[4][7]}));
+        EXPECT_EQ(fresh.state.strokeCount, 0) << "counting starts over";
+    }
+}
+
+TEST_F(ReaderDispatch, IdentificationSetsFlagsAndAnnouncesOnce) {
+    const PenFrame twoPenBoard = {0xE8, 0xAF, 0, 0, 0, 0, 0, 0x47}; // areas, two pens
+    Send(twoPenBoard);
+    EXPECT_EQ(rig.state.boardIdentified, 1);
+    EXPECT_TRUE(rig.state.functionAreasEnabled);
+    EXPECT_EQ(rig.state.dualCapable, 1);
+    EXPECT_EQ(rig.state.announcePending, 0);
+    EXPECT_EQ(Notices(companion::kNotice),
+              (std::vector<std::pair<WParam, LParam>>{{6, 0x911}, {0, 0x922}}));
+
+    const PenFrame plain = {0xEA, 0x55, 0, 0, 0, 0, 0, 0xBF};
+    Send(plain);
+    EXPECT_FALSE(rig.state.functionAreasEnabled);
+    EXPECT_EQ(rig.state.dualCapable, 0);
+    EXPECT_EQ(Notices(companion::kNotice).size(), 2U) << "announced once";
+
+    const PenFrame unknown = {0xE5, 0xED, 0, 0, 0, 0, 0, 0xE5 ^ 0xED};
+    rig.state.boardIdentified = 0;
+    Send(unknown);
+    EXPECT_EQ(rig.state.boardIdentified, 0);
+}
+
+TEST_F(ReaderDispatch, OrientationModeForwardsRawFramesByStatusOnly) {
+    auto pipe = std::make_shared<RecordingChannel>();
+    rig.orientationPipe.Publish(pipe);
+    const WindowHandle calibrationWindow = rig.desktop.CreateLoggingWindow("DUALPENORIENT", "");
+    rig.state.orientationMode = 1;
+    rig.state.leftTapArmed = 0;
+
+    const PenFrame click = Frame(kEE, 0x85, 8000, 8000);
+    const PenFrame secondTouch = Frame(kAA, 0x81, 8000, 8000);
+    const PenFrame lift = Frame(kEE, 0x83, 8000, 8000);
+    const PenFrame identification = {0xE8, 0x5F, 0, 0, 0, 0, 0, 0xB7};
+    Send(click);
+    Send(secondTouch);
+    Send(identification);
+    Send(lift);
+    const auto frames = pipe->Frames();
+    ASSERT_EQ(frames.size(), 2U);
+    EXPECT_EQ(frames[0], std::vector<std::uint8_t>(secondTouch.begin(), secondTouch.end()));
+    EXPECT_EQ(frames[1], std::vector<std::uint8_t>(lift.begin(), lift.end()));
+    EXPECT_EQ(rig.state.leftTapArmed, 0) << "a lift in orientation mode arms nothing";
+    EXPECT_EQ(rig.state.boardIdentified, 0);
+    EXPECT_TRUE(rig.mouse.Records().empty());
+
+    // The orientation area (left area 12) closes the calibration program once per arming.
+    rig.state.functionAreasEnabled = true;
+    Send(Frame(kEE, 0x81, 300, 13000));
+    Send(Frame(kEE, 0x81, 300, 13000));
+    EXPECT_EQ(pipe->Frames().size(), 2U) << "area touches are not forwarded";
+    EXPECT_EQ(rig.desktop.MessagesTo(calibrationWindow),
+              (std::vector<PostedMessage>{{rig.desktop.NowMs(), 0x10, 1, 1}}));
+    rig.state.orientationForwardAll = 1;
+    Send(Frame(kEE, 0x81, 300, 13000));
+    EXPECT_EQ(pipe->Frames().size(), 3U) << "forward-all sends area touches too";
+
+    Send(Frame(kEE, 0xD8));
+    EXPECT_EQ(rig.state.orientationMode, 0);
+    EXPECT_EQ(rig.desktop.MessagesTo(calibrationWindow).size(), 2U);
+}
+
+TEST_F(ReaderDispatch, TouchesOnAreasReachTheAreasNotThePointer) {
+    rig.state.functionAreasEnabled = true;
+    Send(Frame(kEE, 0x81, 300, 1000)); // left area 0
+    EXPECT_TRUE(rig.mouse.Records().empty());
+    EXPECT_EQ(Notices(companion::kNotice), (std::vector<std::pair<WParam, LParam>>{{25, 0}}));
+    Send(Frame(kEE, 0x81, 8000, 8000)); // writing area
+    EXPECT_EQ(rig.mouse.Events().size(), 1U);
+    Send(Frame(kEE, 0xFA)); // a board key
+    EXPECT_EQ(Notices(companion::kNotice),
+              (std::vector<std::pair<WParam, LParam>>{{25, 0}, {25, 2}}));
+}
+
+} // namespace
+} // namespace driver

@@ -1,0 +1,144 @@
+#include "tests/support/reader_rig.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <future>
+#include <thread>
+
+namespace driver {
+namespace {
+
+using testing_support::Frame;
+
+std::vector<std::uint8_t> Bytes(const PenFrame& frame) {
+    return {frame.begin(), frame.end()};
+}
+
+class ReaderLoopTest : public ::testing::Test {
+protected:
+    ReaderLoopTest() { rig.state.linkOpen = 1; }
+
+    std::size_t MouseEvents() const { return rig.mouse.Events().size(); }
+
+    testing_support::ReaderRig rig;
+};
+
+TEST_F(ReaderLoopTest, ShortSerialReadIsCheckedWithTheBytesLeftFromTheFrameBefore) {
+    const PenFrame first = Frame(0xEE, 0x81, 8000, 8000);
+    rig.serial.Arrive(Bytes(first));
+    ASSERT_TRUE(rig.loop.RunOnce());
+    EXPECT_EQ(MouseEvents(), 1U);
+
+    // Five new bytes that, with the three stale ones, form a good frame.
+    PenFrame second = first;
+    second[2] = 0x83;  // 0x81 ^ 0x02 ...
+    second[4] ^= 0x02; // ... and back, so the stale check byte still holds
+    ASSERT_TRUE(FrameChecksumOk(second));
+    rig.serial.Arrive({second.begin(), second.begin() + 5});
+    ASSERT_TRUE(rig.loop.RunOnce());
+    EXPECT_EQ(rig.mouse.Events().back().flags, 0x8004U) << "the lift went through";
+
+    // Five bytes that do not fit the stale three are dropped.
+    rig.serial.Arrive({0xEE, 0x00, 0x81, 0x10, 0x10});
+    const std::size_t before = MouseEvents();
+    ASSERT_TRUE(rig.loop.RunOnce());
+    EXPECT_EQ(MouseEvents(), before);
+}
+
+TEST_F(ReaderLoopTest, SilentBoardGetsOneStartCommandPerWaitAndOneOutstandingRead) {
+    ASSERT_TRUE(rig.loop.RunOnce());
+    ASSERT_TRUE(rig.loop.RunOnce());
+    const auto writes = rig.serial.Writes();
+    ASSERT_EQ(writes.size(), 2U);
+    EXPECT_EQ(writes[0].atMs, 2000U) << "after a 1000 ms wait";
+    EXPECT_EQ(writes[1].atMs, 3030U) << "the 30 ms pause, then the next wait";
+    EXPECT_EQ(writes[0].bytes, Bytes(StartCommand));
+    EXPECT_EQ(rig.clock.TickCount(), 3060U);
+    EXPECT_EQ(rig.serial.ReadsStarted(), 1) << "the read stays outstanding";
+
+    rig.serial.Arrive(Bytes(Frame(0xEE, 0x81, 8000, 8000)));
+    rig.state.hidSilentTicks = 5;
+    ASSERT_TRUE(rig.loop.RunOnce());
+    EXPECT_EQ(MouseEvents(), 1U);
+    EXPECT_EQ(rig.state.hidSilentTicks, 0);
+    EXPECT_EQ(rig.serial.MaxOutstandingReads(), 1);
+    EXPECT_EQ(rig.serial.Writes().size(), 2U);
+}
+
+TEST_F(ReaderLoopTest, FailedSerialReadEndsTheThreadWithMinusOne) {
+    rig.serial.FailNextRead();
+    EXPECT_EQ(rig.loop.ReaderThreadProc(), -1);
+    EXPECT_FALSE(rig.serial.EventOpen());
+    EXPECT_EQ(rig.state.linkOpen, 1) << "the supervision decides what follows";
+    EXPECT_GE(rig.serial.ErrorClears(), 2);
+}
+
+TEST_F(ReaderLoopTest, NoEventNoThread) {
+    rig.serial.FailEventCreation(true);
+    EXPECT_EQ(rig.loop.ReaderThreadProc(), -1);
+    EXPECT_EQ(rig.serial.ReadsStarted(), 0);
+}
+
+TEST_F(ReaderLoopTest, HidReportsCarryTheFrameInBytes2To9AndFailuresBackOff) {
+    rig.state.hidMode = 1;
+    platform::SimHidDevice::Report report{};
+    const PenFrame touch = Frame(0xEE, 0x81, 8000, 8000);
+    std::copy(touch.begin(), touch.end(), report.begin() + 2);
+    report[0] = 0x01;
+    report[15] = 0x77;
+    rig.hid.Arrive(report);
+    ASSERT_TRUE(rig.loop.RunOnce());
+    EXPECT_EQ(MouseEvents(), 1U);
+    EXPECT_EQ(rig.clock.TickCount(), 1000U) << "a read with data is never delayed";
+
+    // A gone device: each failed read pauses instead of spinning.
+    for (int i = 0; i < 5; ++i) {
+        ASSERT_TRUE(rig.loop.RunOnce());
+    }
+    EXPECT_EQ(rig.clock.TickCount(), 1000U + 5 * ReaderLoop::kHidRetryPauseMs);
+    EXPECT_EQ(MouseEvents(), 1U);
+}
+
+// The real loop on its own thread: frames flow, and clearing linkOpen
+// (with the read aborted, as the closer does) ends it with 0.
+TEST_F(ReaderLoopTest, ThreadedLoopStopsCleanlyWhenTheLinkCloses) {
+    for (const bool hid : {false, true}) {
+        testing_support::ReaderRig threaded;
+        threaded.state.linkOpen = 1;
+        threaded.state.hidMode = hid ? 1 : 0;
+        threaded.serial.SetThreaded(true);
+        threaded.hid.SetThreaded(true);
+        auto result =
+            std::async(std::launch::async, [&] { return threaded.loop.ReaderThreadProc(); });
+        for (int i = 0; i < 50; ++i) {
+            const PenFrame frame = Frame(0xEE, i == 49 ? 0x83 : 0x81, 2000 + 80 * i, 4000);
+            if (hid) {
+                platform::SimHidDevice::Report report{};
+                std::copy(frame.begin(), frame.end(), report.begin() + 2);
+                threaded.hid.Arrive(report);
+            } else {
+                threaded.serial.Arrive(Bytes(frame));
+            }
+        }
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        const auto lifted = [&] {
+            const auto events = threaded.mouse.Events();
+            return !events.empty() && events.back().flags == 0x8004U;
+        };
+        while (!lifted() && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        EXPECT_TRUE(lifted()) << (hid ? "hid" : "serial");
+        EXPECT_EQ(threaded.mouse.Events().size(), 50U) << "down, 48 moves, up";
+        threaded.state.linkOpen = 0;
+        threaded.serial.Abort();
+        threaded.hid.Close();
+        ASSERT_EQ(result.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+        EXPECT_EQ(result.get(), 0);
+        EXPECT_FALSE(threaded.serial.EventOpen());
+    }
+}
+
+} // namespace
+} // namespace driver

@@ -1,0 +1,170 @@
+#pragma once
+
+#include "driver/ipc/channel_slot.h"
+#include "driver/pen/companion_window.h"
+#include "driver/pen/dialog_link.h"
+#include "driver/pen/frame_dispatcher.h"
+#include "driver/pen/function_areas.h"
+#include "driver/pen/reader_loop.h"
+#include "driver/pointer/mouse_injection.h"
+#include "driver/pointer/pen_state_machine.h"
+#include "driver/state/driver_state.h"
+#include "platform/sim/sim_clock.h"
+#include "platform/sim/sim_desktop.h"
+#include "platform/sim/sim_hid_device.h"
+#include "platform/sim/sim_mouse.h"
+#include "platform/sim/sim_serial_port.h"
+#include "tests/support/grids.h"
+
+#include <atomic>
+#include <mutex>
+#include <vector>
+
+namespace testing_support {
+
+// The dialog as the reader sees it: records what it is asked.
+class RecordingDialogLink : public driver::DialogLink {
+public:
+    struct Posted {
+        std::uint32_t message;
+        platform::WParam wParam;
+        platform::LParam lParam;
+        friend bool operator==(const Posted&, const Posted&) = default;
+    };
+    struct TimerStart {
+        std::uintptr_t id;
+        std::uint32_t milliseconds;
+        friend bool operator==(const TimerStart&, const TimerStart&) = default;
+    };
+
+    void PostToDialog(std::uint32_t message, platform::WParam wParam,
+                      platform::LParam lParam) override {
+        std::lock_guard lock(m_mutex);
+        posted.push_back({message, wParam, lParam});
+    }
+    void StartDialogTimer(std::uintptr_t timerId, std::uint32_t milliseconds) override {
+        std::lock_guard lock(m_mutex);
+        timers.push_back({timerId, milliseconds});
+    }
+    void StartOrientation() override { ++orientationStarts; }
+
+    std::vector<Posted> posted;
+    std::vector<TimerStart> timers;
+    std::atomic<int> orientationStarts{0};
+
+private:
+    std::mutex m_mutex;
+};
+
+// A channel that keeps what is written to it, and notices use after death.
+class RecordingChannel : public driver::CDravikIPCBase {
+public:
+    explicit RecordingChannel(std::atomic<int>* writesAfterDeath = nullptr)
+        : m_writesAfterDeath(writesAfterDeath) {}
+    ~RecordingChannel() override { m_alive = false; }
+
+    bool Open(int, std::string) override { return true; }
+    bool Write(const std::uint8_t* data, int length) override {
+        if (!m_alive && m_writesAfterDeath != nullptr) {
+            ++*m_writesAfterDeath;
+        }
+        std::lock_guard lock(m_mutex);
+        frames.emplace_back(data, data + length);
+        return true;
+    }
+    int Read(std::uint8_t*, int) override { return 0; }
+
+    std::vector<std::vector<std::uint8_t>> Frames() {
+        std::lock_guard lock(m_mutex);
+        return frames;
+    }
+
+private:
+    std::atomic<bool> m_alive{true};
+    std::atomic<int>* m_writesAfterDeath;
+    std::mutex m_mutex;
+    std::vector<std::vector<std::uint8_t>> frames;
+};
+
+// Board units map to screen pixels at exactly 1/8 (a 2 x 2 grid, board
+// 1000..13288 across and 1000..7912 down onto 192..1728 and 108..972 of a
+// 1920 x 1080 screen); the function-area columns lie at x 300 (left) and
+// 16200 (right), rows 1000 apart from y 1000.
+inline driver::Calibration ReaderCalibration() {
+    driver::Calibration calibration;
+    calibration.grid.ColumnCount = 2;
+    calibration.grid.RowCount = 2;
+    calibration.grid.ScreenWidth = 1920;
+    calibration.grid.ScreenHeight = 1080;
+    const double screenX[2] = {192.0, 1728.0};
+    const double screenY[2] = {108.0, 972.0};
+    const double boardX[2] = {1000.0, 13288.0};
+    const double boardY[2] = {1000.0, 7912.0};
+    for (std::size_t i = 0; i < 2; ++i) {
+        for (std::size_t j = 0; j < 2; ++j) {
+            calibration.grid.ScreenTargets[i][j] = {screenX[i], screenY[j]};
+            calibration.grid.BoardPoints[i][j] = {boardX[i], boardY[j]};
+        }
+    }
+    for (int k = 0; k < driver::kElecButtonCount; ++k) {
+        const bool left = k < driver::kRightColumnFirst;
+        const int row = left ? k : k - driver::kRightColumnFirst;
+        calibration.ElecButtonPoints[static_cast<std::size_t>(k)] = {left ? 300 : 16200,
+                                                                     1000 + 1000 * row};
+    }
+    calibration.ButtonTolerance = 70;
+    calibration.PenAreaLeft = 500;
+    calibration.PenAreaRight = 16000;
+    return calibration;
+}
+
+// Every part the reader thread touches, over simulated devices.
+struct ReaderRig {
+    ReaderRig() {
+        calibration.Publish(ReaderCalibration());
+        companionWindow = desktop.CreateLoggingWindow("TfrmReSent", "EBoard");
+    }
+
+    std::vector<platform::PostedMessage> CompanionMessages() const {
+        return desktop.MessagesTo(companionWindow);
+    }
+
+    platform::SimClock clock{1000};
+    platform::SimDesktop desktop{clock};
+    platform::SimMouse mouse{1920, 1080};
+    platform::SimSerialPort serial{clock};
+    platform::SimHidDevice hid;
+    driver::DriverState state;
+    driver::CalibrationStore calibration;
+    driver::MouseInjector inject{mouse, calibration};
+    driver::PenStateMachine pen{calibration, inject, clock};
+    driver::CompanionWindow companion{desktop, state};
+    RecordingDialogLink dialog;
+    driver::FunctionAreas areas{state, calibration, companion, dialog};
+    driver::ChannelSlot currentChannel;
+    driver::ChannelSlot orientationPipe;
+    driver::FrameDispatcher dispatcher{driver::ReaderEnvironment{state, desktop, clock, calibration,
+                                                                 pen, companion, dialog, areas,
+                                                                 currentChannel, orientationPipe}};
+    driver::ReaderLoop loop{state, serial, hid, clock, companion, dispatcher};
+    platform::WindowHandle companionWindow = platform::kNoWindow;
+};
+
+// A frame with header, status and a board point, with its check byte.
+inline driver::PenFrame Frame(std::uint8_t header, std::uint8_t status, std::int32_t x = 0,
+                              std::int32_t y = 0, std::uint8_t second = 0) {
+    const auto rawX = static_cast<std::uint32_t>(0x4000 - x);
+    const auto rawY = static_cast<std::uint32_t>(0x4000 - y);
+    driver::PenFrame frame = {header,
+                              second,
+                              status,
+                              static_cast<std::uint8_t>((rawX >> 7) & 0x7F),
+                              static_cast<std::uint8_t>(rawX & 0x7F),
+                              static_cast<std::uint8_t>((rawY >> 7) & 0x7F),
+                              static_cast<std::uint8_t>(rawY & 0x7F),
+                              0};
+    frame[7] = driver::FrameXor(std::span<const std::uint8_t, 7>(frame.data(), 7));
+    return frame;
+}
+
+} // namespace testing_support
