@@ -6,6 +6,7 @@
 #include "platform/profile_port.h"
 #include "platform/security_port.h"
 #include "platform/shell_port.h"
+#include "platform/thread_port.h"
 #include "platform/window_port.h"
 
 namespace platform {
@@ -19,6 +20,7 @@ struct Platform {
     FilesPort& files;
     SecurityPort& security;
     ShellPort& shell;
+    ThreadPort& threads;
 };
 
 } // namespace platform

@@ -2,17 +2,44 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 
 namespace platform {
 
-// The board's serial port as the reader thread uses it: overlapped reads,
-// at most one outstanding, with an event the reader owns for its run.
+struct SerialSettings {
+    std::uint32_t readIntervalTimeoutMs = 3;
+    std::uint32_t inQueue = 2048;
+    std::uint32_t outQueue = 1024;
+    std::uint32_t baudRate = 57600;
+    std::uint8_t byteSize = 8;
+    std::uint8_t stopBits = 0;      // ONESTOPBIT
+    std::uint32_t eventMask = 0x81; // EV_RXCHAR | EV_ERR
+};
+
+// The board's serial port. The dialog thread opens, configures and closes
+// it; the reader thread reads with overlapped reads, at most one
+// outstanding, with an event the reader owns for its run, and writes.
 class SerialPort {
 public:
     enum class ReadStart { Completed, Pending, Failed };
     enum class ReadResult { Done, StillPending };
 
     virtual ~SerialPort() = default;
+
+    // --- the link: dialog thread ---
+    // Read and write access, no sharing, overlapped; false when it fails.
+    virtual bool Open(const std::string& path) = 0;
+    virtual bool IsOpen() const = 0;
+    // Time-outs, queue sizes, the line (baud rate, parity check off, byte
+    // size, stop bits; every other setting as the port reports it) and the
+    // event mask, in that order; failures are not reported.
+    virtual void Configure(const SerialSettings& settings) = 0;
+    virtual void SetEventMask(std::uint32_t mask) = 0;
+    // Also ends an outstanding read.
+    virtual void Purge(std::uint32_t flags) = 0;
+    virtual void Close() = 0;
+
+    // --- the reader thread ---
 
     // The reader's event for overlapped reads; false when it cannot be made.
     virtual bool CreateReadEvent() = 0;

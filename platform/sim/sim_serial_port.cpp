@@ -5,6 +5,75 @@
 
 namespace platform {
 
+bool SimSerialPort::Open(const std::string& path) {
+    std::lock_guard lock(m_mutex);
+    m_openedPaths.push_back(path);
+    m_open = !path.empty() && path == m_devicePath;
+    return m_open;
+}
+
+bool SimSerialPort::IsOpen() const {
+    std::lock_guard lock(m_mutex);
+    return m_open;
+}
+
+void SimSerialPort::Configure(const SerialSettings& settings) {
+    std::lock_guard lock(m_mutex);
+    m_configurations.push_back(settings);
+}
+
+void SimSerialPort::SetEventMask(std::uint32_t mask) {
+    std::lock_guard lock(m_mutex);
+    m_eventMasks.push_back(mask);
+}
+
+void SimSerialPort::Purge(std::uint32_t flags) {
+    {
+        std::lock_guard lock(m_mutex);
+        m_purges.push_back(flags);
+    }
+    constexpr std::uint32_t kRxAbort = 0x0002;
+    if ((flags & kRxAbort) != 0) {
+        Abort();
+    }
+}
+
+void SimSerialPort::Close() {
+    std::lock_guard lock(m_mutex);
+    m_open = false;
+    ++m_closes;
+}
+
+void SimSerialPort::SetDevicePath(std::string path) {
+    std::lock_guard lock(m_mutex);
+    m_devicePath = std::move(path);
+}
+
+std::vector<std::string> SimSerialPort::OpenedPaths() const {
+    std::lock_guard lock(m_mutex);
+    return m_openedPaths;
+}
+
+std::vector<SerialSettings> SimSerialPort::Configurations() const {
+    std::lock_guard lock(m_mutex);
+    return m_configurations;
+}
+
+std::vector<std::uint32_t> SimSerialPort::EventMasks() const {
+    std::lock_guard lock(m_mutex);
+    return m_eventMasks;
+}
+
+std::vector<std::uint32_t> SimSerialPort::Purges() const {
+    std::lock_guard lock(m_mutex);
+    return m_purges;
+}
+
+int SimSerialPort::Closes() const {
+    std::lock_guard lock(m_mutex);
+    return m_closes;
+}
+
 bool SimSerialPort::CreateReadEvent() {
     std::lock_guard lock(m_mutex);
     m_eventOpen = !m_failEvent;

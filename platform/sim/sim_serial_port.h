@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <deque>
 #include <mutex>
+#include <string>
 #include <vector>
 
 namespace platform {
@@ -21,6 +22,13 @@ class SimSerialPort : public SerialPort {
 public:
     explicit SimSerialPort(SimClock& clock) : m_clock(clock) {}
 
+    bool Open(const std::string& path) override;
+    bool IsOpen() const override;
+    void Configure(const SerialSettings& settings) override;
+    void SetEventMask(std::uint32_t mask) override;
+    void Purge(std::uint32_t flags) override;
+    void Close() override;
+
     bool CreateReadEvent() override;
     void CloseReadEvent() override;
     void ClearErrors() override;
@@ -30,6 +38,13 @@ public:
     bool Write(std::span<const std::uint8_t> bytes) override;
 
     // --- the test's side ---
+    // Only this path opens; any other fails as a missing port does.
+    void SetDevicePath(std::string path);
+    std::vector<std::string> OpenedPaths() const;
+    std::vector<SerialSettings> Configurations() const;
+    std::vector<std::uint32_t> EventMasks() const;
+    std::vector<std::uint32_t> Purges() const;
+    int Closes() const;
     void Arrive(std::vector<std::uint8_t> bytes);
     void SetThreaded(bool threaded);
     void FailEventCreation(bool fail);
@@ -53,6 +68,13 @@ private:
     bool CompleteFromBurst();
 
     SimClock& m_clock;
+    std::string m_devicePath = "\\\\.\\COM7";
+    bool m_open = false;
+    std::vector<std::string> m_openedPaths;
+    std::vector<SerialSettings> m_configurations;
+    std::vector<std::uint32_t> m_eventMasks;
+    std::vector<std::uint32_t> m_purges;
+    int m_closes = 0;
     mutable std::mutex m_mutex;
     std::condition_variable m_arrived;
     std::deque<std::vector<std::uint8_t>> m_bursts;

@@ -7,6 +7,7 @@
 #include "platform/win32/win32_profile.h"
 #include "platform/win32/win32_security.h"
 #include "platform/win32/win32_shell.h"
+#include "platform/win32/win32_threads.h"
 #include "platform/win32/win32_window_system.h"
 
 namespace platform {
@@ -24,7 +25,9 @@ private:
     Win32Files m_files;
     Win32Security m_security;
     Win32Shell m_shell;
-    Platform m_ports{m_windows, m_clock, m_profile, m_mouse, m_files, m_security, m_shell};
+    Win32ThreadPort m_threads;
+    Platform m_ports{m_windows, m_clock,    m_profile, m_mouse,
+                     m_files,   m_security, m_shell,   m_threads};
 };
 
 } // namespace platform

@@ -8,6 +8,7 @@
 #include "platform/sim/sim_mouse.h"
 #include "platform/sim/sim_security.h"
 #include "platform/sim/sim_shell.h"
+#include "platform/sim/sim_threads.h"
 #include "tests/support/temp_dir.h"
 
 #include <filesystem>
@@ -46,6 +47,7 @@ public:
     platform::SimMouse mouse{1920, 1080};
     platform::SimMutexRegistry mutexes;
     platform::SimShell shell;
+    platform::SimThreadPort threads;
 
 private:
     TempDir m_dir;
@@ -61,9 +63,9 @@ public:
 class SimProcess {
 public:
     explicit SimProcess(SimMachine& machine)
-        : security(machine.mutexes), ports{machine.desktop, machine.clock, machine.profile,
-                                           machine.mouse,   machine.files, security,
-                                           machine.shell} {
+        : security(machine.mutexes), ports{machine.desktop, machine.clock,  machine.profile,
+                                           machine.mouse,   machine.files,  security,
+                                           machine.shell,   machine.threads} {
         security.SetUserAdmin(true);
     }
 
