@@ -15,7 +15,8 @@ using namespace platform;
 CDravikDlg::CDravikDlg(Platform& platform, DriverState& state, WindowHandle parent)
     : CDialog(platform.windows, DravikDialogTemplate(), parent), m_platform(platform),
       m_state(state), m_hIcon(platform.windows.LoadAppIcon(kAppIconId)),
-      m_pipeline(platform, state, *this) {}
+      m_pipeline(platform, state, *this),
+      m_penTimers(state, platform.windows, platform.clock, m_pipeline.inject, m_buttons, *this) {}
 
 bool CDravikDlg::DispatchMessageMap(std::uint32_t message, WParam wParam, LParam lParam,
                                     LResult& result) {
@@ -30,6 +31,7 @@ bool CDravikDlg::DispatchMessageMap(std::uint32_t message, WParam wParam, LParam
         framework::OnMessage(user_message::kButtonSettingsChanged,
                              &CDravikDlg::OnButtonSettingsChanged),
         framework::OnCommand(id::kOk, &CDravikDlg::OnDualPenButton),
+        framework::OnRegistered(&CDravikDlg::QelDriverSetId, &CDravikDlg::OnDriverSet),
         framework::OnMessage(user_message::kStartTimerRequest, &CDravikDlg::OnStartTimerRequest),
         framework::OnCommand(id::kCancel, &CDravikDlg::OnExitButton),
     };
@@ -84,7 +86,9 @@ LResult CDravikDlg::OnTimer(WParam timerId, LParam) {
     if (timerId == timer::kHide) {
         ShowWindow(sw::kHide);
         KillTimer(timer::kHide);
+        return 0;
     }
+    m_penTimers.OnTimer(timerId);
     return 0;
 }
 
@@ -122,6 +126,23 @@ void CDravikDlg::StartDialogTimer(std::uintptr_t timerId, std::uint32_t millisec
 
 LResult CDravikDlg::OnStartTimerRequest(WParam timerId, LParam milliseconds) {
     SetTimer(timerId, static_cast<std::uint32_t>(milliseconds));
+    return 0;
+}
+
+void CDravikDlg::StartTimer(std::uintptr_t timerId, std::uint32_t milliseconds) {
+    SetTimer(timerId, milliseconds);
+}
+
+void CDravikDlg::StopTimer(std::uintptr_t timerId) {
+    KillTimer(timerId);
+}
+
+LResult CDravikDlg::OnDriverSet(WParam command, LParam argument) {
+    constexpr WParam kClaimClick = 10;
+    if (command == kClaimClick && argument == 1) {
+        // The companion handles this pen-button click itself.
+        m_state.defaultActionArmed = 0;
+    }
     return 0;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "driver/app/pen_pipeline.h"
+#include "driver/app/pen_timers.h"
 #include "driver/pen/dialog_link.h"
 #include "driver/settings/button_settings.h"
 #include "driver/state/driver_state.h"
@@ -19,7 +20,7 @@ using platform::WParam;
 
 // The driver's hidden main dialog: it owns the timers, receives the
 // messages of companion programs and wires them to the components.
-class CDravikDlg : public framework::CDialog, public DialogLink {
+class CDravikDlg : public framework::CDialog, public DialogLink, public TimerControl {
 public:
     CDravikDlg(platform::Platform& platform, DriverState& state,
                platform::WindowHandle parent = platform::kNoWindow);
@@ -34,6 +35,9 @@ public:
     void StartDialogTimer(std::uintptr_t timerId, std::uint32_t milliseconds) override;
     void StartOrientation() override;
 
+    void StartTimer(std::uintptr_t timerId, std::uint32_t milliseconds) override;
+    void StopTimer(std::uintptr_t timerId) override;
+
     // Reads the calibration afresh from the settings file.
     void LoadCalibration();
 
@@ -46,6 +50,8 @@ public:
     LResult OnResetBoardType(WParam, LParam);
     LResult OnButtonSettingsChanged(WParam, LParam);
     LResult OnStartTimerRequest(WParam timerId, LParam milliseconds);
+    LResult OnDriverSet(WParam command, LParam argument);
+    std::uint32_t QelDriverSetId() const { return m_state.qelDriverSetMessage.load(); }
     void OnDualPenButton();
     void OnExitButton();
 
@@ -66,6 +72,7 @@ private:
     ButtonSettings m_buttons;
     ButtonCommandMap m_buttonCommandMap;
     PenPipeline m_pipeline;
+    PenTimers m_penTimers;
 };
 
 } // namespace driver

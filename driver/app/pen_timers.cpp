@@ -1,0 +1,168 @@
+#include "driver/app/pen_timers.h"
+
+#include "driver/pen/function_areas.h"
+#include "driver/state/driver_ids.h"
+
+#include <array>
+#include <optional>
+
+namespace driver {
+
+using platform::LParam;
+using platform::WindowHandle;
+using platform::WParam;
+
+namespace {
+
+constexpr const char* kToolWindowClass = "TMainToolfrm";
+// Windows in front of which a pen-button right click would disturb the
+// companion's own tools.
+constexpr std::array<const char*, 4> kCompanionToolClasses = {"TMainToolfrm", "wb_lamu",
+                                                              "wb_spotlight", "ThunderRT6FormDC"};
+constexpr LParam kButtonCommandLParam = 100;
+constexpr WParam kButton2DoubleFallbackCode = 33;
+
+void Post(platform::WindowSystem& windows, WindowHandle window, std::uint32_t message,
+          WParam wParam, LParam lParam) {
+    if (window != platform::kNoWindow) {
+        windows.PostMessage(window, message, wParam, lParam);
+    }
+}
+
+} // namespace
+
+bool PenTimers::OnTimer(std::uintptr_t timerId) {
+    switch (timerId) {
+    case timer::kLeftTaps:
+        LeftTapsAndButtons();
+        return true;
+    case timer::kRightTaps:
+        RightTaps();
+        return true;
+    case timer::kButtonDefaultAction:
+        DefaultAction();
+        return true;
+    case timer::kCommandRearm:
+        m_timers.StopTimer(timer::kCommandRearm);
+        m_state.commandArmed = 1;
+        return true;
+    case timer::kSecondPenRearm:
+        m_timers.StopTimer(timer::kSecondPenRearm);
+        return true;
+    case timer::kCodeRearm:
+        m_timers.StopTimer(timer::kCodeRearm);
+        m_state.codePermitted = 1;
+        return true;
+    default:
+        return false;
+    }
+}
+
+void PenTimers::ResolveTaps(int side, WindowHandle companion, LParam lParam) {
+    auto& counters = m_state.tapCount[static_cast<std::size_t>(side)];
+    for (std::size_t i = 0; i < counters.size(); ++i) {
+        // Read and cleared in one step, so a tap counted meanwhile is never lost
+        // between the reading and the clearing.
+        const int count = counters[i].exchange(0);
+        if (count == 0) {
+            continue;
+        }
+        for (auto& other : counters) {
+            other.exchange(0);
+        }
+        const function_area::Action& area = function_area::kActions[4 + i];
+        if (count >= 2) {
+            Post(m_windows, companion, companion::kNotice, area.doubleTapCode, lParam);
+        }
+        Post(m_windows, companion, companion::kNotice, area.code, lParam);
+        return;
+    }
+}
+
+void PenTimers::LeftTapsAndButtons() {
+    const WindowHandle companion =
+        m_windows.FindWindow(companion::kMainClass, companion::kMainTitle);
+    ResolveTaps(function_area::kLeft, companion, function_area::kSideLParam[0]);
+    ReportButton(0, companion);
+    ReportButton(1, companion);
+    m_timers.StopTimer(timer::kLeftTaps);
+}
+
+void PenTimers::RightTaps() {
+    const WindowHandle companion =
+        m_windows.FindWindow(companion::kMainClass, companion::kMainTitle);
+    ResolveTaps(function_area::kRight, companion, function_area::kSideLParam[1]);
+    m_timers.StopTimer(timer::kRightTaps);
+}
+
+void PenTimers::ReportButton(int button, WindowHandle companion) {
+    const int count = m_state.buttonClickCount[static_cast<std::size_t>(button)].load();
+    if (count == 0) {
+        return;
+    }
+    const bool twice = count >= 2;
+    if (button == 1 && twice && m_windows.FindWindow(kToolWindowClass, std::nullopt) == 0) {
+        m_state.buttonClickCount[1].exchange(0);
+        Post(m_windows, companion, companion::kNotice, kButton2DoubleFallbackCode, 0);
+        return;
+    }
+    if (m_buttons.m_fixedButtonCodes != 0) {
+        // Fixed codes: 1 and 2 for button 1, 3 and 4 for button 2.
+        const WParam code = static_cast<WParam>(button * 2 + (twice ? 2 : 1));
+        Post(m_windows, companion, companion::kButtonNotice, code, 0);
+    } else {
+        const int command = button == 0 ? m_buttons.m_button1Command : m_buttons.m_button2Command;
+        Post(m_windows, companion, companion::kNotice, static_cast<WParam>(command),
+             kButtonCommandLParam);
+    }
+    m_timers.StartTimer(timer::kButtonDefaultAction, kDefaultActionDelayMs);
+}
+
+bool PenTimers::ForegroundIs(const char* className) {
+    const WindowHandle window = m_windows.FindWindow(className, std::nullopt);
+    return window != platform::kNoWindow && window == m_windows.GetForegroundWindow();
+}
+
+void PenTimers::DefaultAction() {
+    m_timers.StopTimer(timer::kButtonDefaultAction);
+    if (m_state.defaultActionArmed.exchange(1) == 0) {
+        // The companion claimed this click within the delay.
+        m_state.buttonClickCount[0].exchange(0);
+        m_state.buttonClickCount[1].exchange(0);
+        return;
+    }
+    const std::int32_t x = m_state.buttonClickX;
+    const std::int32_t y = m_state.buttonClickY;
+    const bool fixed = m_buttons.m_fixedButtonCodes != 0;
+
+    const int button1 = m_state.buttonClickCount[0].load();
+    if (button1 == 1) {
+        m_mouse.MouseLeftDown(x, y);
+        m_mouse.MouseLeftUp(x, y);
+    } else if (button1 >= 2) {
+        if (fixed || !ForegroundIs(kToolWindowClass)) {
+            m_mouse.MouseDoubleClick(x, y);
+        }
+    }
+
+    const int button2 = m_state.buttonClickCount[1].load();
+    if (button2 == 1) {
+        bool toolInFront = false;
+        if (!fixed) {
+            // Lets a tool window of the companion come to the front first.
+            m_clock.Sleep(kRightClickWaitMs);
+            for (const char* className : kCompanionToolClasses) {
+                toolInFront = toolInFront || ForegroundIs(className);
+            }
+        }
+        if (!toolInFront) {
+            m_mouse.MouseLeftDown(x, y);
+            m_mouse.MouseLeftUp(x, y);
+            m_mouse.MouseRightClick(x, y);
+        }
+    }
+    m_state.buttonClickCount[0].exchange(0);
+    m_state.buttonClickCount[1].exchange(0);
+}
+
+} // namespace driver

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "driver/pointer/mouse_injection.h"
+#include "driver/settings/button_settings.h"
+#include "driver/state/driver_state.h"
+#include "platform/clock_port.h"
+#include "platform/window_port.h"
+
+#include <cstdint>
+
+namespace driver {
+
+// Starting and stopping the dialog's own timers, on the dialog's thread.
+class TimerControl {
+public:
+    virtual ~TimerControl() = default;
+    virtual void StartTimer(std::uintptr_t timerId, std::uint32_t milliseconds) = 0;
+    virtual void StopTimer(std::uintptr_t timerId) = 0;
+};
+
+// The timers that turn what the reader counted into reports for the
+// companion and default mouse actions, and re-open the short gates.
+// Dialog thread only; the counters are shared with the reader.
+class PenTimers {
+public:
+    static constexpr std::uint32_t kDefaultActionDelayMs = 80;
+    static constexpr std::uint32_t kRightClickWaitMs = 500;
+
+    PenTimers(DriverState& state, platform::WindowSystem& windows, platform::ClockPort& clock,
+              MouseInjector& mouse, const ButtonSettings& buttons, TimerControl& timers)
+        : m_state(state), m_windows(windows), m_clock(clock), m_mouse(mouse), m_buttons(buttons),
+          m_timers(timers) {}
+
+    // True when the timer is one of these; false leaves it to the caller.
+    bool OnTimer(std::uintptr_t timerId);
+
+    void LeftTapsAndButtons(); // timer 67
+    void RightTaps();          // timer 68
+    void DefaultAction();      // timer 114
+
+private:
+    // Reports the lowest tap area of the side with a pending count; any
+    // report drops the side's other counts.
+    void ResolveTaps(int side, platform::WindowHandle companion, platform::LParam lParam);
+    void ReportButton(int button, platform::WindowHandle companion);
+    bool ForegroundIs(const char* className);
+
+    DriverState& m_state;
+    platform::WindowSystem& m_windows;
+    platform::ClockPort& m_clock;
+    MouseInjector& m_mouse;
+    const ButtonSettings& m_buttons;
+    TimerControl& m_timers;
+};
+
+} // namespace driver
