@@ -2,9 +2,12 @@
 
 #include "platform/clock_port.h"
 #include "platform/files_port.h"
+#include "platform/hid_port.h"
 #include "platform/mouse_port.h"
 #include "platform/profile_port.h"
+#include "platform/registry_port.h"
 #include "platform/security_port.h"
+#include "platform/serial_port.h"
 #include "platform/shell_port.h"
 #include "platform/thread_port.h"
 #include "platform/window_port.h"
@@ -21,6 +24,9 @@ struct Platform {
     SecurityPort& security;
     ShellPort& shell;
     ThreadPort& threads;
+    SerialPort& serial;
+    HidPort& hid;
+    RegistryPort& registry;
 };
 
 } // namespace platform

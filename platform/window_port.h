@@ -18,6 +18,22 @@ using LResult = std::intptr_t;
 
 inline constexpr WindowHandle kNoWindow = 0;
 
+// What a device broadcast (WM_DEVICECHANGE) reports. interfaceName is set
+// only for device-interface records.
+struct DeviceInterfaceEvent {
+    std::uint32_t eventCode = 0;
+    std::uint32_t deviceType = 0;
+    std::string interfaceName;
+};
+
+namespace dbt {
+inline constexpr std::uint32_t kDeviceArrival = 0x8000;
+inline constexpr std::uint32_t kDeviceRemoveComplete = 0x8004;
+inline constexpr std::uint32_t kDevTypVolume = 2;
+inline constexpr std::uint32_t kDevTypPort = 3;
+inline constexpr std::uint32_t kDevTypDeviceInterface = 5;
+} // namespace dbt
+
 // The messages of one window, as the framework handles them.
 class WindowProcedure {
 public:
@@ -90,6 +106,13 @@ public:
     virtual void PaintIconCentred(WindowHandle window, IconHandle icon) = 0;
     // What a plain dialog does on a paint request: validate and draw nothing.
     virtual void DefaultPaint(WindowHandle window) = 0;
+
+    // Arrival and removal broadcasts of one device-interface class (GUID
+    // text without braces) to the window; false when not registered.
+    virtual bool RegisterInterfaceNotification(WindowHandle window, std::string_view guidText) = 0;
+    // The record behind a WM_DEVICECHANGE; none for events without one.
+    virtual std::optional<DeviceInterfaceEvent> DecodeDeviceBroadcast(WParam event,
+                                                                      LParam record) = 0;
 };
 
 } // namespace platform

@@ -16,7 +16,35 @@ CDravikDlg::CDravikDlg(Platform& platform, DriverState& state, WindowHandle pare
     : CDialog(platform.windows, DravikDialogTemplate(), parent), m_platform(platform),
       m_state(state), m_hIcon(platform.windows.LoadAppIcon(kAppIconId)),
       m_pipeline(platform, state, *this),
-      m_penTimers(state, platform.windows, platform.clock, m_pipeline.inject, m_buttons, *this) {}
+      m_penTimers(state, platform.windows, platform.clock, m_pipeline.inject, m_buttons, *this),
+      m_hidDevice(platform.hid),
+      m_serialLink(state, platform.registry, platform.serial, m_readerThread),
+      m_readerSerial(platform.serial, m_serialLink),
+      m_hidLink(HidLinkParts{state, m_hidDevice, platform.windows, platform.clock, m_readerThread,
+                             *this,
+                             [this] {
+                                 LoadCalibration();
+                             }}),
+      m_readerLoop(state, m_readerSerial, m_hidDevice, platform.clock, m_pipeline.companion,
+                   m_pipeline.dispatcher),
+      m_readerThread(platform.threads, [this] { return RunReader(); }) {}
+
+CDravikDlg::~CDravikDlg() {
+    m_state.linkOpen = 0;
+    if (m_platform.serial.IsOpen()) {
+        m_platform.serial.Purge(SerialLink::kPurgeAll);
+    }
+    m_hidDevice.CloseHandles();
+    m_readerThread.WaitAndRelease(SerialLink::kReaderEndWaitMs);
+}
+
+LResult CDravikDlg::WindowProc(std::uint32_t message, WParam wParam, LParam lParam, bool& handled) {
+    if (message == wm::kDeviceChange) {
+        // Acted on first, then passed on to default processing like any other.
+        m_hidLink.OnDeviceChange(wParam, lParam);
+    }
+    return CDialog::WindowProc(message, wParam, lParam, handled);
+}
 
 bool CDravikDlg::DispatchMessageMap(std::uint32_t message, WParam wParam, LParam lParam,
                                     LResult& result) {
@@ -32,6 +60,7 @@ bool CDravikDlg::DispatchMessageMap(std::uint32_t message, WParam wParam, LParam
                              &CDravikDlg::OnButtonSettingsChanged),
         framework::OnCommand(id::kOk, &CDravikDlg::OnDualPenButton),
         framework::OnRegistered(&CDravikDlg::QelDriverSetId, &CDravikDlg::OnDriverSet),
+        framework::OnMessage(user_message::kReaderEnded, &CDravikDlg::OnReaderEnded),
         framework::OnMessage(user_message::kStartTimerRequest, &CDravikDlg::OnStartTimerRequest),
         framework::OnCommand(id::kCancel, &CDravikDlg::OnExitButton),
     };
@@ -51,6 +80,9 @@ bool CDravikDlg::OnInitDialog() {
     m_state.isAdmin = m_platform.security.IsUserAdmin() ? 1 : 0;
     m_state.isWow64 = m_platform.security.IsWow64() ? 1 : 0;
     m_state.codePermitted = 1;
+    m_serialLink.SelectKeyPaths(m_state.isWow64 != 0);
+    m_hidLink.AttachDialog(GetSafeHwnd());
+    m_hidLink.RegisterInterfaceNotifications(m_state.isWow64 != 0);
     m_state.settingsPath =
         common::LocateSettingsFile(m_platform.files, m_platform.clock, m_state.isAdmin != 0);
     SetWindowPos(kNoWindow, 0, 0, 0, 0, 0);
@@ -86,6 +118,14 @@ LResult CDravikDlg::OnTimer(WParam timerId, LParam) {
     if (timerId == timer::kHide) {
         ShowWindow(sw::kHide);
         KillTimer(timer::kHide);
+        return 0;
+    }
+    if (timerId == timer::kConnect) {
+        ConnectAttempt();
+        return 0;
+    }
+    if (timerId == timer::kHidKeepAlive) {
+        m_hidLink.KeepAliveTick();
         return 0;
     }
     m_penTimers.OnTimer(timerId);
@@ -127,6 +167,68 @@ void CDravikDlg::StartDialogTimer(std::uintptr_t timerId, std::uint32_t millisec
 LResult CDravikDlg::OnStartTimerRequest(WParam timerId, LParam milliseconds) {
     SetTimer(timerId, static_cast<std::uint32_t>(milliseconds));
     return 0;
+}
+
+void CDravikDlg::ConnectAttempt() {
+    if (m_hidLink.OpenHidLink()) {
+        LoadCalibration();
+        m_state.hidMode = 1;
+        KillTimer(timer::kConnect);
+        return;
+    }
+    if (!m_serialLink.FindSerialPortName()) {
+        return;
+    }
+    LoadCalibration();
+    if (!m_serialLink.OpenSerialPort()) {
+        return;
+    }
+    // A reader that could not be made leaves the port closed: keep trying
+    // rather than stop with no link at all.
+    if (m_serialLink.StartSerialReader()) {
+        m_state.hidMode = 0;
+        KillTimer(timer::kConnect);
+    }
+}
+
+int CDravikDlg::RunReader() {
+    const int exitCode = m_readerLoop.ReaderThreadProc();
+    if (exitCode != 0) {
+        PostToDialog(user_message::kReaderEnded, 0, exitCode);
+    }
+    return exitCode;
+}
+
+LResult CDravikDlg::OnReaderEnded(WParam, LParam) {
+    if (m_state.linkOpen == 0) {
+        return 0; // closed meanwhile
+    }
+    // The reader gave up on a link still marked open, as after a transient
+    // serial fault with no device removal: close it as a removal would and
+    // look for the board again, so that it works without a restart.
+    if (m_state.hidMode != 0) {
+        m_hidLink.CloseHidLink();
+    } else {
+        m_serialLink.CloseSerialPort();
+        if (m_state.boardIdentified.exchange(0) != 0) {
+            Windows().PostMessage(
+                Windows().FindWindow(companion::kMainClass, companion::kMainTitle),
+                companion::kNotice, 0, companion::kBoardGone);
+        }
+    }
+    m_state.hidMode = 0;
+    m_state.announcePending = 1;
+    m_state.dualCapable = 0;
+    SetTimer(timer::kConnect, 2000);
+    return 0;
+}
+
+int CDravikDlg::IsSerialInterfaceLinked() {
+    return m_serialLink.IsSerialInterfaceLinked();
+}
+
+void CDravikDlg::CloseSerialPort() {
+    m_serialLink.CloseSerialPort();
 }
 
 void CDravikDlg::StartTimer(std::uintptr_t timerId, std::uint32_t milliseconds) {

@@ -2,7 +2,11 @@
 
 #include "driver/app/pen_pipeline.h"
 #include "driver/app/pen_timers.h"
+#include "driver/link/hid_link.h"
+#include "driver/link/reader_thread.h"
+#include "driver/link/serial_link.h"
 #include "driver/pen/dialog_link.h"
+#include "driver/pen/reader_loop.h"
 #include "driver/settings/button_settings.h"
 #include "driver/state/driver_state.h"
 #include "framework/dialog.h"
@@ -20,10 +24,15 @@ using platform::WParam;
 
 // The driver's hidden main dialog: it owns the timers, receives the
 // messages of companion programs and wires them to the components.
-class CDravikDlg : public framework::CDialog, public DialogLink, public TimerControl {
+class CDravikDlg : public framework::CDialog,
+                   public DialogLink,
+                   public TimerControl,
+                   public SerialLinkControl {
 public:
     CDravikDlg(platform::Platform& platform, DriverState& state,
                platform::WindowHandle parent = platform::kNoWindow);
+    // Stops a reader that still runs before the parts it uses go away.
+    ~CDravikDlg() override;
 
     const ButtonSettings& Buttons() const { return m_buttons; }
     const ButtonCommandMap& CommandMap() const { return m_buttonCommandMap; }
@@ -38,6 +47,16 @@ public:
     void StartTimer(std::uintptr_t timerId, std::uint32_t milliseconds) override;
     void StopTimer(std::uintptr_t timerId) override;
 
+    // For the HID link's device-change handling.
+    int IsSerialInterfaceLinked() override;
+    void CloseSerialPort() override;
+
+    SerialLink& Serial() { return m_serialLink; }
+    HidLink& Hid() { return m_hidLink; }
+
+    // Timer 113: the HID link first, then the serial link.
+    void ConnectAttempt();
+
     // Reads the calibration afresh from the settings file.
     void LoadCalibration();
 
@@ -51,6 +70,7 @@ public:
     LResult OnButtonSettingsChanged(WParam, LParam);
     LResult OnStartTimerRequest(WParam timerId, LParam milliseconds);
     LResult OnDriverSet(WParam command, LParam argument);
+    LResult OnReaderEnded(WParam, LParam exitCode);
     std::uint32_t QelDriverSetId() const { return m_state.qelDriverSetMessage.load(); }
     void OnDualPenButton();
     void OnExitButton();
@@ -62,6 +82,7 @@ protected:
     bool OnInitDialog() override;
     bool DispatchMessageMap(std::uint32_t message, WParam wParam, LParam lParam,
                             LResult& result) override;
+    LResult WindowProc(std::uint32_t message, WParam wParam, LParam lParam, bool& handled) override;
 
 private:
     platform::Platform& m_platform;
@@ -73,6 +94,15 @@ private:
     ButtonCommandMap m_buttonCommandMap;
     PenPipeline m_pipeline;
     PenTimers m_penTimers;
+    CHidDevice m_hidDevice;
+    SerialLink m_serialLink;
+    ReaderSerialPort m_readerSerial;
+    HidLink m_hidLink;
+    ReaderLoop m_readerLoop;
+    // Last: it is stopped before everything its thread uses.
+    ReaderThread m_readerThread;
+
+    int RunReader();
 };
 
 } // namespace driver

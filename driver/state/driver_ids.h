@@ -26,6 +26,8 @@ inline constexpr std::uint32_t kButtonSettingsChanged = 0x7E6;
 // The reader's request to start a dialog timer (wParam id, lParam
 // milliseconds): timers can only be started on the window's own thread.
 inline constexpr std::uint32_t kStartTimerRequest = 0x8000 + 0x101;
+// The reader thread's report that it gave up (lParam its exit code).
+inline constexpr std::uint32_t kReaderEnded = 0x8000 + 0x102;
 } // namespace user_message
 
 // The companion whiteboard program's main window and its messages.

@@ -22,6 +22,13 @@ struct PostedMessage {
     friend bool operator==(const PostedMessage&, const PostedMessage&) = default;
 };
 
+struct NotificationRegistration {
+    WindowHandle window = kNoWindow;
+    std::string guidText;
+    friend bool operator==(const NotificationRegistration&,
+                           const NotificationRegistration&) = default;
+};
+
 struct MessageBoxRecord {
     WindowHandle owner = kNoWindow;
     std::string text;
@@ -73,6 +80,8 @@ public:
     void SetIcon(WindowHandle window, IconHandle icon, bool big) override;
     void PaintIconCentred(WindowHandle window, IconHandle icon) override;
     void DefaultPaint(WindowHandle window) override;
+    bool RegisterInterfaceNotification(WindowHandle window, std::string_view guidText) override;
+    std::optional<DeviceInterfaceEvent> DecodeDeviceBroadcast(WParam event, LParam record) override;
 
     // --- the test's side ---
     // A window of another program that records every message posted to it.
@@ -87,6 +96,10 @@ public:
     bool HasTimer(WindowHandle window, std::uintptr_t timerId) const;
     std::uint32_t CommonControlClasses() const { return m_commonControls; }
     int IconPaints() const { return m_iconPaints; }
+    // Sends WM_DEVICECHANGE with a record of the broadcast; the handler's result.
+    LResult SendDeviceChange(WindowHandle window, std::uint32_t eventCode, std::uint32_t deviceType,
+                             std::string interfaceName);
+    std::vector<NotificationRegistration> Registrations() const;
 
     // Runs action when the virtual clock reaches now + delayMs, inside
     // whatever message loop is running then.
@@ -169,6 +182,8 @@ private:
     std::uint64_t m_modalLimitMs = 3'600'000;
     std::uint32_t m_commonControls = 0;
     int m_iconPaints = 0;
+    std::vector<NotificationRegistration> m_registrations;
+    std::map<LParam, DeviceInterfaceEvent> m_broadcastRecords;
 };
 
 } // namespace platform

@@ -3,9 +3,12 @@
 #include "platform/platform.h"
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_files.h"
+#include "platform/win32/win32_hid.h"
 #include "platform/win32/win32_mouse.h"
 #include "platform/win32/win32_profile.h"
+#include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_security.h"
+#include "platform/win32/win32_serial_port.h"
 #include "platform/win32/win32_shell.h"
 #include "platform/win32/win32_threads.h"
 #include "platform/win32/win32_window_system.h"
@@ -26,8 +29,11 @@ private:
     Win32Security m_security;
     Win32Shell m_shell;
     Win32ThreadPort m_threads;
-    Platform m_ports{m_windows, m_clock,    m_profile, m_mouse,
-                     m_files,   m_security, m_shell,   m_threads};
+    Win32SerialPort m_serial;
+    Win32HidPort m_hid;
+    Win32Registry m_registry;
+    Platform m_ports{m_windows, m_clock,   m_profile, m_mouse, m_files,   m_security,
+                     m_shell,   m_threads, m_serial,  m_hid,   m_registry};
 };
 
 } // namespace platform

@@ -41,6 +41,12 @@ public:
     void SetIcon(WindowHandle window, IconHandle icon, bool big) override;
     void PaintIconCentred(WindowHandle window, IconHandle icon) override;
     void DefaultPaint(WindowHandle window) override;
+    bool RegisterInterfaceNotification(WindowHandle window, std::string_view guidText) override;
+    std::optional<DeviceInterfaceEvent> DecodeDeviceBroadcast(WParam event, LParam record) override;
+
+private:
+    // The latest registration's handle; registrations last as long as the window.
+    void* m_deviceNotification = nullptr;
 };
 
 } // namespace platform

@@ -11,9 +11,7 @@ namespace {
 
 using testing_support::Frame;
 
-std::vector<std::uint8_t> Bytes(const PenFrame& frame) {
-    return {frame.begin(), frame.end()};
-}
+using testing_support::Bytes;
 
 class ReaderLoopTest : public ::testing::Test {
 protected:

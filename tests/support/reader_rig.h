@@ -168,3 +168,11 @@ inline driver::PenFrame Frame(std::uint8_t header, std::uint8_t status, std::int
 }
 
 } // namespace testing_support
+
+namespace testing_support {
+
+inline std::vector<std::uint8_t> Bytes(const driver::PenFrame& frame) {
+    return {frame.begin(), frame.end()};
+}
+
+} // namespace testing_support

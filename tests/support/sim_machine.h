@@ -5,8 +5,11 @@
 #include "platform/sim/sim_clock.h"
 #include "platform/sim/sim_desktop.h"
 #include "platform/sim/sim_files.h"
+#include "platform/sim/sim_hid_port.h"
 #include "platform/sim/sim_mouse.h"
+#include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_security.h"
+#include "platform/sim/sim_serial_port.h"
 #include "platform/sim/sim_shell.h"
 #include "platform/sim/sim_threads.h"
 #include "tests/support/temp_dir.h"
@@ -48,6 +51,9 @@ public:
     platform::SimMutexRegistry mutexes;
     platform::SimShell shell;
     platform::SimThreadPort threads;
+    platform::SimSerialPort serial{clock};
+    platform::SimHidPort hid{clock};
+    platform::SimRegistry registry;
 
 private:
     TempDir m_dir;
@@ -63,9 +69,10 @@ public:
 class SimProcess {
 public:
     explicit SimProcess(SimMachine& machine)
-        : security(machine.mutexes), ports{machine.desktop, machine.clock,  machine.profile,
-                                           machine.mouse,   machine.files,  security,
-                                           machine.shell,   machine.threads} {
+        : security(machine.mutexes), ports{machine.desktop, machine.clock,   machine.profile,
+                                           machine.mouse,   machine.files,   security,
+                                           machine.shell,   machine.threads, machine.serial,
+                                           machine.hid,     machine.registry} {
         security.SetUserAdmin(true);
     }
 

@@ -1,0 +1,106 @@
+#pragma once
+
+#include "platform/hid_port.h"
+#include "platform/sim/sim_clock.h"
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// HID interfaces added and removed by the test. Every open read handle of a
+// device gets its own copy of each fed report in a ring that, like the
+// system's, drops the oldest report when full. Reads block until a report
+// is there or the handle is closed or the device removed.
+class SimHidPort : public HidPort {
+public:
+    static constexpr std::uint32_t kDefaultInputBuffers = 32;
+    static constexpr std::uint32_t kMinInputBuffers = 2;
+    static constexpr std::uint32_t kMaxInputBuffers = 512;
+
+    enum class Access { Read, Write };
+
+    struct WriteRecord {
+        std::string path;
+        std::uint32_t atMs = 0;
+        std::vector<std::uint8_t> bytes;
+    };
+    struct OpenRecord {
+        std::string path;
+        Access access = Access::Read;
+        HidHandle handle = kNoHidHandle;
+        std::uint32_t atMs = 0;
+    };
+    struct BufferRequest {
+        HidHandle handle = kNoHidHandle;
+        std::uint32_t count = 0;
+        bool accepted = false;
+    };
+
+    explicit SimHidPort(SimClock& clock) : m_clock(clock) {}
+
+    // --- the port ---
+    void EnumerateInterfaces(const std::function<bool(const HidInterface&)>& visit) override;
+    HidHandle OpenRead(const std::string& path) override;
+    HidHandle OpenWrite(const std::string& path) override;
+    std::size_t Read(HidHandle handle, std::span<std::uint8_t> report) override;
+    bool Write(HidHandle handle, std::span<const std::uint8_t> report) override;
+    void Close(HidHandle handle) override;
+    bool SetInputBufferCount(HidHandle handle, std::uint32_t count) override;
+
+    // --- the test's side ---
+    // Appended to the enumeration order.
+    void AddDevice(std::string path, std::uint16_t vendorId, std::uint16_t productId);
+    // Present, but a query-only open of it fails.
+    void AddUnreadableDevice(std::string path);
+    // Its handles stay open but fail; it leaves the enumeration.
+    void RemoveDevice(const std::string& path);
+    void FailOpens(const std::string& path, Access access, bool fail);
+    void Feed(const std::string& path, std::span<const std::uint8_t> report);
+
+    std::vector<WriteRecord> Writes() const;
+    std::vector<OpenRecord> Opens() const;
+    std::vector<HidHandle> Closes() const;
+    std::vector<BufferRequest> BufferRequests() const;
+    int OpenHandleCount() const;
+    // Reads currently blocked, so a test can wait until a thread is inside one.
+    int BlockedReads() const;
+
+private:
+    struct Device {
+        std::string path;
+        std::optional<HidIds> ids;
+        bool present = true;
+        bool failReadOpen = false;
+        bool failWriteOpen = false;
+    };
+    struct Handle {
+        std::string path;
+        Access access = Access::Read;
+        bool open = true;
+        std::uint32_t inputBuffers = kDefaultInputBuffers;
+        std::deque<std::vector<std::uint8_t>> reports;
+    };
+
+    Device* FindDevice(const std::string& path);
+    HidHandle Open(const std::string& path, Access access);
+
+    SimClock& m_clock;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::vector<Device> m_devices;
+    std::map<HidHandle, Handle> m_handles;
+    HidHandle m_nextHandle = 0x400;
+    std::vector<WriteRecord> m_writes;
+    std::vector<OpenRecord> m_opens;
+    std::vector<HidHandle> m_closes;
+    std::vector<BufferRequest> m_bufferRequests;
+    int m_blockedReads = 0;
+};
+
+} // namespace platform

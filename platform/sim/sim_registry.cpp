@@ -1,0 +1,163 @@
+#include "platform/sim/sim_registry.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace platform {
+namespace {
+
+bool SameName(const std::string& a, const std::string& b) {
+    return std::ranges::equal(
+        a, b, [](unsigned char x, unsigned char y) { return std::tolower(x) == std::tolower(y); });
+}
+
+std::vector<std::string> Split(const std::string& path) {
+    std::vector<std::string> parts;
+    std::string::size_type start = 0;
+    while (true) {
+        const std::string::size_type end = path.find('\\', start);
+        parts.push_back(path.substr(start, end - start));
+        if (end == std::string::npos) {
+            return parts;
+        }
+        start = end + 1;
+    }
+}
+
+} // namespace
+
+SimRegistry::SimRegistry() : m_root(std::make_unique<Node>()) {}
+
+SimRegistry::~SimRegistry() = default;
+
+SimRegistry::Node* SimRegistry::Find(const std::string& path) {
+    Node* node = m_root.get();
+    for (const std::string& part : Split(path)) {
+        const auto child = std::ranges::find_if(
+            node->children, [&](const auto& candidate) { return SameName(candidate->name, part); });
+        if (part.empty() || child == node->children.end()) {
+            return nullptr;
+        }
+        node = child->get();
+    }
+    return node;
+}
+
+SimRegistry::Node& SimRegistry::Create(const std::string& path) {
+    Node* node = m_root.get();
+    for (const std::string& part : Split(path)) {
+        const auto child = std::ranges::find_if(
+            node->children, [&](const auto& candidate) { return SameName(candidate->name, part); });
+        if (child != node->children.end()) {
+            node = child->get();
+            continue;
+        }
+        node->children.push_back(std::make_unique<Node>());
+        node = node->children.back().get();
+        node->name = part;
+    }
+    return *node;
+}
+
+SimRegistry::Node* SimRegistry::Opened(RegistryKey key) const {
+    const auto open = m_open.find(static_cast<std::uintptr_t>(key));
+    return open == m_open.end() ? nullptr : open->second;
+}
+
+const std::variant<std::string, std::uint32_t>* SimRegistry::Value(RegistryKey key,
+                                                                   const std::string& name) const {
+    const Node* node = Opened(key);
+    if (node == nullptr) {
+        return nullptr;
+    }
+    const auto value = std::ranges::find_if(
+        node->values, [&](const auto& candidate) { return SameName(candidate.first, name); });
+    return value == node->values.end() ? nullptr : &value->second;
+}
+
+RegistryKey SimRegistry::OpenKey(const std::string& path) {
+    std::lock_guard lock(m_mutex);
+    Node* node = Find(path);
+    if (node == nullptr) {
+        return RegistryKey::None;
+    }
+    const std::uintptr_t key = m_nextKey++;
+    m_open.emplace(key, node);
+    return static_cast<RegistryKey>(key);
+}
+
+void SimRegistry::CloseKey(RegistryKey key) {
+    std::lock_guard lock(m_mutex);
+    m_open.erase(static_cast<std::uintptr_t>(key));
+}
+
+bool SimRegistry::ReadString(RegistryKey key, const std::string& name, std::size_t bufferSize,
+                             std::string& value) {
+    std::lock_guard lock(m_mutex);
+    const auto* stored = Value(key, name);
+    const auto* text = stored == nullptr ? nullptr : std::get_if<std::string>(stored);
+    // The terminator needs its byte too.
+    if (text == nullptr || text->size() + 1 > bufferSize) {
+        return false;
+    }
+    value = *text;
+    return true;
+}
+
+bool SimRegistry::ReadDword(RegistryKey key, const std::string& name, std::uint32_t& value) {
+    std::lock_guard lock(m_mutex);
+    const auto* stored = Value(key, name);
+    const auto* number = stored == nullptr ? nullptr : std::get_if<std::uint32_t>(stored);
+    if (number == nullptr) {
+        return false;
+    }
+    value = *number;
+    return true;
+}
+
+bool SimRegistry::QuerySubkeyCount(RegistryKey key, std::uint32_t& count) {
+    std::lock_guard lock(m_mutex);
+    const Node* node = Opened(key);
+    if (node == nullptr) {
+        return false;
+    }
+    count = static_cast<std::uint32_t>(node->children.size());
+    return true;
+}
+
+bool SimRegistry::EnumSubkey(RegistryKey key, std::uint32_t index, std::string& name) {
+    std::lock_guard lock(m_mutex);
+    const Node* node = Opened(key);
+    if (node == nullptr || index >= node->children.size() ||
+        node->children[index]->name.size() >= kSubkeyNameBuffer) {
+        return false;
+    }
+    name = node->children[index]->name;
+    return true;
+}
+
+void SimRegistry::AddKey(const std::string& path) {
+    std::lock_guard lock(m_mutex);
+    Create(path);
+}
+
+void SimRegistry::SetString(const std::string& path, const std::string& name, std::string value) {
+    std::lock_guard lock(m_mutex);
+    Node& node = Create(path);
+    std::erase_if(node.values, [&](const auto& old) { return SameName(old.first, name); });
+    node.values.emplace_back(name, std::move(value));
+}
+
+void SimRegistry::SetDword(const std::string& path, const std::string& name, std::uint32_t value) {
+    std::lock_guard lock(m_mutex);
+    Node& node = Create(path);
+    std::erase_if(node.values, [&](const auto& old) { return SameName(old.first, name); });
+    node.values.emplace_back(name, value);
+}
+
+int SimRegistry::OpenKeyCount() const {
+    std::lock_guard lock(m_mutex);
+    return static_cast<int>(m_open.size());
+}
+
+} // namespace platform

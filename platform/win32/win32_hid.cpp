@@ -1,0 +1,126 @@
+#include <windows.h>
+
+#include <setupapi.h>
+// hidsdi.h lacks its own extern "C" guard.
+extern "C" {
+#include <hidsdi.h>
+}
+
+#include "platform/win32/win32_hid.h"
+
+#include <cstdlib>
+
+namespace platform {
+namespace {
+
+HANDLE Native(HidHandle handle) {
+    return reinterpret_cast<HANDLE>(handle);
+}
+
+// A failed open is none, never the invalid-handle value.
+HidHandle Stored(HANDLE handle) {
+    return handle == INVALID_HANDLE_VALUE ? kNoHidHandle : reinterpret_cast<HidHandle>(handle);
+}
+
+HidHandle Open(const std::string& path, DWORD access, DWORD share) {
+    return Stored(::CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING, 0, nullptr));
+}
+
+std::optional<HidIds> ReadIds(const char* path) {
+    const HANDLE query = ::CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (query == INVALID_HANDLE_VALUE) {
+        return std::nullopt;
+    }
+    HIDD_ATTRIBUTES attributes{};
+    attributes.Size = sizeof attributes;
+    const bool read = ::HidD_GetAttributes(query, &attributes) != FALSE;
+    ::CloseHandle(query);
+    if (!read) {
+        return std::nullopt;
+    }
+    return HidIds{attributes.VendorID, attributes.ProductID};
+}
+
+} // namespace
+
+void Win32HidPort::EnumerateInterfaces(const std::function<bool(const HidInterface&)>& visit) {
+    GUID hidGuid{};
+    ::HidD_GetHidGuid(&hidGuid);
+    const HDEVINFO list =
+        ::SetupDiGetClassDevsA(&hidGuid, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
+    if (list == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    SP_DEVICE_INTERFACE_DATA item{};
+    item.cbSize = sizeof item;
+    for (DWORD index = 0; ::SetupDiEnumDeviceInterfaces(list, nullptr, &hidGuid, index, &item);
+         ++index) {
+        DWORD size = 0;
+        ::SetupDiGetDeviceInterfaceDetailA(list, &item, nullptr, 0, &size, nullptr);
+        if (size < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A)) {
+            continue;
+        }
+        auto* detail = static_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_A*>(std::malloc(size));
+        if (detail == nullptr) {
+            break;
+        }
+        // The fixed part's size, not the allocation's: the call checks it.
+        detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
+        const bool haveDetail = ::SetupDiGetDeviceInterfaceDetailA(list, &item, detail, size,
+                                                                   nullptr, nullptr) != FALSE;
+        HidInterface found;
+        if (haveDetail) {
+            found.path = detail->DevicePath;
+        }
+        std::free(detail);
+        if (!haveDetail) {
+            continue;
+        }
+        found.ids = ReadIds(found.path.c_str());
+        if (visit(found)) {
+            break;
+        }
+    }
+    ::SetupDiDestroyDeviceInfoList(list);
+}
+
+HidHandle Win32HidPort::OpenRead(const std::string& path) {
+    return Open(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+}
+
+HidHandle Win32HidPort::OpenWrite(const std::string& path) {
+    return Open(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
+}
+
+std::size_t Win32HidPort::Read(HidHandle handle, std::span<std::uint8_t> report) {
+    DWORD read = 0;
+    if (handle == kNoHidHandle || !::ReadFile(Native(handle), report.data(),
+                                              static_cast<DWORD>(report.size()), &read, nullptr)) {
+        return 0;
+    }
+    return read;
+}
+
+bool Win32HidPort::Write(HidHandle handle, std::span<const std::uint8_t> report) {
+    DWORD written = 0;
+    return handle != kNoHidHandle &&
+           ::WriteFile(Native(handle), report.data(), static_cast<DWORD>(report.size()), &written,
+                       nullptr) != FALSE;
+}
+
+void Win32HidPort::Close(HidHandle handle) {
+    if (handle == kNoHidHandle) {
+        return;
+    }
+    // A synchronous read blocked on the handle in the reader thread would
+    // hold CloseHandle until a report came; cancelling ends it at once.
+    ::CancelIoEx(Native(handle), nullptr);
+    ::CloseHandle(Native(handle));
+}
+
+bool Win32HidPort::SetInputBufferCount(HidHandle handle, std::uint32_t count) {
+    return handle != kNoHidHandle && ::HidD_SetNumInputBuffers(Native(handle), count) != FALSE;
+}
+
+} // namespace platform

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "platform/hid_port.h"
+
+namespace platform {
+
+class Win32HidPort final : public HidPort {
+public:
+    void EnumerateInterfaces(const std::function<bool(const HidInterface&)>& visit) override;
+    HidHandle OpenRead(const std::string& path) override;
+    HidHandle OpenWrite(const std::string& path) override;
+    std::size_t Read(HidHandle handle, std::span<std::uint8_t> report) override;
+    bool Write(HidHandle handle, std::span<const std::uint8_t> report) override;
+    void Close(HidHandle handle) override;
+    bool SetInputBufferCount(HidHandle handle, std::uint32_t count) override;
+};
+
+} // namespace platform

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "platform/serial_port.h"
+
+#include <memory>
+
+namespace platform {
+
+// The board's COM port, opened for overlapped I/O. The reader thread reads
+// and writes while the dialog thread may purge (which is how a pending read
+// is ended), so the handle is held atomically; closing it is left until the
+// reader has ended.
+class Win32SerialPort final : public SerialPort {
+public:
+    Win32SerialPort();
+    ~Win32SerialPort() override;
+    Win32SerialPort(const Win32SerialPort&) = delete;
+    Win32SerialPort& operator=(const Win32SerialPort&) = delete;
+
+    bool Open(const std::string& path) override;
+    bool IsOpen() const override;
+    void Configure(const SerialSettings& settings) override;
+    void SetEventMask(std::uint32_t mask) override;
+    void Purge(std::uint32_t flags) override;
+    void Close() override;
+
+    bool CreateReadEvent() override;
+    void CloseReadEvent() override;
+    void ClearErrors() override;
+    ReadStart StartRead(std::span<std::uint8_t> buffer, std::uint32_t& bytesRead) override;
+    bool WaitForRead(std::uint32_t milliseconds) override;
+    ReadResult FetchReadResult(std::uint32_t& bytesRead) override;
+    bool Write(std::span<const std::uint8_t> bytes) override;
+
+private:
+    struct Io;
+    std::unique_ptr<Io> m_io;
+};
+
+} // namespace platform

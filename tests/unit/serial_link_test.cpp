@@ -1,0 +1,376 @@
+#include "driver/link/serial_link.h"
+#include "platform/sim/sim_registry.h"
+#include "platform/sim/sim_serial_port.h"
+#include "platform/sim/sim_threads.h"
+#include "tests/support/reader_rig.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <thread>
+
+namespace driver {
+namespace {
+
+const std::string kRoot = SerialLink::kInterfaceWalkRoot;
+const std::string kPortNameKey32 =
+    "SYSTEM\\CurrentControlSet\\Enum\\USB\\Vid_10c4&Pid_1320&Mi_00\\0001_00\\Device Parameters";
+const std::string kPortNameKey64 =
+    "SYSTEM\\CurrentControlSet\\Enum\\USB\\Vid_10c4&Pid_1320\\0001\\Device Parameters";
+const std::string kLinkedKey32 =
+    "SYSTEM\\ControlSet001\\Control\\DeviceClasses\\{6c292e54-943b-4f84-a45a-d36cca47ea0b}\\"
+    "##?#USB#Vid_10c4&Pid_1320#0001#{6c292e54-943b-4f84-a45a-d36cca47ea0b}\\#\\Control";
+const std::string kLinkedKey64 =
+    "SYSTEM\\ControlSet001\\Control\\DeviceClasses\\{4d36e978-e325-11ce-bfc1-08002be10318}\\"
+    "##?#USB#Vid_10c4&Pid_1320#0001#{4d36e978-e325-11ce-bfc1-08002be10318}\\#\\Control";
+const std::string kBoardInterface =
+    "##?#USB#Vid_10c4&Pid_1320#0001#{4d36e978-e325-11ce-bfc1-08002be10318}";
+const std::string kBoardDevicePath =
+    "\\\\?\\USB#Vid_10c4&Pid_1320#0001#{4d36e978-e325-11ce-bfc1-08002be10318}";
+
+// An interface key under the walk root, with its "Linked" and "SymbolicLink"
+// values when given.
+void AddInterface(platform::SimRegistry& registry, const std::string& name,
+                  std::optional<std::uint32_t> linked, const std::string& symbolicLink = "") {
+    const std::string key = kRoot + "\\" + name;
+    registry.AddKey(key);
+    if (linked) {
+        registry.SetDword(key + "\\#\\Control", "Linked", *linked);
+    }
+    if (!symbolicLink.empty()) {
+        registry.SetString(key + "\\#", "SymbolicLink", symbolicLink);
+    }
+}
+
+// Notes, at each call that stops the link, the flag and whether the reader
+// had ended.
+class WatchedPort : public platform::SimSerialPort {
+public:
+    struct Step {
+        std::string call;
+        int linkOpen;
+        bool readerEnded;
+    };
+
+    WatchedPort(platform::SimClock& clock, DriverState& state, std::atomic<bool>& readerEnded)
+        : SimSerialPort(clock), m_state(state), m_readerEnded(readerEnded) {}
+
+    void SetEventMask(std::uint32_t mask) override {
+        Note("mask " + std::to_string(mask));
+        SimSerialPort::SetEventMask(mask);
+    }
+    void Purge(std::uint32_t flags) override {
+        Note("purge " + std::to_string(flags));
+        SimSerialPort::Purge(flags);
+    }
+    void Close() override {
+        Note("close");
+        SimSerialPort::Close();
+    }
+
+    std::vector<Step> steps;
+
+private:
+    void Note(std::string call) {
+        steps.push_back({std::move(call), m_state.linkOpen.load(), m_readerEnded.load()});
+    }
+
+    DriverState& m_state;
+    std::atomic<bool>& m_readerEnded;
+};
+
+class SerialLinkTest : public ::testing::Test {
+protected:
+    // Runs until the link is closed and lingers a little, so that a close
+    // that does not wait for it is seen.
+    int ReaderBody() {
+        readerStarted = true;
+        while (state.linkOpen != 0) {
+            std::this_thread::yield();
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        readerEnded = true;
+        return 0;
+    }
+
+    // A 32-bit connect as the connect timer makes it.
+    bool Connect32() {
+        registry.SetString(kPortNameKey32, "PortName", "COM7");
+        link.SelectKeyPaths(false);
+        return link.FindSerialPortName() && link.OpenSerialPort();
+    }
+
+    platform::SimRegistry registry;
+    platform::SimClock clock;
+    DriverState state;
+    std::atomic<bool> readerStarted{false};
+    std::atomic<bool> readerEnded{false};
+    WatchedPort port{clock, state, readerEnded};
+    platform::SimThreadPort threads;
+    ReaderThread reader{threads, [this] {
+                            return ReaderBody();
+                        }};
+    SerialLink link{state, registry, port, reader};
+};
+
+TEST_F(SerialLinkTest, PortNameComesFromTheKeyOfTheWindowsKind) {
+    registry.SetString(kPortNameKey32, "PortName", "COM5");
+    link.SelectKeyPaths(false);
+    ASSERT_TRUE(link.FindSerialPortName());
+    EXPECT_EQ(link.SerialPortName(), "\\\\.\\COM5");
+
+    link.SelectKeyPaths(true);
+    EXPECT_FALSE(link.FindSerialPortName()) << "the 64-bit key is missing";
+    EXPECT_EQ(link.SerialPortName(), "\\\\.\\COM5");
+    registry.SetString(kPortNameKey64, "PortName", "COM9");
+    ASSERT_TRUE(link.FindSerialPortName());
+    EXPECT_EQ(link.SerialPortName(), "\\\\.\\COM9");
+    EXPECT_EQ(registry.OpenKeyCount(), 0);
+}
+
+TEST_F(SerialLinkTest, PortNameMustFitEightyBytesWithItsTerminator) {
+    link.SelectKeyPaths(false);
+    registry.AddKey(kPortNameKey32);
+    EXPECT_FALSE(link.FindSerialPortName()) << "no value";
+    registry.SetDword(kPortNameKey32, "PortName", 7);
+    EXPECT_FALSE(link.FindSerialPortName()) << "not a string";
+    registry.SetString(kPortNameKey32, "PortName", std::string(80, 'C'));
+    EXPECT_FALSE(link.FindSerialPortName());
+    EXPECT_EQ(link.SerialPortName(), "COM3");
+    EXPECT_EQ(registry.OpenKeyCount(), 0);
+
+    registry.SetString(kPortNameKey32, "PortName", std::string(79, 'C'));
+    ASSERT_TRUE(link.FindSerialPortName());
+    EXPECT_EQ(link.SerialPortName(), "\\\\.\\" + std::string(79, 'C'));
+}
+
+TEST_F(SerialLinkTest, NoLinkedInterfaceFound) {
+    struct Case {
+        const char* what;
+        std::uint16_t vendorId;
+        std::function<void(platform::SimRegistry&)> build;
+    };
+    const std::string tail = "#0001#{4d36e978-e325-11ce-bfc1-08002be10318}";
+    const std::vector<Case> cases = {
+        {"no walk root", 0x10C4,
+         [](auto&) {
+         }},
+        {"walk root without subkeys", 0x10C4,
+         [](auto& r) {
+             r.AddKey(kRoot);
+         }},
+        {"other product and vendor", 0x10C4,
+         [&](auto& r) {
+             AddInterface(r, "##?#USB#Vid_10c4&Pid_1321" + tail, 1, kBoardDevicePath);
+             AddInterface(r, "##?#USB#Vid_10c5&Pid_1320" + tail, 1, kBoardDevicePath);
+         }},
+        {"IDs cut short: 24 characters", 0x10C4,
+         [](auto& r) {
+             AddInterface(r, "##?#USB#Vid_10c4&Pid_132", 1, kBoardDevicePath);
+         }},
+        {"IDs not at offset 8", 0x10C4,
+         [&](auto& r) {
+             AddInterface(r, "#?#USB#Vid_10c4&Pid_1320" + tail, 1, kBoardDevicePath);
+         }},
+        {"zero-padded ID where the format pads with blanks", 0x45,
+         [&](auto& r) {
+             AddInterface(r, "##?#USB#Vid_0045&Pid_1320" + tail, 1, kBoardDevicePath);
+         }},
+        {"matching but not linked", 0x10C4,
+         [](auto& r) {
+             AddInterface(r, kBoardInterface + "a", 0x100, kBoardDevicePath);
+             AddInterface(r, kBoardInterface + "b", 2, kBoardDevicePath);
+             AddInterface(r, kBoardInterface + "c", std::nullopt, kBoardDevicePath);
+         }},
+    };
+    for (const Case& c : cases) {
+        platform::SimRegistry scene;
+        c.build(scene);
+        SerialLink probe{state, scene, port, reader};
+        std::string path = "left over";
+        EXPECT_FALSE(probe.FindLinkedSerialInterface(path, c.vendorId, 0x1320)) << c.what;
+        EXPECT_EQ(path, "") << c.what;
+        EXPECT_EQ(scene.OpenKeyCount(), 0) << c.what;
+    }
+}
+
+TEST_F(SerialLinkTest, SliceOfTwentyFiveCharactersMatchesIgnoringCase) {
+    AddInterface(registry, "##?#usb#vID_10C4&pid_1320", 1, "\\\\?\\short");
+    std::string path;
+    EXPECT_TRUE(link.FindLinkedSerialInterface(path, 0x10C4, 0x1320));
+    EXPECT_EQ(path, "\\\\?\\short");
+
+    // Vendor 0x45 prints as "VID_  45".
+    AddInterface(registry, "##?#USB#Vid_  45&Pid_  7a#0001", 1, "\\\\?\\padded");
+    EXPECT_TRUE(link.FindLinkedSerialInterface(path, 0x45, 0x7A));
+    EXPECT_EQ(path, "\\\\?\\padded");
+}
+
+TEST_F(SerialLinkTest, LastLinkedInterfaceGivesThePathAndOnlyTheLowByteCounts) {
+    AddInterface(registry, kBoardInterface + "1", 1, "\\\\?\\first");
+    AddInterface(registry, kBoardInterface + "2", 0x100, "\\\\?\\not linked");
+    AddInterface(registry, kBoardInterface + "3", 0x101, "\\\\?\\third");
+    // Linked, but its path cannot be read: the one before stands.
+    AddInterface(registry, kBoardInterface + "4", 1);
+    std::string path;
+    EXPECT_TRUE(link.FindLinkedSerialInterface(path, 0x10C4, 0x1320));
+    EXPECT_EQ(path, "\\\\?\\third");
+    EXPECT_EQ(registry.OpenKeyCount(), 0);
+}
+
+TEST_F(SerialLinkTest, CrowdedWalkRootIsWalkedToTheEnd) {
+    // 60 foreign and 60 matching interfaces, interleaved; only the last
+    // match, subkey 119, is linked.
+    for (int i = 0; i < 60; ++i) {
+        AddInterface(registry, "##?#USB#Vid_1234&Pid_5678#" + std::to_string(i), 1, "\\\\?\\x");
+        AddInterface(registry, kBoardInterface + std::to_string(i), i == 59 ? 1 : 0,
+                     "\\\\?\\board " + std::to_string(i));
+    }
+    std::string path;
+    EXPECT_TRUE(link.FindLinkedSerialInterface(path, 0x10C4, 0x1320));
+    EXPECT_EQ(path, "\\\\?\\board 59");
+    EXPECT_EQ(registry.OpenKeyCount(), 0);
+}
+
+TEST_F(SerialLinkTest, InterfaceLinkedIsTheLowByteAtTheKeyOfTheWindowsKind) {
+    link.SelectKeyPaths(false);
+    EXPECT_EQ(link.IsSerialInterfaceLinked(), 0) << "no key";
+    registry.SetDword(kLinkedKey32, "Linked", 0x101);
+    EXPECT_EQ(link.IsSerialInterfaceLinked(), 1);
+    registry.SetDword(kLinkedKey32, "Linked", 0x1FF);
+    EXPECT_EQ(link.IsSerialInterfaceLinked(), 0xFF);
+
+    link.SelectKeyPaths(true);
+    EXPECT_EQ(link.IsSerialInterfaceLinked(), 0);
+    registry.SetDword(kLinkedKey64, "Linked", 1);
+    EXPECT_EQ(link.IsSerialInterfaceLinked(), 1);
+    EXPECT_EQ(registry.OpenKeyCount(), 0);
+}
+
+TEST_F(SerialLinkTest, ThirtyTwoBitConnectOpensThePortNameWithTheBoardsSettings) {
+    // A linked interface is there but the 32-bit kind does not look at it.
+    AddInterface(registry, kBoardInterface, 1, kBoardDevicePath);
+    ASSERT_TRUE(Connect32());
+    EXPECT_EQ(state.linkOpen, 1);
+    EXPECT_EQ(port.OpenedPaths(), std::vector<std::string>{"\\\\.\\COM7"});
+    const auto configurations = port.Configurations();
+    ASSERT_EQ(configurations.size(), 1U);
+    const platform::SerialSettings& set = configurations[0];
+    EXPECT_EQ(set.readIntervalTimeoutMs, 3U);
+    EXPECT_EQ(set.inQueue, 2048U);
+    EXPECT_EQ(set.outQueue, 1024U);
+    EXPECT_EQ(set.baudRate, 57600U);
+    EXPECT_EQ(set.byteSize, 8);
+    EXPECT_EQ(set.stopBits, 0) << "one stop bit";
+    EXPECT_EQ(set.eventMask, 0x81U);
+
+    // A second open leaves the open link alone.
+    EXPECT_FALSE(link.OpenSerialPort());
+    EXPECT_EQ(port.OpenedPaths().size(), 1U);
+    EXPECT_EQ(port.Configurations().size(), 1U);
+    EXPECT_EQ(port.Closes(), 0);
+    EXPECT_TRUE(port.IsOpen());
+}
+
+TEST_F(SerialLinkTest, SixtyFourBitConnectNeedsPortNameAndLinkedInterface) {
+    port.SetDevicePath(kBoardDevicePath);
+    link.SelectKeyPaths(true);
+    AddInterface(registry, kBoardInterface, 0, kBoardDevicePath);
+    EXPECT_FALSE(link.FindSerialPortName()) << "no port name: the connect stops here";
+
+    registry.SetString(kPortNameKey64, "PortName", "COM7");
+    ASSERT_TRUE(link.FindSerialPortName());
+    EXPECT_FALSE(link.OpenSerialPort()) << "not linked";
+    EXPECT_EQ(port.OpenedPaths(), std::vector<std::string>{""});
+    EXPECT_EQ(state.linkOpen, 0);
+    EXPECT_TRUE(port.Configurations().empty());
+
+    registry.SetDword(kRoot + "\\" + kBoardInterface + "\\#\\Control", "Linked", 1);
+    ASSERT_TRUE(link.OpenSerialPort());
+    EXPECT_EQ(port.OpenedPaths().back(), kBoardDevicePath) << "not " << link.SerialPortName();
+    EXPECT_EQ(state.linkOpen, 1);
+    EXPECT_EQ(port.Configurations().size(), 1U);
+}
+
+TEST_F(SerialLinkTest, WritesGoOutOnlyWhileTheLinkIsOpen) {
+    ReaderSerialPort readerPort{port, link};
+    const std::array<std::uint8_t, 8> start = {0xCE, 0, 0, 0, 0, 0, 0, 0};
+    EXPECT_FALSE(link.WriteSerial(start));
+    EXPECT_FALSE(readerPort.Write(start));
+    EXPECT_TRUE(port.Writes().empty());
+
+    ASSERT_TRUE(Connect32());
+    EXPECT_TRUE(link.WriteSerial(start));
+    EXPECT_TRUE(readerPort.Write(start));
+    ASSERT_EQ(port.Writes().size(), 2U);
+    EXPECT_EQ(port.Writes()[1].bytes, std::vector<std::uint8_t>(start.begin(), start.end()));
+}
+
+TEST_F(SerialLinkTest, ReaderThatCannotBeMadeClosesThePort) {
+    ASSERT_TRUE(Connect32());
+    threads.FailCreation(true);
+    EXPECT_FALSE(link.StartSerialReader());
+    EXPECT_EQ(state.linkOpen, 0);
+    EXPECT_EQ(port.Closes(), 1);
+    EXPECT_FALSE(port.IsOpen());
+
+    threads.FailCreation(false);
+    EXPECT_TRUE(link.OpenSerialPort()) << "the next connect can open again";
+}
+
+TEST_F(SerialLinkTest, CloseClearsTheFlagPurgesAndClosesOnlyAfterTheReaderEnded) {
+    ASSERT_TRUE(Connect32());
+    ASSERT_TRUE(link.StartSerialReader());
+    EXPECT_EQ(state.linkOpen, 1);
+    for (int i = 0; i < 2000 && !readerStarted; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_TRUE(readerStarted);
+
+    link.CloseSerialPort();
+    ASSERT_EQ(port.steps.size(), 3U);
+    const std::vector<std::string> calls = {"mask 0", "purge 15", "close"};
+    for (std::size_t i = 0; i < calls.size(); ++i) {
+        EXPECT_EQ(port.steps[i].call, calls[i]) << "step " << i;
+        EXPECT_EQ(port.steps[i].linkOpen, 0) << "step " << i;
+    }
+    EXPECT_TRUE(port.steps[2].readerEnded) << "closed under a running reader";
+    EXPECT_EQ(threads.LastExitCode(), 0);
+
+    link.CloseSerialPort();
+    EXPECT_EQ(port.steps.size(), 3U) << "a second close does nothing";
+}
+
+TEST_F(SerialLinkTest, CloseEndsAReaderWaitingInARead) {
+    testing_support::ReaderRig rig;
+    rig.serial.SetThreaded(true);
+    rig.serial.SetDevicePath("\\\\.\\COM7");
+    ReaderLoop* loop = nullptr;
+    ReaderThread loopThread{threads, [&] {
+                                return loop->ReaderThreadProc();
+                            }};
+    SerialLink serial{rig.state, registry, rig.serial, loopThread};
+    ReaderSerialPort readerPort{rig.serial, serial};
+    ReaderLoop readerLoop{rig.state, readerPort, rig.hid, rig.clock, rig.companion, rig.dispatcher};
+    loop = &readerLoop;
+
+    registry.SetString(kPortNameKey32, "PortName", "COM7");
+    serial.SelectKeyPaths(false);
+    ASSERT_TRUE(serial.FindSerialPortName() && serial.OpenSerialPort());
+    ASSERT_TRUE(serial.StartSerialReader());
+    for (int i = 0; i < 2000 && rig.serial.ReadsStarted() == 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_EQ(rig.serial.ReadsStarted(), 1);
+
+    serial.CloseSerialPort();
+    EXPECT_EQ(threads.LastExitCode(), 0);
+    EXPECT_FALSE(rig.serial.EventOpen());
+    EXPECT_FALSE(rig.serial.IsOpen());
+    EXPECT_TRUE(rig.serial.Writes().empty());
+}
+
+} // namespace
+} // namespace driver
