@@ -22,7 +22,8 @@ struct SerialSettings {
 class SerialPort {
 public:
     enum class ReadStart { Completed, Pending, Failed };
-    enum class ReadResult { Done, StillPending };
+    // Failed: the read ended in an error, as when the port went away.
+    enum class ReadResult { Done, StillPending, Failed };
 
     virtual ~SerialPort() = default;
 
@@ -51,8 +52,7 @@ public:
     virtual ReadStart StartRead(std::span<std::uint8_t> buffer, std::uint32_t& bytesRead) = 0;
     // True when the outstanding read completed within the time.
     virtual bool WaitForRead(std::uint32_t milliseconds) = 0;
-    // The outstanding read's result without waiting; a failed read is done
-    // with 0 bytes.
+    // The outstanding read's result without waiting.
     virtual ReadResult FetchReadResult(std::uint32_t& bytesRead) = 0;
     // Writes and waits for the write to complete.
     virtual bool Write(std::span<const std::uint8_t> bytes) = 0;

@@ -63,8 +63,21 @@ std::uint32_t ReaderLoop::ReadSerial(bool& failed) {
         m_serial.Write(StartCommand);
         m_clock.Sleep(kWakePauseMs);
     }
-    if (m_serial.FetchReadResult(count) == platform::SerialPort::ReadResult::StillPending) {
+    switch (m_serial.FetchReadResult(count)) {
+    case platform::SerialPort::ReadResult::StillPending:
         return 0;
+    case platform::SerialPort::ReadResult::Failed:
+        m_readOutstanding = false;
+        if (m_state.linkOpen == 0) {
+            return 0; // the closer's purge ended it
+        }
+        // A port that hung up fails every read at once: retrying would spin.
+        m_serial.CloseReadEvent();
+        m_serial.ClearErrors();
+        failed = true;
+        return 0;
+    case platform::SerialPort::ReadResult::Done:
+        break;
     }
     m_readOutstanding = false;
     return count;

@@ -131,7 +131,7 @@ bool SimSerialPort::WaitForRead(std::uint32_t milliseconds) {
     if (!m_pending) {
         return true;
     }
-    if (m_completed || CompleteFromBurst()) {
+    if (m_completed || m_hungUp || CompleteFromBurst()) {
         return true;
     }
     if (!m_threaded) {
@@ -139,12 +139,20 @@ bool SimSerialPort::WaitForRead(std::uint32_t milliseconds) {
         return false;
     }
     m_arrived.wait_for(lock, std::chrono::milliseconds(milliseconds),
-                       [&] { return m_completed || !m_bursts.empty(); });
-    return m_completed || CompleteFromBurst();
+                       [&] { return m_completed || m_hungUp || !m_bursts.empty(); });
+    return m_completed || m_hungUp || CompleteFromBurst();
 }
 
 SerialPort::ReadResult SimSerialPort::FetchReadResult(std::uint32_t& bytesRead) {
     std::lock_guard lock(m_mutex);
+    if (m_pending && m_hungUp) {
+        m_hungUp = false;
+        m_pending = false;
+        m_completed = false;
+        m_outstanding = 0;
+        bytesRead = 0;
+        return ReadResult::Failed;
+    }
     if (m_pending && !m_completed && !CompleteFromBurst()) {
         return ReadResult::StillPending;
     }
@@ -165,6 +173,14 @@ void SimSerialPort::Arrive(std::vector<std::uint8_t> bytes) {
     {
         std::lock_guard lock(m_mutex);
         m_bursts.push_back(std::move(bytes));
+    }
+    m_arrived.notify_all();
+}
+
+void SimSerialPort::HangUp() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_hungUp = true;
     }
     m_arrived.notify_all();
 }

@@ -52,6 +52,9 @@ public:
     void FailNextRead();
     // Completes an outstanding read with nothing, as a purge does.
     void Abort();
+    // Makes the outstanding read, or the next one, end in an error, as a
+    // port that hung up does.
+    void HangUp();
 
     struct Written {
         std::uint64_t atMs = 0; // virtual clock
@@ -85,6 +88,7 @@ private:
     bool m_threaded = false;
     bool m_failEvent = false;
     bool m_failNextRead = false;
+    bool m_hungUp = false;
     bool m_eventOpen = false;
     int m_readsStarted = 0;
     int m_outstanding = 0;

@@ -132,9 +132,10 @@ SerialPort::ReadResult Win32SerialPort::FetchReadResult(std::uint32_t& bytesRead
     if (::GetLastError() == ERROR_IO_INCOMPLETE) {
         return ReadResult::StillPending;
     }
-    // Purged (ERROR_OPERATION_ABORTED) or failed: the read is over, empty.
+    // Purged (ERROR_OPERATION_ABORTED) or failed: the read is over. A port
+    // that hung up fails every read this way, at once.
     bytesRead = 0;
-    return ReadResult::Done;
+    return ReadResult::Failed;
 }
 
 bool Win32SerialPort::Write(std::span<const std::uint8_t> bytes) {

@@ -6,11 +6,15 @@ import re
 import shlex
 import shutil
 import subprocess
+import sys
 import time
 from pathlib import Path
 
 REPO = Path(__file__).resolve().parents[2]
 ENV_SCRIPT = REPO / "scripts" / "e2e-env"
+
+sys.path.insert(0, str(REPO / "tools" / "virtual_board"))
+import virtual_board  # noqa: E402
 
 _context = None
 
@@ -21,6 +25,7 @@ class Context:
         self.wintest = wintest
         self.env = env
         self.root = Path(env["E2E_ROOT"])
+        self.serial_registry = None
 
     def program(self, relative: str) -> Path:
         return self.build_dir / relative
@@ -156,3 +161,91 @@ def replace_section(path: Path, section: str, lines: list[str]):
         kept.pop()
     kept += ["", f"[{section}]", *lines]
     path.write_bytes(("\r\n".join(kept).lstrip() + "\r\n").encode("gbk"))
+
+
+# The board's serial side as Wine shows it: registry entries that name the port, and the port
+# itself, a pty behind a dosdevices link.
+
+SERIAL_PORT = "COM7"
+_CLASS = "{4d36e978-e325-11ce-bfc1-08002be10318}"
+_INTERFACE = rf"##?#USB#Vid_10c4&Pid_1320#0001#{_CLASS}"
+SERIAL_MARKER = "Vid_10c4&Pid_1320"
+
+
+def serial_registry_text(port: str = SERIAL_PORT) -> str:
+    """A .reg file; Wine's CurrentControlSet and ControlSet001 are separate trees."""
+    base = r"HKEY_LOCAL_MACHINE\SYSTEM"
+    link = ("\\\\.\\" + port).replace("\\", "\\\\")
+    return "\r\n".join([
+        "REGEDIT4", "",
+        rf"[{base}\CurrentControlSet\Enum\USB\Vid_10c4&Pid_1320\0001\Device Parameters]",
+        f'"PortName"="{port}"', "",
+        rf"[{base}\CurrentControlSet\Control\DeviceClasses\{_CLASS}\{_INTERFACE}\#\Control]",
+        '"Linked"=dword:00000001', "",
+        rf"[{base}\CurrentControlSet\Control\DeviceClasses\{_CLASS}\{_INTERFACE}\#]",
+        f'"SymbolicLink"="{link}"', "",
+        rf"[{base}\ControlSet001\Control\DeviceClasses\{_CLASS}\{_INTERFACE}\#\Control]",
+        '"Linked"=dword:00000001', "", ""])
+
+
+def install_serial_registry(port: str = SERIAL_PORT):
+    """Once per environment: the registry entries through which the driver finds the port."""
+    ctx = context()
+    if ctx.serial_registry == port:
+        return
+    reg = ctx.root / "work" / "serial-board.reg"
+    reg.write_bytes(serial_registry_text(port).encode("ascii"))
+    result = wine(["reg", "import", windows_path(reg)], timeout=60)
+    if result.returncode != 0:
+        raise RuntimeError(f"reg import failed: {result.stderr.decode('utf-8', 'replace')}")
+    ctx.serial_registry = port
+
+
+def port_link(port: str = SERIAL_PORT) -> Path:
+    return Path(context().env["WINEPREFIX"]) / "dosdevices" / port.lower()
+
+
+def serial_board(folder: Path, port: str = SERIAL_PORT, **options) -> "virtual_board.VirtualBoard":
+    """An open virtual board behind the port, logging to folder/board.log."""
+    install_serial_registry(port)
+    board = virtual_board.VirtualBoard(link=port_link(port), log=folder / "board.log", **options)
+    return board.open()
+
+
+def has_serial_link(exe: Path) -> bool:
+    """Whether the driver carries the board's serial discovery (its VID/PID text)."""
+    data = Path(exe).read_bytes()
+    return (SERIAL_MARKER.encode("ascii") in data or
+            SERIAL_MARKER.encode("utf-16-le") in data)
+
+
+def cpu_seconds(pid: int) -> float:
+    """User plus system CPU time of one process so far."""
+    fields_after_name = Path(f"/proc/{pid}/stat").read_text().rsplit(")", 1)[1].split()
+    return (int(fields_after_name[11]) + int(fields_after_name[12])) / os.sysconf("SC_CLK_TCK")
+
+
+def wineserver_pid():
+    """The wineserver of this environment's prefix, or None."""
+    prefix = context().env["WINEPREFIX"].encode()
+    for entry in Path("/proc").iterdir():
+        if not entry.name.isdigit():
+            continue
+        try:
+            if b"wineserver" not in (entry / "cmdline").read_bytes().split(b"\0")[0]:
+                continue
+            if b"WINEPREFIX=" + prefix + b"\0" in (entry / "environ").read_bytes() + b"\0":
+                return int(entry.name)
+        except OSError:
+            continue
+    return None
+
+
+SCREEN = (1920, 1080)
+
+
+def on_screen(pixel):
+    """Where the pointer lands for an absolute move to pixel: the driver's scaling to 0..65535
+    and Wine's way back both truncate, which costs a pixel on most points."""
+    (x, y), (width, height) = pixel, SCREEN
+    return x * 65535 // width * width // 65536, y * 65535 // height * height // 65536

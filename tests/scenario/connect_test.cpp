@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <thread>
 
 namespace driver {
@@ -55,6 +56,8 @@ protected:
         return true;
     }
 
+    void RecoversAfter(const std::function<void()>& fault);
+
     void Run(std::uint64_t endAtMs) {
         m_machine.desktop.At(endAtMs, [&] { m_machine.desktop.PressEscape(Driver()); });
         CDravikDlg dialog(m_process.ports, m_state);
@@ -100,7 +103,9 @@ TEST_F(ConnectScene, AnArrivalStartsAFreshCountdown) {
     EXPECT_EQ(columns, (std::vector<int>{2, 5})) << "the attempt moved from 4000 to 5000";
 }
 
-TEST_F(ConnectScene, SerialBoardIsFoundReadAndRecoveredAfterAReadFault) {
+// Plugs the board in, draws, injects the fault, and checks that the driver
+// closes the link, looks again and reads the board once more.
+void ConnectScene::RecoversAfter(const std::function<void()>& fault) {
     m_machine.desktop.At(1000, [&] { PlugInSerialBoard(); });
     bool firstStroke = false;
     bool linkClosedAfterFault = false;
@@ -113,9 +118,7 @@ TEST_F(ConnectScene, SerialBoardIsFoundReadAndRecoveredAfterAReadFault) {
         m_machine.serial.Arrive(testing_support::Bytes(Frame(0xEE, 0x81, 3000, 3000)));
         m_machine.serial.Arrive(testing_support::Bytes(Frame(0xEE, 0x83, 3000, 3000)));
         firstStroke = WaitForMouseEvents(2);
-        // A transient fault: the next read fails although no device went away.
-        m_machine.serial.FailNextRead();
-        m_machine.serial.Arrive(testing_support::Bytes(Frame(0xEE, 0x81, 3000, 3000)));
+        fault();
     });
     m_machine.desktop.At(2200, [&] {
         // Give the reader's report time to arrive, then let the dialog act on it.
@@ -142,6 +145,18 @@ TEST_F(ConnectScene, SerialBoardIsFoundReadAndRecoveredAfterAReadFault) {
     EXPECT_EQ(m_machine.serial.OpenedPaths().front(), "\\\\.\\COM7");
     ASSERT_FALSE(m_machine.serial.Configurations().empty());
     EXPECT_EQ(m_machine.serial.Configurations().front().baudRate, 57600U);
+}
+
+TEST_F(ConnectScene, SerialBoardIsRecoveredAfterAFailedRead) {
+    RecoversAfter([&] {
+        // The next read fails to start although no device went away.
+        m_machine.serial.FailNextRead();
+        m_machine.serial.Arrive(testing_support::Bytes(Frame(0xEE, 0x81, 3000, 3000)));
+    });
+}
+
+TEST_F(ConnectScene, SerialBoardIsRecoveredAfterTheLineHangsUp) {
+    RecoversAfter([&] { m_machine.serial.HangUp(); });
 }
 
 } // namespace

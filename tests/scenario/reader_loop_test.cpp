@@ -72,6 +72,23 @@ TEST_F(ReaderLoopTest, FailedSerialReadEndsTheThreadWithMinusOne) {
     EXPECT_GE(rig.serial.ErrorClears(), 2);
 }
 
+// A port that hung up fails every read at once; the reader must end
+// rather than spin, unless it is the closer's purge that ended the read.
+TEST_F(ReaderLoopTest, HungUpPortEndsTheReaderInsteadOfSpinning) {
+    rig.serial.HangUp();
+    EXPECT_FALSE(rig.loop.RunOnce());
+    EXPECT_FALSE(rig.serial.EventOpen());
+
+    testing_support::ReaderRig closing;
+    closing.state.linkOpen = 1;
+    ASSERT_TRUE(closing.serial.CreateReadEvent());
+    ASSERT_TRUE(closing.loop.RunOnce()); // a read is outstanding now
+    closing.state.linkOpen = 0;
+    closing.serial.HangUp();
+    EXPECT_TRUE(closing.loop.RunOnce());
+    EXPECT_TRUE(closing.serial.EventOpen());
+}
+
 TEST_F(ReaderLoopTest, NoEventNoThread) {
     rig.serial.FailEventCreation(true);
     EXPECT_EQ(rig.loop.ReaderThreadProc(), -1);

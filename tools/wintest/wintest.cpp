@@ -146,6 +146,211 @@ std::optional<std::wstring> ControlText(HWND control) {
     return text;
 }
 
+// Unix time in milliseconds: Wine reads the same clock as Python's time.time(), so traces taken
+// here line up with what the tests on the Linux side record.
+double UnixMilliseconds() {
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    const unsigned long long ticks =
+        (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+    constexpr unsigned long long kEpochOffset = 116444736000000000ULL; // 1601 to 1970, 100 ns
+    return static_cast<double>(ticks - kEpochOffset) / 10000.0;
+}
+
+std::string Stamp() {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.3f", UnixMilliseconds());
+    return buffer;
+}
+
+int Cursor() {
+    POINT point{};
+    if (!GetCursorPos(&point)) {
+        Fail("GetCursorPos failed: " + std::to_string(GetLastError()));
+        return 1;
+    }
+    Print("x " + std::to_string(point.x));
+    Print("y " + std::to_string(point.y));
+    return 0;
+}
+
+// Every change of the pointer's position, with its time, for durationMs or until stopFile
+// exists; printed at the end so that printing does not slow the sampling.
+int CursorTrace(long long durationMs, const std::wstring& stopFile) {
+    struct Sample {
+        double ms;
+        POINT point;
+    };
+    std::vector<Sample> samples;
+    samples.reserve(65536);
+    const auto deadline = Clock::now() + std::chrono::milliseconds(durationMs);
+    POINT last{-1, -1};
+    Print("start " + Stamp());
+    for (unsigned polls = 0; Clock::now() < deadline; ++polls) {
+        if (!stopFile.empty() && polls % 50 == 0 &&
+            GetFileAttributesW(stopFile.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            break;
+        }
+        POINT point{};
+        if (GetCursorPos(&point) && (point.x != last.x || point.y != last.y)) {
+            samples.push_back({UnixMilliseconds(), point});
+            last = point;
+        }
+        Sleep(1);
+    }
+    for (const auto& sample : samples) {
+        char line[64];
+        std::snprintf(line, sizeof line, "%.3f %ld %ld", sample.ms, sample.point.x, sample.point.y);
+        Print(line);
+    }
+    return 0;
+}
+
+std::string HexBytes(const unsigned char* bytes, DWORD count) {
+    std::string out;
+    for (DWORD i = 0; i < count; ++i) {
+        char pair[4];
+        std::snprintf(pair, sizeof pair, "%02x", bytes[i]);
+        out += pair;
+    }
+    return out.empty() ? "-" : out;
+}
+
+// Opens and sets up a port the way the driver does.
+HANDLE OpenPortLikeTheDriver(const std::wstring& path, bool report) {
+    HANDLE port = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_OVERLAPPED | FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (port == INVALID_HANDLE_VALUE) {
+        if (report) {
+            Print("open_error " + std::to_string(GetLastError()));
+        }
+        return port;
+    }
+    COMMTIMEOUTS timeouts{3, 0, 0, 0, 0};
+    const BOOL timeoutsSet = SetCommTimeouts(port, &timeouts);
+    const BOOL queuesSet = SetupComm(port, 2048, 1024);
+    DCB dcb{};
+    dcb.DCBlength = sizeof dcb;
+    const BOOL stateRead = GetCommState(port, &dcb);
+    dcb.BaudRate = 57600;
+    dcb.fParity = FALSE;
+    dcb.ByteSize = 8;
+    dcb.StopBits = ONESTOPBIT;
+    const BOOL maskSet = SetCommMask(port, EV_RXCHAR | EV_ERR);
+    const BOOL stateSet = SetCommState(port, &dcb);
+    const DWORD stateError = stateSet ? 0 : GetLastError();
+    DCB check{};
+    check.DCBlength = sizeof check;
+    GetCommState(port, &check);
+    if (report) {
+        Print("opened " + Stamp());
+        Print("timeouts " + std::to_string(timeoutsSet) + " queues " + std::to_string(queuesSet) +
+              " getstate " + std::to_string(stateRead) + " mask " + std::to_string(maskSet) +
+              " setstate " + std::to_string(stateSet) + " " + std::to_string(stateError));
+        Print("baud " + std::to_string(check.BaudRate) + " bits " + std::to_string(check.ByteSize) +
+              " stop " + std::to_string(check.StopBits));
+    }
+    return port;
+}
+
+// A stand-in for the driver's serial side: reads 8-byte blocks, writes the start command after
+// each second of silence, and on a failed read reopens the port, so that the rig can be checked
+// without the driver.
+int SerialProbe(const std::wstring& path, long long durationMs) {
+    static const unsigned char kStart[8] = {0xCE, 0, 0, 0, 0, 0, 0, 0};
+    const auto deadline = Clock::now() + std::chrono::milliseconds(durationMs);
+    HANDLE event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    HANDLE writeEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    HANDLE port = OpenPortLikeTheDriver(path, true);
+    if (port == INVALID_HANDLE_VALUE) {
+        return 1;
+    }
+    unsigned char buffer[8] = {};
+    OVERLAPPED read{};
+    bool pending = false;
+    // Under Wine a hung-up pty fails the pending read at completion (109), not at ReadFile.
+    auto reopen = [&](DWORD error) {
+        Print("read_error " + Stamp() + " " + std::to_string(error));
+        pending = false;
+        CancelIo(port);
+        CloseHandle(port);
+        port = INVALID_HANDLE_VALUE;
+        while (port == INVALID_HANDLE_VALUE && Clock::now() < deadline) {
+            Sleep(100);
+            port = OpenPortLikeTheDriver(path, false);
+        }
+        if (port != INVALID_HANDLE_VALUE) {
+            Print("reopened " + Stamp());
+        }
+        return port != INVALID_HANDLE_VALUE;
+    };
+    while (Clock::now() < deadline) {
+        if (!pending) {
+            DWORD errors = 0;
+            ClearCommError(port, &errors, nullptr);
+            read = OVERLAPPED{};
+            read.hEvent = event;
+            DWORD count = 0;
+            if (ReadFile(port, buffer, 8, &count, &read)) {
+                Print("read " + Stamp() + " " + HexBytes(buffer, count));
+                continue;
+            }
+            const DWORD error = GetLastError();
+            if (error != ERROR_IO_PENDING) {
+                if (!reopen(error)) {
+                    break;
+                }
+                continue;
+            }
+            pending = true;
+        }
+        if (WaitForSingleObject(event, 1000) == WAIT_TIMEOUT) {
+            OVERLAPPED write{};
+            write.hEvent = writeEvent;
+            DWORD written = 0;
+            if (!WriteFile(port, kStart, 8, &written, &write) &&
+                GetLastError() == ERROR_IO_PENDING) {
+                GetOverlappedResult(port, &write, &written, TRUE);
+            }
+            Print("wrote " + Stamp() + " " + std::to_string(written));
+            Sleep(30);
+        }
+        DWORD count = 0;
+        if (GetOverlappedResult(port, &read, &count, FALSE)) {
+            pending = false;
+            Print("read " + Stamp() + " " + HexBytes(buffer, count));
+        } else if (const DWORD error = GetLastError(); error != ERROR_IO_INCOMPLETE) {
+            if (!reopen(error)) {
+                break;
+            }
+        }
+    }
+    if (port != INVALID_HANDLE_VALUE) {
+        CancelIo(port);
+        CloseHandle(port);
+    }
+    Print("end " + Stamp());
+    return 0;
+}
+
+// A left-button drag in absolute mouse input, the way the driver injects a stroke.
+int Drag(long long x1, long long y1, long long x2, long long y2, long long steps) {
+    const long long width = GetSystemMetrics(SM_CXSCREEN);
+    const long long height = GetSystemMetrics(SM_CYSCREEN);
+    auto send = [&](DWORD flags, long long x, long long y) {
+        mouse_event(flags, static_cast<DWORD>(x * 65535 / width),
+                    static_cast<DWORD>(y * 65535 / height), 0, 0);
+        Sleep(5);
+    };
+    send(MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | MOUSEEVENTF_LEFTDOWN, x1, y1);
+    for (long long i = 1; i <= steps; ++i) {
+        send(MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE, x1 + (x2 - x1) * i / steps,
+             y1 + (y2 - y1) * i / steps);
+    }
+    send(MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTUP, x2, y2);
+    return 0;
+}
+
 using Args = std::vector<std::wstring>;
 
 int Find(const Args& a) {
@@ -371,7 +576,7 @@ int Companion(const Args& a, long long seconds) {
 int Usage() {
     Fail("usage: wintest "
          "list|find|wait-window|wait-gone|wait-hidden|post|post-registered|styles|text|"
-         "msgbox|show-msgbox|companion ...");
+         "msgbox|show-msgbox|companion|cursor|cursor-trace|serial-probe|drag ...");
     return 1;
 }
 
@@ -433,6 +638,18 @@ int Run(const Args& args) {
     }
     if (command == L"companion" && a.size() == 4 && number(3) > 0) {
         return Companion(a, number(3));
+    }
+    if (command == L"drag" && a.size() == 5 && number(4) > 0) {
+        return Drag(number(0), number(1), number(2), number(3), number(4));
+    }
+    if (command == L"cursor" && a.empty()) {
+        return Cursor();
+    }
+    if (command == L"cursor-trace" && (a.size() == 1 || a.size() == 2) && number(0) > 0) {
+        return CursorTrace(number(0), a.size() == 2 ? a[1] : std::wstring());
+    }
+    if (command == L"serial-probe" && a.size() == 2 && number(1) > 0) {
+        return SerialProbe(a[0], number(1));
     }
     return Usage();
 }

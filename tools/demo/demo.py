@@ -1,0 +1,200 @@
+#!/usr/bin/env python3
+"""The demo: the driver under Wine, connected to the virtual board, writes into scribble.
+
+usage: demo.py BUILD_DIR OUT_DIR [SESSION]
+
+Writes OUT_DIR/screenshot.png, OUT_DIR/report.txt and the logs beside them. Every wait is
+bounded; a driver that does not connect ends the demo with a report that says so.
+"""
+
+import shutil
+import signal
+import sys
+import time
+from pathlib import Path
+
+REPO = Path(__file__).resolve().parents[2]
+sys.path.insert(0, str(REPO / "tests" / "e2e"))
+sys.path.insert(0, str(REPO / "tools" / "scribble"))
+
+import bmp_to_png  # noqa: E402
+import rig  # noqa: E402
+import virtual_board as vb  # noqa: E402
+
+DRIVER_EXE = "driver/app/Dravik.exe"
+SCRIBBLE_EXE = "tools/scribble/scribble.exe"
+SCRIBBLE = ("DravikScribble", "Scribble")
+COMPANION = ("TfrmReSent", "EBoard")
+WM_CLOSE = 0x10
+
+MEANINGS = {
+    ("0x7f2", "0x0", "0x911"): "board announced (one pen)",
+    ("0x7f2", "0x6", "0x911"): "board announced (two pens)",
+    ("0x7f2", "0x0", "0x922"): "announcement done",
+    ("0x7f4", "0x1", "0x0"): "pen button 1, single click",
+    ("0x7f4", "0x2", "0x0"): "pen button 1, double click",
+}
+TAP_CODES = {17 + c: f"tap on left area {4 + c}" for c in range(6)}
+TAP_CODES.update({code: f"double tap on left area {4 + c}"
+                  for c, code in enumerate([273, 274, 275, 276, 277, 266])})
+
+
+def meaning(line: str) -> str:
+    parts = tuple(line.split()[:3])
+    if parts in MEANINGS:
+        return MEANINGS[parts]
+    if len(parts) == 3 and parts[0] == "0x7f2" and parts[2] == "0x0":
+        return TAP_CODES.get(int(parts[1], 16), "function-area code")
+    return ""
+
+
+def install(folder: Path, session: vb.Session) -> Path:
+    folder.mkdir(parents=True, exist_ok=True)
+    exe = folder / "Dravik.exe"
+    shutil.copy2(rig.context().program(DRIVER_EXE), exe)
+    shutil.copy2(REPO / "resources" / "Language.ini", folder / "Language.ini")
+    settings = folder / "DualData.ini"
+    shutil.copy2(REPO / "resources" / "DualData.ini", settings)
+    rig.replace_section(settings, "coordinate", session.calibration.coordinate_section())
+    rig.replace_section(settings, "LUMERASET",
+                        ["IF_SET_F_NO_T=1", "BOX1LASTCHOOSE=5", "BOX2LASTCHOOSE=6"])
+    return exe
+
+
+def pointer_at(samples, when):
+    """The traced pointer position at unix time when, or None before the first sample."""
+    position = None
+    for t, x, y in samples:
+        if t > when:
+            break
+        position = (x, y)
+    return position
+
+
+def run(build: Path, out: Path, session_path: Path) -> int:
+    session = vb.Session.load(session_path)
+    lines = [f"Demo run {time.strftime('%Y-%m-%d %H:%M:%S')}, session {session_path.name}"]
+    processes = []
+    ctx = rig.context()
+    exe = install(out / "install", session)
+    if not rig.has_serial_link(exe):
+        lines.append("note: this Dravik.exe has no serial link yet; it cannot connect")
+
+    bmp = out / "scribble.bmp"
+    processes.append(rig.start_program(ctx.program(SCRIBBLE_EXE), rig.windows_path(bmp), 300))
+    rig.wintest("wait-window", *SCRIBBLE, 10000, timeout_ms=10000)
+    companion_log = out / "companion.log"
+    processes.append(rig.start_wintest("companion", *COMPANION, rig.windows_path(companion_log),
+                                       300))
+    rig.wintest("wait-window", *COMPANION, 10000, timeout_ms=10000)
+
+    board = rig.serial_board(out)
+    stop_trace = out / "trace.stop"
+    stop_trace.unlink(missing_ok=True)
+    trace = rig.start_wintest("cursor-trace", 120000, rig.windows_path(stop_trace))
+    processes.append(trace)
+    driver_started = time.time()
+    driver = rig.start_program(exe)
+    processes.append(driver)
+    print("demo: driver started, playing the session", file=sys.stderr)
+
+    def progress(step):
+        print(f"  line {step['line']:3}: {step['command']:<10} {step['frames']:5} frames",
+              file=sys.stderr)
+
+    summary = session.run(board, report=progress)
+    time.sleep(1.0)  # the last button report and its click come 580 ms after the frame
+    stop_trace.touch()
+    trace_out, _ = trace.communicate(timeout=30)
+    stop_trace.unlink(missing_ok=True)
+    samples = [(float(t) / 1000, int(x), int(y)) for t, x, y in
+               (line.split() for line in trace_out.decode().splitlines()[1:])]
+
+    rig.wintest("post", *SCRIBBLE, WM_CLOSE, 0, 0, check=False)
+    rig.wait_for(bmp.exists, 10)  # scribble writes its counts before the picture
+    counts = {}
+    if Path(str(bmp) + ".txt").exists():
+        counts = rig.fields(Path(str(bmp) + ".txt").read_text().splitlines())
+    if bmp.exists():
+        bmp_to_png.write_png(out / "screenshot.png", *bmp_to_png.read_bmp(bmp))
+
+    starts = board.start_commands()
+    connected = summary["start_wait_ms"] is not None
+    lines.append("")
+    if connected:
+        first_ms = 1000 * (starts[0] - driver_started)
+        lines.append(f"driver: connected; first start command {first_ms:.0f} ms after the driver "
+                     f"was started; {len(starts)} start commands in all")
+    else:
+        lines.append("driver: did not connect (no start command within the session's wait)")
+    lines.append(f"board: {summary['frames']} frames sent in {summary['duration_ms'] / 1000:.1f} s "
+                 f"({summary['strokes']} strokes), {board.bytes_dropped} bytes dropped")
+    lines.append(f"scribble: {counts.get('strokes', '?')} strokes drawn, "
+                 f"{counts.get('moves', '?')} moves, {counts.get('clicks', '?')} button releases")
+    lines.append(f"pointer: {len(samples)} positions traced")
+
+    if "stopped_at_line" in summary:
+        lines.append(f"session stopped at line {summary['stopped_at_line']}: "
+                     "no start command, so nothing would reach the driver")
+    errors = []
+    if summary["expected"] and samples:
+        lines.append("  expected: the calibrated pixel of each stroke's last point, as Wine places "
+                     "an absolute move there (one pixel up or left on most points)")
+    for index, (lifted, pixel) in enumerate(summary["expected"]):
+        expected = rig.on_screen(pixel)
+        got = pointer_at(samples, lifted + 0.05) if lifted else None
+        if got is None:
+            lines.append(f"  stroke {index + 1:2}: expected {expected}, pointer not seen")
+            continue
+        error = max(abs(got[0] - expected[0]), abs(got[1] - expected[1]))
+        errors.append(error)
+        lines.append(f"  stroke {index + 1:2}: expected {expected}, pointer {got}, "
+                     f"error {error} px")
+    if errors:
+        lines.append(f"pointer error at stroke ends: mean {sum(errors) / len(errors):.1f} px, "
+                     f"max {max(errors)} px over {len(errors)} strokes")
+
+    messages = companion_log.read_text().splitlines() if companion_log.exists() else []
+    lines.append(f"companion: {len(messages)} messages")
+    for message in messages:
+        lines.append(f"  {message:<24} {meaning(message)}")
+    lines.append("")
+    lines.append(f"screenshot: {out / 'screenshot.png'}")
+    lines.append(f"logs: {out / 'board.log'} (both directions, unix ms), {companion_log}")
+
+    for process in processes:
+        rig.end_program(process)
+    board.shutdown()
+    report = "\n".join(lines) + "\n"
+    (out / "report.txt").write_text(report)
+    print(report)
+    if connected:
+        return 0
+    return 4 if rig.has_serial_link(exe) else 3
+
+
+def main() -> int:
+    if len(sys.argv) not in (3, 4):
+        print(__doc__, file=sys.stderr)
+        return 2
+    build = Path(sys.argv[1]).resolve()
+    out = Path(sys.argv[2]).resolve()
+    session = Path(sys.argv[3]) if len(sys.argv) == 4 else REPO / "resources/sessions/demo.txt"
+    out.mkdir(parents=True, exist_ok=True)
+    for stale in ("screenshot.png", "report.txt", "scribble.bmp", "scribble.bmp.txt",
+                  "companion.log", "board.log"):
+        (out / stale).unlink(missing_ok=True)
+    signal.signal(signal.SIGTERM, signal.default_int_handler)
+    wintest = build / "tools/wintest/wintest.exe"
+    try:
+        rig.start(build, wintest, build / "e2e-cache")
+        return run(build, out, session)
+    except KeyboardInterrupt:
+        print("demo: interrupted", file=sys.stderr)
+        return 130
+    finally:
+        rig.stop()
+
+
+if __name__ == "__main__":
+    sys.exit(main())
