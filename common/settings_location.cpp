@@ -50,7 +50,7 @@ std::string PathInFolder(std::string_view folder, std::string_view name) {
 
 std::string LocateSettingsFile(platform::FilesPort& files, platform::ClockPort& clock,
                                bool isAdmin) {
-    const std::string installedCopy = PathInFolder(ExecutableFolder(files), kSettingsFileName);
+    std::string installedCopy = PathInFolder(ExecutableFolder(files), kSettingsFileName);
     if (isAdmin) {
         return installedCopy;
     }
@@ -63,7 +63,7 @@ std::string LocateSettingsFile(platform::FilesPort& files, platform::ClockPort& 
     }
     userFolder += separator;
     // An empty app-data path would put the user's copy at the drive's root.
-    const std::string userCopy =
+    std::string userCopy =
         appData.empty() ? std::string() : PathInFolder(userFolder, kSettingsFileName);
     if (userCopy.empty() || files.FileExists(userCopy)) {
         return userCopy;

@@ -45,6 +45,8 @@ public:
     virtual std::size_t Read(HidHandle handle, std::span<std::uint8_t> report) = 0;
     virtual bool Write(HidHandle handle, std::span<const std::uint8_t> report) = 0;
     virtual void Close(HidHandle handle) = 0;
+    // Ends a read blocked on the handle with 0 bytes, leaving it open.
+    virtual void CancelReads(HidHandle handle) = 0;
     // How many input reports the system keeps for a read handle while
     // nobody reads; false when the count is refused.
     virtual bool SetInputBufferCount(HidHandle handle, std::uint32_t count) = 0;

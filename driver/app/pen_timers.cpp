@@ -108,8 +108,8 @@ void PenTimers::ReportButton(int button, WindowHandle companion) {
     }
     if (m_buttons.m_fixedButtonCodes != 0) {
         // Fixed codes: 1 and 2 for button 1, 3 and 4 for button 2.
-        const WParam code = static_cast<WParam>(button * 2 + (twice ? 2 : 1));
-        Post(m_windows, companion, companion::kButtonNotice, code, 0);
+        const int code = button * 2 + (twice ? 2 : 1);
+        Post(m_windows, companion, companion::kButtonNotice, static_cast<WParam>(code), 0);
     } else {
         const int command = button == 0 ? m_buttons.m_button1Command : m_buttons.m_button2Command;
         Post(m_windows, companion, companion::kNotice, static_cast<WParam>(command),

@@ -45,6 +45,10 @@ std::size_t CHidDevice::ReadReport(std::span<std::uint8_t, kReportSize> report) 
     return handle == platform::kNoHidHandle ? 0 : m_port.Read(handle, report);
 }
 
+void CHidDevice::CancelReads() {
+    m_port.CancelReads(m_read.load());
+}
+
 bool CHidDevice::CloseHandles() {
     for (std::atomic<platform::HidHandle>* slot : {&m_write, &m_read}) {
         const platform::HidHandle handle = slot->exchange(platform::kNoHidHandle);
@@ -102,6 +106,15 @@ void HidLink::CloseHidLink() {
     PostBoardGoneIfIdentified();
     m_parts.state.linkOpen = 0;
     m_parts.windows.KillTimer(m_dialog, timer::kHidKeepAlive);
+    // The read handle is closed only once the reader has left its loop: a
+    // handle value closed under a starting read could be given to another
+    // object meanwhile. Cancelling again catches a read that began late.
+    for (int round = 0; round < kReaderStopRounds; ++round) {
+        m_parts.device.CancelReads();
+        if (m_parts.reader.WaitForEnd(kReaderStopWaitMs)) {
+            break;
+        }
+    }
     m_parts.device.CloseHandles();
 }
 

@@ -35,6 +35,8 @@ public:
     std::size_t ReadReport(std::span<std::uint8_t, kReportSize> report) override;
     // Write handle first; a read blocked on the read handle returns 0.
     bool CloseHandles();
+    // Ends a read blocked on the read handle without closing it.
+    void CancelReads();
 
     platform::HidHandle ReadHandle() const { return m_read.load(); }
     platform::HidHandle WriteHandle() const { return m_write.load(); }
@@ -71,6 +73,9 @@ public:
     static constexpr std::uint32_t kStartReportDelayMs = 50;
     static constexpr std::uint32_t kKeepAliveMs = 1000;
     static constexpr std::uint32_t kConnectMs = 2000;
+    // Up to a few seconds for the reader to leave its loop on a close.
+    static constexpr int kReaderStopRounds = 100;
+    static constexpr std::uint32_t kReaderStopWaitMs = 50;
     static constexpr const char* kSerialClass32 = "6C292E54-943B-4F84-A45A-D36CCA47EA0B";
     static constexpr const char* kSerialClass64 = "4D36E978-E325-11CE-BFC1-08002BE10318";
     static constexpr const char* kHidClass = "4d1e55b2-f16f-11cf-88cb-001111000030";

@@ -25,6 +25,10 @@ public:
         }
     }
     bool Exists() const { return m_thread != nullptr; }
+    // True when there is no thread or it ended within the time.
+    bool WaitForEnd(std::uint32_t milliseconds) {
+        return !m_thread || m_thread->WaitForEnd(milliseconds);
+    }
     // Waits for the thread to end, then forgets it. False when it did not
     // end in time (it is forgotten all the same: the link is gone).
     bool WaitAndRelease(std::uint32_t milliseconds) {

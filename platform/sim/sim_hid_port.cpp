@@ -1,6 +1,7 @@
 #include "platform/sim/sim_hid_port.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace platform {
 
@@ -63,9 +64,9 @@ std::size_t SimHidPort::Read(HidHandle handle, std::span<std::uint8_t> report) {
         return reader.open && FindDevice(reader.path) != nullptr;
     };
     ++m_blockedReads;
-    m_changed.wait(lock, [&] { return !usable() || !reader.reports.empty(); });
+    m_changed.wait(lock, [&] { return !usable() || reader.cancelled || !reader.reports.empty(); });
     --m_blockedReads;
-    if (!usable()) {
+    if (!usable() || std::exchange(reader.cancelled, false)) {
         return 0;
     }
     const std::vector<std::uint8_t> next = std::move(reader.reports.front());
@@ -84,6 +85,18 @@ bool SimHidPort::Write(HidHandle handle, std::span<const std::uint8_t> report) {
     }
     m_writes.push_back({it->second.path, m_clock.TickCount(), {report.begin(), report.end()}});
     return true;
+}
+
+void SimHidPort::CancelReads(HidHandle handle) {
+    {
+        std::lock_guard lock(m_mutex);
+        const auto it = m_handles.find(handle);
+        if (it == m_handles.end() || !it->second.open) {
+            return;
+        }
+        it->second.cancelled = true;
+    }
+    m_changed.notify_all();
 }
 
 void SimHidPort::Close(HidHandle handle) {

@@ -51,6 +51,7 @@ public:
     std::size_t Read(HidHandle handle, std::span<std::uint8_t> report) override;
     bool Write(HidHandle handle, std::span<const std::uint8_t> report) override;
     void Close(HidHandle handle) override;
+    void CancelReads(HidHandle handle) override;
     bool SetInputBufferCount(HidHandle handle, std::uint32_t count) override;
 
     // --- the test's side ---
@@ -83,6 +84,7 @@ private:
         std::string path;
         Access access = Access::Read;
         bool open = true;
+        bool cancelled = false; // the next read returns 0 at once
         std::uint32_t inputBuffers = kDefaultInputBuffers;
         std::deque<std::vector<std::uint8_t>> reports;
     };

@@ -119,6 +119,12 @@ void Win32HidPort::Close(HidHandle handle) {
     ::CloseHandle(Native(handle));
 }
 
+void Win32HidPort::CancelReads(HidHandle handle) {
+    if (handle != kNoHidHandle) {
+        ::CancelIoEx(Native(handle), nullptr);
+    }
+}
+
 bool Win32HidPort::SetInputBufferCount(HidHandle handle, std::uint32_t count) {
     return handle != kNoHidHandle && ::HidD_SetNumInputBuffers(Native(handle), count) != FALSE;
 }

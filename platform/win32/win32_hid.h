@@ -12,6 +12,7 @@ public:
     std::size_t Read(HidHandle handle, std::span<std::uint8_t> report) override;
     bool Write(HidHandle handle, std::span<const std::uint8_t> report) override;
     void Close(HidHandle handle) override;
+    void CancelReads(HidHandle handle) override;
     bool SetInputBufferCount(HidHandle handle, std::uint32_t count) override;
 };
 

@@ -316,6 +316,20 @@ TEST_F(HidLinkTest, BoardRemovalClosesTheLinkAndEndsTheBlockedReader) {
     EXPECT_EQ(notices[0].lParam, 0x119);
 }
 
+// The read handle is closed for good only after the reader left its loop:
+// with the device still there, the close first ends the blocked read.
+TEST_F(HidLinkTest, CloseEndsTheReaderBeforeItClosesTheReadHandle) {
+    port.AddDevice(kBoard, 0x1314, 0x1001);
+    ASSERT_TRUE(link.OpenHidLink());
+    ASSERT_TRUE(WaitFor([&] { return port.BlockedReads() == 1; }));
+    const platform::HidHandle read = device.ReadHandle();
+
+    link.CloseHidLink();
+    EXPECT_EQ(threads.LastExitCode(), 0) << "ended before the close returned";
+    EXPECT_EQ(port.Closes().back(), read);
+    EXPECT_EQ(state.linkOpen, 0);
+}
+
 TEST_F(HidLinkTest, RemovalOnTheSerialLinkClosesItOnlyWhenNoLongerLinked) {
     state.linkOpen = 1;
     state.hidMode = 0;
