@@ -54,6 +54,7 @@ public:
     // A top-level window by class, and by title when one is given.
     virtual WindowHandle FindWindow(std::string_view className,
                                     std::optional<std::string_view> title) = 0;
+    // A post to no window (0) goes nowhere and returns false.
     virtual bool PostMessage(WindowHandle window, std::uint32_t message, WParam wParam,
                              LParam lParam) = 0;
     // 0 when the name cannot be registered.

@@ -22,13 +22,6 @@ constexpr std::array<const char*, 4> kCompanionToolClasses = {"TMainToolfrm", "w
 constexpr LParam kButtonCommandLParam = 100;
 constexpr WParam kButton2DoubleFallbackCode = 33;
 
-void Post(platform::WindowSystem& windows, WindowHandle window, std::uint32_t message,
-          WParam wParam, LParam lParam) {
-    if (window != platform::kNoWindow) {
-        windows.PostMessage(window, message, wParam, lParam);
-    }
-}
-
 } // namespace
 
 bool PenTimers::OnTimer(std::uintptr_t timerId) {
@@ -72,9 +65,9 @@ void PenTimers::ResolveTaps(int side, WindowHandle companion, LParam lParam) {
         }
         const function_area::Action& area = function_area::kActions[4 + i];
         if (count >= 2) {
-            Post(m_windows, companion, companion::kNotice, area.doubleTapCode, lParam);
+            m_windows.PostMessage(companion, companion::kNotice, area.doubleTapCode, lParam);
         }
-        Post(m_windows, companion, companion::kNotice, area.code, lParam);
+        m_windows.PostMessage(companion, companion::kNotice, area.code, lParam);
         return;
     }
 }
@@ -103,17 +96,17 @@ void PenTimers::ReportButton(int button, WindowHandle companion) {
     const bool twice = count >= 2;
     if (button == 1 && twice && m_windows.FindWindow(kToolWindowClass, std::nullopt) == 0) {
         m_state.buttonClickCount[1].exchange(0);
-        Post(m_windows, companion, companion::kNotice, kButton2DoubleFallbackCode, 0);
+        m_windows.PostMessage(companion, companion::kNotice, kButton2DoubleFallbackCode, 0);
         return;
     }
     if (m_buttons.m_fixedButtonCodes != 0) {
         // Fixed codes: 1 and 2 for button 1, 3 and 4 for button 2.
         const int code = button * 2 + (twice ? 2 : 1);
-        Post(m_windows, companion, companion::kButtonNotice, static_cast<WParam>(code), 0);
+        m_windows.PostMessage(companion, companion::kButtonNotice, static_cast<WParam>(code), 0);
     } else {
         const int command = button == 0 ? m_buttons.m_button1Command : m_buttons.m_button2Command;
-        Post(m_windows, companion, companion::kNotice, static_cast<WParam>(command),
-             kButtonCommandLParam);
+        m_windows.PostMessage(companion, companion::kNotice, static_cast<WParam>(command),
+                              kButtonCommandLParam);
     }
     m_timers.StartTimer(timer::kButtonDefaultAction, kDefaultActionDelayMs);
 }

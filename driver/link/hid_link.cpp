@@ -95,11 +95,9 @@ void HidLink::PostBoardGoneIfIdentified() {
     if (m_parts.state.boardIdentified.exchange(0) == 0) {
         return;
     }
-    const platform::WindowHandle companionWindow =
-        m_parts.windows.FindWindow(companion::kMainClass, companion::kMainTitle);
-    if (companionWindow != platform::kNoWindow) {
-        m_parts.windows.PostMessage(companionWindow, companion::kNotice, 0, companion::kBoardGone);
-    }
+    m_parts.windows.PostMessage(
+        m_parts.windows.FindWindow(companion::kMainClass, companion::kMainTitle),
+        companion::kNotice, 0, companion::kBoardGone);
 }
 
 void HidLink::CloseHidLink() {

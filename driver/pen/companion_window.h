@@ -22,20 +22,13 @@ public:
     platform::WindowHandle Stored() const { return m_state.companionWindow.load(); }
 
     void PostFresh(std::uint32_t message, platform::WParam wParam, platform::LParam lParam) {
-        Post(LookUp(), message, wParam, lParam);
+        m_windows.PostMessage(LookUp(), message, wParam, lParam);
     }
     void PostStored(std::uint32_t message, platform::WParam wParam, platform::LParam lParam) {
-        Post(Stored(), message, wParam, lParam);
+        m_windows.PostMessage(Stored(), message, wParam, lParam);
     }
 
 private:
-    void Post(platform::WindowHandle window, std::uint32_t message, platform::WParam wParam,
-              platform::LParam lParam) {
-        if (window != platform::kNoWindow) {
-            m_windows.PostMessage(window, message, wParam, lParam);
-        }
-    }
-
     platform::WindowSystem& m_windows;
     DriverState& m_state;
 };

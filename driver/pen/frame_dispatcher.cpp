@@ -231,10 +231,8 @@ void FrameDispatcher::Orientation(const PenFrame& frame) {
 }
 
 void FrameDispatcher::CloseCalibrationWindow() {
-    const platform::WindowHandle window = m_env.windows.FindWindow(kOrientationClass, std::nullopt);
-    if (window != platform::kNoWindow) {
-        m_env.windows.PostMessage(window, platform::wm::kClose, 1, 1);
-    }
+    m_env.windows.PostMessage(m_env.windows.FindWindow(kOrientationClass, std::nullopt),
+                              platform::wm::kClose, 1, 1);
 }
 
 void FrameDispatcher::ToScreen(std::int32_t& x, std::int32_t& y) const {

@@ -106,6 +106,9 @@ WindowHandle Win32WindowSystem::FindWindow(std::string_view className,
 
 bool Win32WindowSystem::PostMessage(WindowHandle window, std::uint32_t message, WParam wParam,
                                     LParam lParam) {
+    if (window == kNoWindow) {
+        return false; // the API would post to this thread's own queue instead
+    }
     return ::PostMessageW(Hwnd(window), message, wParam, lParam) != FALSE;
 }
 
