@@ -207,19 +207,12 @@ LResult CDravikDlg::OnReaderEnded(WParam, LParam) {
     // serial fault with no device removal: close it as a removal would and
     // look for the board again, so that it works without a restart.
     if (m_state.hidMode != 0) {
-        m_hidLink.CloseHidLink();
+        m_hidLink.HidLinkGone();
+        m_state.dualCapable = 0;
     } else {
-        m_serialLink.CloseSerialPort();
-        if (m_state.boardIdentified.exchange(0) != 0) {
-            Windows().PostMessage(
-                Windows().FindWindow(companion::kMainClass, companion::kMainTitle),
-                companion::kNotice, 0, companion::kBoardGone);
-        }
+        m_hidLink.SerialLinkGone();
     }
-    m_state.hidMode = 0;
-    m_state.announcePending = 1;
-    m_state.dualCapable = 0;
-    SetTimer(timer::kConnect, 2000);
+    SetTimer(timer::kConnect, HidLink::kConnectMs);
     return 0;
 }
 

@@ -91,6 +91,21 @@ bool HidLink::OpenHidLink() {
     return true;
 }
 
+void HidLink::HidLinkGone() {
+    CloseHidLink();
+    m_parts.state.announcePending = 1;
+    m_parts.state.hidMode = 0;
+}
+
+void HidLink::SerialLinkGone() {
+    DriverState& state = m_parts.state;
+    state.hidMode = 0;
+    m_parts.serial.CloseSerialPort();
+    PostBoardGoneIfIdentified();
+    state.announcePending = 1;
+    state.dualCapable = 0;
+}
+
 void HidLink::PostBoardGoneIfIdentified() {
     if (m_parts.state.boardIdentified.exchange(0) == 0) {
         return;
@@ -157,16 +172,10 @@ void HidLink::OnDeviceChange(platform::WParam event, platform::LParam record) {
     } else if (broadcast->eventCode == platform::dbt::kDeviceRemoveComplete) {
         if (state.hidMode != 0) {
             if (board) {
-                CloseHidLink();
-                state.announcePending = 1;
-                state.hidMode = 0;
+                HidLinkGone();
             }
         } else if (m_parts.serial.IsSerialInterfaceLinked() == 0) {
-            state.hidMode = 0;
-            m_parts.serial.CloseSerialPort();
-            PostBoardGoneIfIdentified();
-            state.announcePending = 1;
-            state.dualCapable = 0;
+            SerialLinkGone();
         }
     }
 }

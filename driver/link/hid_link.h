@@ -94,6 +94,11 @@ public:
     void KeepAliveTick();
     void OnDeviceChange(platform::WParam event, platform::LParam record);
 
+    // What follows when the board's link is gone: closed, the companion told,
+    // the next identification announced again.
+    void HidLinkGone();
+    void SerialLinkGone();
+
 private:
     void PostBoardGoneIfIdentified();
 
