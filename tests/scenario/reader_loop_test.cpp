@@ -97,17 +97,14 @@ TEST_F(ReaderLoopTest, NoEventNoThread) {
 
 TEST_F(ReaderLoopTest, HidReportsCarryTheFrameInBytes2To9AndFailuresBackOff) {
     rig.state.hidMode = 1;
-    platform::SimHidDevice::Report report{};
-    const PenFrame touch = Frame(0xEE, 0x81, 8000, 8000);
-    std::copy(touch.begin(), touch.end(), report.begin() + 2);
-    report[0] = 0x01;
-    report[15] = 0x77;
-    rig.hid.Arrive(report);
+    rig.PlugInHidBoard();
+    rig.FeedHid(Frame(0xEE, 0x81, 8000, 8000));
     ASSERT_TRUE(rig.loop.RunOnce());
     EXPECT_EQ(MouseEvents(), 1U);
     EXPECT_EQ(rig.clock.TickCount(), 1000U) << "a read with data is never delayed";
 
     // A gone device: each failed read pauses instead of spinning.
+    rig.hidPort.RemoveDevice(testing_support::ReaderRig::kHidBoardPath);
     for (int i = 0; i < 5; ++i) {
         ASSERT_TRUE(rig.loop.RunOnce());
     }
@@ -123,15 +120,15 @@ TEST_F(ReaderLoopTest, ThreadedLoopStopsCleanlyWhenTheLinkCloses) {
         threaded.state.linkOpen = 1;
         threaded.state.hidMode = hid ? 1 : 0;
         threaded.serial.SetThreaded(true);
-        threaded.hid.SetThreaded(true);
+        if (hid) {
+            threaded.PlugInHidBoard();
+        }
         auto result =
             std::async(std::launch::async, [&] { return threaded.loop.ReaderThreadProc(); });
         for (int i = 0; i < 50; ++i) {
             const PenFrame frame = Frame(0xEE, i == 49 ? 0x83 : 0x81, 2000 + 80 * i, 4000);
             if (hid) {
-                platform::SimHidDevice::Report report{};
-                std::copy(frame.begin(), frame.end(), report.begin() + 2);
-                threaded.hid.Arrive(report);
+                threaded.FeedHid(frame);
             } else {
                 threaded.serial.Arrive(Bytes(frame));
             }
@@ -148,7 +145,7 @@ TEST_F(ReaderLoopTest, ThreadedLoopStopsCleanlyWhenTheLinkCloses) {
         EXPECT_EQ(threaded.mouse.Events().size(), 50U) << "down, 48 moves, up";
         threaded.state.linkOpen = 0;
         threaded.serial.Abort();
-        threaded.hid.Close();
+        threaded.hid.CloseHandles();
         ASSERT_EQ(result.wait_for(std::chrono::seconds(10)), std::future_status::ready);
         EXPECT_EQ(result.get(), 0);
         EXPECT_FALSE(threaded.serial.EventOpen());

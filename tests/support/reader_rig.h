@@ -1,6 +1,7 @@
 #pragma once
 
 #include "driver/ipc/channel_slot.h"
+#include "driver/link/hid_link.h"
 #include "driver/pen/companion_window.h"
 #include "driver/pen/dialog_link.h"
 #include "driver/pen/frame_dispatcher.h"
@@ -11,7 +12,7 @@
 #include "driver/state/driver_state.h"
 #include "platform/sim/sim_clock.h"
 #include "platform/sim/sim_desktop.h"
-#include "platform/sim/sim_hid_device.h"
+#include "platform/sim/sim_hid_port.h"
 #include "platform/sim/sim_mouse.h"
 #include "platform/sim/sim_serial_port.h"
 #include "tests/support/grids.h"
@@ -129,11 +130,28 @@ struct ReaderRig {
         return desktop.MessagesTo(companionWindow);
     }
 
+    // The board's HID interface, present and opened as the link opens it.
+    static constexpr const char* kHidBoardPath = "\\\\?\\hid#vid_1314&pid_1001#1";
+    void PlugInHidBoard() {
+        hidPort.AddDevice(kHidBoardPath, 0x1314, 0x1001);
+        hid.OpenReadHandle(kHidBoardPath);
+        hid.OpenWriteHandle(kHidBoardPath);
+    }
+    // One input report carrying frame in bytes 2 to 9.
+    void FeedHid(const driver::PenFrame& frame) {
+        std::array<std::uint8_t, driver::kHidReportSize> report{};
+        report[0] = 0x01;
+        std::copy(frame.begin(), frame.end(), report.begin() + 2);
+        report[15] = 0x77; // padding the reader must ignore
+        hidPort.Feed(kHidBoardPath, report);
+    }
+
     platform::SimClock clock{1000};
     platform::SimDesktop desktop{clock};
     platform::SimMouse mouse{1920, 1080};
     platform::SimSerialPort serial{clock};
-    platform::SimHidDevice hid;
+    platform::SimHidPort hidPort{clock};
+    driver::CHidDevice hid{hidPort};
     driver::DriverState state;
     driver::CalibrationStore calibration;
     driver::MouseInjector inject{mouse, calibration};
