@@ -1,6 +1,5 @@
 #include "platform/win32/win32_profile.h"
-
-#include "platform/dialog_template.h"
+#include "platform/win32/win32_text.h"
 
 #include <algorithm>
 #include <limits>
@@ -16,11 +15,6 @@ namespace {
 // empty path would mean a file in the Windows folder.
 bool IsUsablePath(const std::string& path) {
     return !path.empty() && path.size() < MAX_PATH && path.find('\0') == std::string::npos;
-}
-
-std::wstring Wide(std::string_view utf8) {
-    const std::u16string units = Utf8ToUtf16(std::string(utf8));
-    return std::wstring(units.begin(), units.end());
 }
 
 // Paths are bytes of the ANSI code page, like every path the driver builds.

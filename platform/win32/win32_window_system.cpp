@@ -8,6 +8,7 @@
 #undef SetDlgItemText
 #undef GetDlgItemText
 
+#include "platform/win32/win32_text.h"
 #include "platform/win32/win32_window_system.h"
 
 #include <commctrl.h>
@@ -43,15 +44,6 @@ private:
     static constexpr int kCapacity = 260;
     wchar_t m_text[kCapacity];
 };
-
-std::wstring Wide(std::string_view utf8) {
-    const std::u16string units = Utf8ToUtf16(std::string(utf8));
-    return std::wstring(units.begin(), units.end());
-}
-
-std::string Narrow(const std::wstring& wide) {
-    return Utf16ToUtf8(std::u16string(wide.begin(), wide.end()));
-}
 
 // Routes the dialog's messages to its procedure, which the initialisation
 // message carries in and the window keeps in its user data.

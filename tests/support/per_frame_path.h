@@ -8,6 +8,7 @@
 #include "platform/clock_port.h"
 #include "platform/mouse_port.h"
 #include "tests/support/grids.h"
+#include "tests/support/reader_rig.h"
 
 #include <cstdint>
 #include <vector>
@@ -30,21 +31,6 @@ public:
     std::uint32_t now = 0;
 };
 
-inline driver::PenFrame EncodeFrame(std::uint8_t status, std::int32_t boardX, std::int32_t boardY) {
-    const auto rawX = static_cast<std::uint32_t>(0x4000 - boardX);
-    const auto rawY = static_cast<std::uint32_t>(0x4000 - boardY);
-    driver::PenFrame frame = {0xEE,
-                              0x00,
-                              status,
-                              static_cast<std::uint8_t>((rawX >> 7) & 0x7F),
-                              static_cast<std::uint8_t>(rawX & 0x7F),
-                              static_cast<std::uint8_t>((rawY >> 7) & 0x7F),
-                              static_cast<std::uint8_t>(rawY & 0x7F),
-                              0};
-    frame[7] = driver::FrameXor(std::span<const std::uint8_t, 7>(frame.data(), 7));
-    return frame;
-}
-
 // A stroke across a 3 x 3 calibrated board: touch frames with a lift every
 // `strokeLength` frames, wandering so that both smoothing modes run.
 inline std::vector<driver::PenFrame> StrokeFrames(int count, int strokeLength = 200) {
@@ -54,7 +40,7 @@ inline std::vector<driver::PenFrame> StrokeFrames(int count, int strokeLength = 
         const bool lift = i % strokeLength == strokeLength - 1;
         const std::int32_t x = 2000 + (i * 37) % 9000;
         const std::int32_t y = 2000 + (i / 3 * 11) % 9000;
-        frames.push_back(EncodeFrame(lift ? 0x83 : 0x81, x, y));
+        frames.push_back(Frame(0xEE, lift ? 0x83 : 0x81, x, y));
     }
     return frames;
 }
@@ -84,7 +70,6 @@ inline void FeedFrame(driver::PenStateMachine& pen, const driver::PenFrame& fram
 #include "driver/pen/function_areas.h"
 #include "platform/sim/sim_clock.h"
 #include "platform/sim/sim_desktop.h"
-#include "tests/support/reader_rig.h"
 
 #include <memory>
 
