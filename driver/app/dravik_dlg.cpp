@@ -34,8 +34,9 @@ CDravikDlg::~CDravikDlg() {
     if (m_platform.serial.IsOpen()) {
         m_platform.serial.Purge(SerialLink::kPurgeAll);
     }
-    m_hidDevice.CloseHandles();
+    m_hidDevice.CancelReads();
     m_readerThread.WaitAndRelease(SerialLink::kReaderEndWaitMs);
+    m_hidDevice.CloseHandles();
 }
 
 LResult CDravikDlg::WindowProc(std::uint32_t message, WParam wParam, LParam lParam, bool& handled) {
