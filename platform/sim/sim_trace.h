@@ -1,0 +1,36 @@
+#pragma once
+
+#include "platform/trace_port.h"
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// Keeps every failure reported, for tests to read back.
+class SimTrace : public TracePort {
+public:
+    struct Line {
+        std::string call;
+        std::uint32_t error = 0;
+        std::string subject;
+        friend bool operator==(const Line&, const Line&) = default;
+    };
+
+    void Failure(std::string_view call, std::uint32_t error, std::string_view subject) override {
+        std::lock_guard lock(m_mutex);
+        m_lines.push_back({std::string(call), error, std::string(subject)});
+    }
+
+    std::vector<Line> Lines() const {
+        std::lock_guard lock(m_mutex);
+        return m_lines;
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    std::vector<Line> m_lines;
+};
+
+} // namespace platform

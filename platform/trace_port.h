@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace platform {
+
+// Where the programs say why something did not work: one line per failure,
+// naming the failing call and its error code, so that a user can find out
+// why the board does not connect. Safe to call from any thread.
+class TracePort {
+public:
+    virtual ~TracePort() = default;
+
+    // call: the failing system call or step ("CreateFileA"); error: its error
+    // code, 0 when it has none; subject: what it was done on (a path, a key).
+    virtual void Failure(std::string_view call, std::uint32_t error, std::string_view subject) = 0;
+};
+
+} // namespace platform
