@@ -70,7 +70,7 @@ std::string LocateSettingsFile(platform::FilesPort& files, platform::ClockPort& 
     }
     files.MakeSureDirectoryPathExists(userFolder);
     if (!installedCopy.empty()) {
-        files.CopyFile(installedCopy, userCopy, false);
+        files.Copy(installedCopy, userCopy, false);
         clock.Sleep(kAfterCopyPause);
     }
     return userCopy;

@@ -16,6 +16,10 @@ namespace framework {
 // exchange, and a message map searched before the base behaviour.
 class CDialog : public platform::WindowProcedure {
 public:
+    using WParam = platform::WParam;
+    using LParam = platform::LParam;
+    using LResult = platform::LResult;
+
     CDialog(platform::WindowSystem& windows, const platform::DialogTemplate& dialogTemplate,
             platform::WindowHandle parent = platform::kNoWindow);
     CDialog(const CDialog&) = delete;

@@ -8,10 +8,6 @@
 
 namespace framework {
 
-using platform::LParam;
-using platform::LResult;
-using platform::WParam;
-
 // One row of a dialog's static message map. Rows are searched in the order
 // they are declared; the first that matches handles the message.
 template <typename Dialog> struct MessageMapEntry {
@@ -22,13 +18,14 @@ template <typename Dialog> struct MessageMapEntry {
     int commandId = 0;
     // Registered messages get their identifiers at run time.
     std::uint32_t (Dialog::*registeredId)() const = nullptr;
-    LResult (Dialog::*onMessage)(WParam, LParam) = nullptr;
+    platform::LResult (Dialog::*onMessage)(platform::WParam, platform::LParam) = nullptr;
     void (Dialog::*onCommand)() = nullptr;
 };
 
 template <typename Dialog>
-constexpr MessageMapEntry<Dialog> OnMessage(std::uint32_t message,
-                                            LResult (Dialog::*handler)(WParam, LParam)) {
+constexpr MessageMapEntry<Dialog>
+OnMessage(std::uint32_t message,
+          platform::LResult (Dialog::*handler)(platform::WParam, platform::LParam)) {
     MessageMapEntry<Dialog> entry;
     entry.kind = MessageMapEntry<Dialog>::Kind::Message;
     entry.message = message;
@@ -48,8 +45,9 @@ constexpr MessageMapEntry<Dialog> OnCommand(int commandId, void (Dialog::*handle
 }
 
 template <typename Dialog>
-constexpr MessageMapEntry<Dialog> OnRegistered(std::uint32_t (Dialog::*registeredId)() const,
-                                               LResult (Dialog::*handler)(WParam, LParam)) {
+constexpr MessageMapEntry<Dialog>
+OnRegistered(std::uint32_t (Dialog::*registeredId)() const,
+             platform::LResult (Dialog::*handler)(platform::WParam, platform::LParam)) {
     MessageMapEntry<Dialog> entry;
     entry.kind = MessageMapEntry<Dialog>::Kind::Registered;
     entry.registeredId = registeredId;
@@ -59,7 +57,8 @@ constexpr MessageMapEntry<Dialog> OnRegistered(std::uint32_t (Dialog::*registere
 
 template <typename Dialog>
 bool DispatchMessageMap(Dialog& dialog, std::span<const MessageMapEntry<Dialog>> map,
-                        std::uint32_t message, WParam wParam, LParam lParam, LResult& result) {
+                        std::uint32_t message, platform::WParam wParam, platform::LParam lParam,
+                        platform::LResult& result) {
     using Kind = typename MessageMapEntry<Dialog>::Kind;
     for (const MessageMapEntry<Dialog>& entry : map) {
         switch (entry.kind) {
@@ -71,7 +70,7 @@ bool DispatchMessageMap(Dialog& dialog, std::span<const MessageMapEntry<Dialog>>
             break;
         case Kind::Command:
             if (message == platform::wm::kCommand &&
-                (wParam & 0xFFFF) == static_cast<WParam>(entry.commandId) &&
+                (wParam & 0xFFFF) == static_cast<platform::WParam>(entry.commandId) &&
                 ((wParam >> 16) & 0xFFFF) == 0) {
                 (dialog.*entry.onCommand)();
                 result = 0;

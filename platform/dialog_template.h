@@ -51,7 +51,4 @@ struct DialogTemplate {
 // aligned on DWORD boundaries, texts in UTF-16.
 std::vector<std::uint16_t> BuildExtendedTemplate(const DialogTemplate& dialog);
 
-std::u16string Utf8ToUtf16(const std::string& text);
-std::string Utf16ToUtf8(const std::u16string& text);
-
 } // namespace platform

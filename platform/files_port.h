@@ -2,11 +2,6 @@
 
 #include <string>
 
-// <windows.h> turns CopyFile into CopyFileA/W; the member keeps its own name.
-#ifdef CopyFile
-#undef CopyFile
-#endif
-
 namespace platform {
 
 // Files and folders. Paths are bytes in the system's ANSI code page.
@@ -24,7 +19,7 @@ public:
     // Creates every missing folder up to the last separator; what follows it
     // is taken for a file name and ignored.
     virtual bool MakeSureDirectoryPathExists(const std::string& folder) = 0;
-    virtual bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) = 0;
+    virtual bool Copy(const std::string& from, const std::string& to, bool failIfExists) = 0;
     // True for the first byte of a double-byte character, whose second byte
     // may equal a backslash.
     virtual bool IsLeadByte(unsigned char byte) = 0;

@@ -60,7 +60,6 @@ public:
     // 0 when the name cannot be registered.
     virtual std::uint32_t RegisterWindowMessage(std::string_view name) = 0;
     virtual WindowHandle GetForegroundWindow() = 0;
-    virtual std::string GetClassName(WindowHandle window) = 0;
     // Blocks until answered; returns the button's identifier, 0 on failure.
     virtual int MessageBox(WindowHandle owner, std::string_view text, std::string_view caption,
                            std::uint32_t style) = 0;
@@ -77,12 +76,10 @@ public:
     virtual bool KillTimer(WindowHandle window, std::uintptr_t timerId) = 0;
 
     virtual bool ShowWindow(WindowHandle window, int command) = 0;
-    virtual bool IsWindowVisible(WindowHandle window) = 0;
     virtual bool IsIconic(WindowHandle window) = 0;
     // Position, size and z-order: insertAfter 0 is the top.
     virtual bool SetWindowPos(WindowHandle window, WindowHandle insertAfter, int x, int y, int cx,
                               int cy, std::uint32_t flags) = 0;
-    virtual std::uint32_t GetStyle(WindowHandle window) = 0;
     virtual std::uint32_t GetExStyle(WindowHandle window) = 0;
     virtual void SetExStyle(WindowHandle window, std::uint32_t exStyle) = 0;
 

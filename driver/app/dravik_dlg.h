@@ -18,10 +18,6 @@
 
 namespace driver {
 
-using platform::LParam;
-using platform::LResult;
-using platform::WParam;
-
 // The driver's hidden main dialog: it owns the timers, receives the
 // messages of companion programs and wires them to the components.
 class CDravikDlg : public framework::CDialog,

@@ -13,8 +13,8 @@ class ButtonCommandMap {
 public:
     ButtonCommandMap();
 
-    // The command code of choice; an index not in the map joins it with
-    // code 0, as indexed access of the original map does.
+    // The command code of choice. A choice outside the map is added to it
+    // with code 0, so it reads as 0 now and at every later look-up.
     int MapButtonChoice(int choice);
     const std::map<int, int>& Entries() const { return m_entries; }
 

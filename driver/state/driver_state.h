@@ -1,6 +1,6 @@
 #pragma once
 
-#include "driver/settings/message_texts.h"
+#include "driver/state/message_texts.h"
 
 #include <array>
 #include <atomic>

@@ -89,12 +89,6 @@ WindowHandle SimDesktop::GetForegroundWindow() {
     return Find(m_foreground) != nullptr ? m_foreground : kNoWindow;
 }
 
-std::string SimDesktop::GetClassName(WindowHandle window) {
-    std::lock_guard lock(m_mutex);
-    const Window* found = Find(window);
-    return found == nullptr ? std::string() : found->className;
-}
-
 int SimDesktop::MessageBox(WindowHandle owner, std::string_view text, std::string_view caption,
                            std::uint32_t style) {
     std::lock_guard lock(m_mutex);
@@ -339,12 +333,6 @@ bool SimDesktop::SetWindowPos(WindowHandle window, WindowHandle insertAfter, int
         m_zOrder.insert(m_zOrder.begin(), window);
     }
     return true;
-}
-
-std::uint32_t SimDesktop::GetStyle(WindowHandle window) {
-    std::lock_guard lock(m_mutex);
-    const Window* target = Find(window);
-    return target == nullptr ? 0 : target->style;
 }
 
 std::uint32_t SimDesktop::GetExStyle(WindowHandle window) {

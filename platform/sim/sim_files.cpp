@@ -27,7 +27,7 @@ bool SimFiles::MakeSureDirectoryPathExists(const std::string& folder) {
     return true;
 }
 
-bool SimFiles::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
+bool SimFiles::Copy(const std::string& from, const std::string& to, bool failIfExists) {
     if (m_failCopies) {
         return false;
     }

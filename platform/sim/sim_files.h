@@ -20,7 +20,7 @@ public:
     std::string AppDataFolder() override { return m_appDataFolder; }
     bool FileExists(const std::string& path) override;
     bool MakeSureDirectoryPathExists(const std::string& folder) override;
-    bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
+    bool Copy(const std::string& from, const std::string& to, bool failIfExists) override;
     bool IsLeadByte(unsigned char byte) override;
 
     void SetModulePath(std::string path) { m_modulePath = std::move(path); }

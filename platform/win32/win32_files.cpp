@@ -7,8 +7,6 @@
 #include <imagehlp.h>
 #include <shlobj.h>
 
-#undef CopyFile
-
 namespace platform {
 
 std::string Win32Files::ModulePath() {
@@ -43,7 +41,7 @@ bool Win32Files::MakeSureDirectoryPathExists(const std::string& folder) {
     return ::MakeSureDirectoryPathExists(folder.c_str()) != FALSE;
 }
 
-bool Win32Files::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
+bool Win32Files::Copy(const std::string& from, const std::string& to, bool failIfExists) {
     return CopyFileA(from.c_str(), to.c_str(), failIfExists ? TRUE : FALSE) != FALSE;
 }
 

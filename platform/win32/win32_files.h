@@ -10,7 +10,7 @@ public:
     std::string AppDataFolder() override;
     bool FileExists(const std::string& path) override;
     bool MakeSureDirectoryPathExists(const std::string& folder) override;
-    bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
+    bool Copy(const std::string& from, const std::string& to, bool failIfExists) override;
     bool IsLeadByte(unsigned char byte) override;
 };
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/dialog_template.h"
+#include "platform/text_encoding.h"
 
 #include <string>
 #include <string_view>

@@ -3,7 +3,6 @@
 #undef FindWindow
 #undef PostMessage
 #undef RegisterWindowMessage
-#undef GetClassName
 #undef MessageBox
 #undef SetDlgItemText
 #undef GetDlgItemText
@@ -112,13 +111,6 @@ WindowHandle Win32WindowSystem::GetForegroundWindow() {
     return Handle(::GetForegroundWindow());
 }
 
-std::string Win32WindowSystem::GetClassName(WindowHandle window) {
-    wchar_t name[257] = {};
-    const int length = ::GetClassNameW(Hwnd(window), name, 257);
-    return length > 0 ? Narrow(std::wstring(name, static_cast<std::size_t>(length)))
-                      : std::string();
-}
-
 int Win32WindowSystem::MessageBox(WindowHandle owner, std::string_view text,
                                   std::string_view caption, std::uint32_t style) {
     return ::MessageBoxW(Hwnd(owner), Wide(text).c_str(), Wide(caption).c_str(), style);
@@ -149,10 +141,6 @@ bool Win32WindowSystem::ShowWindow(WindowHandle window, int command) {
     return ::ShowWindow(Hwnd(window), command) != FALSE;
 }
 
-bool Win32WindowSystem::IsWindowVisible(WindowHandle window) {
-    return ::IsWindowVisible(Hwnd(window)) != FALSE;
-}
-
 bool Win32WindowSystem::IsIconic(WindowHandle window) {
     return ::IsIconic(Hwnd(window)) != FALSE;
 }
@@ -161,10 +149,6 @@ bool Win32WindowSystem::SetWindowPos(WindowHandle window, WindowHandle insertAft
                                      int cx, int cy, std::uint32_t flags) {
     const HWND after = insertAfter == kNoWindow ? HWND_TOP : Hwnd(insertAfter);
     return ::SetWindowPos(Hwnd(window), after, x, y, cx, cy, flags) != FALSE;
-}
-
-std::uint32_t Win32WindowSystem::GetStyle(WindowHandle window) {
-    return static_cast<std::uint32_t>(::GetWindowLongW(Hwnd(window), GWL_STYLE));
 }
 
 std::uint32_t Win32WindowSystem::GetExStyle(WindowHandle window) {

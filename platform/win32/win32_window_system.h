@@ -12,7 +12,6 @@ public:
                      LParam lParam) override;
     std::uint32_t RegisterWindowMessage(std::string_view name) override;
     WindowHandle GetForegroundWindow() override;
-    std::string GetClassName(WindowHandle window) override;
     int MessageBox(WindowHandle owner, std::string_view text, std::string_view caption,
                    std::uint32_t style) override;
     LResult DialogBoxModal(const DialogTemplate& dialog, WindowHandle parent,
@@ -21,11 +20,9 @@ public:
     bool SetTimer(WindowHandle window, std::uintptr_t timerId, std::uint32_t milliseconds) override;
     bool KillTimer(WindowHandle window, std::uintptr_t timerId) override;
     bool ShowWindow(WindowHandle window, int command) override;
-    bool IsWindowVisible(WindowHandle window) override;
     bool IsIconic(WindowHandle window) override;
     bool SetWindowPos(WindowHandle window, WindowHandle insertAfter, int x, int y, int cx, int cy,
                       std::uint32_t flags) override;
-    std::uint32_t GetStyle(WindowHandle window) override;
     std::uint32_t GetExStyle(WindowHandle window) override;
     void SetExStyle(WindowHandle window, std::uint32_t exStyle) override;
     bool SetDlgItemText(WindowHandle dialog, int controlId, std::string_view text) override;

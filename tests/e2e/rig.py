@@ -7,6 +7,7 @@ import shlex
 import shutil
 import subprocess
 import sys
+import tempfile
 import time
 from pathlib import Path
 
@@ -65,8 +66,16 @@ def windows_path(path: Path) -> str:
 
 
 def wine(args, timeout: float, **kwargs) -> subprocess.CompletedProcess:
-    return subprocess.run(["wine", *map(str, args)], env=context().env, stdin=subprocess.DEVNULL,
-                          capture_output=True, timeout=timeout, **kwargs)
+    # Output goes through files, not pipes: a Wine service started on the way inherits the
+    # handles and would hold a pipe open long after the program itself has ended.
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        result = subprocess.run(["wine", *map(str, args)], env=context().env,
+                                stdin=subprocess.DEVNULL, stdout=out, stderr=err, timeout=timeout,
+                                **kwargs)
+        out.seek(0)
+        err.seek(0)
+        result.stdout, result.stderr = out.read(), err.read()
+    return result
 
 
 def start_program(exe: Path, *args) -> subprocess.Popen:

@@ -1,5 +1,6 @@
 #include "driver/app/dravik_dialog_template.h"
 #include "platform/dialog_template.h"
+#include "platform/text_encoding.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+
+namespace driver {
+
+// One of the main dialog's window timers, by the number the driver has
+// always used, with the period it always runs at.
+struct DialogTimer {
+    std::uintptr_t id = 0;
+    std::uint32_t periodMs = 0;
+};
+
+namespace timer {
+inline constexpr DialogTimer kLeftTaps{67, 500};
+inline constexpr DialogTimer kRightTaps{68, 500};
+inline constexpr DialogTimer kHide{103, 100};
+inline constexpr DialogTimer kHidKeepAlive{111, 1000};
+inline constexpr DialogTimer kCommandRearm{112, 200};
+inline constexpr DialogTimer kConnect{113, 2000};
+inline constexpr DialogTimer kButtonDefaultAction{114, 80};
+inline constexpr DialogTimer kSecondPenRearm{116, 200};
+inline constexpr DialogTimer kCodeRearm{222, 1000};
+} // namespace timer
+
+// Starting and stopping the main dialog's timers, on the dialog's thread
+// (the only thread that can). Starting a running timer restarts it.
+class DialogTimers {
+public:
+    virtual ~DialogTimers() = default;
+    virtual void Start(DialogTimer timer) = 0;
+    virtual void Stop(DialogTimer timer) = 0;
+};
+
+} // namespace driver
