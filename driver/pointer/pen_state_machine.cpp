@@ -10,10 +10,13 @@ namespace driver {
 void PenStateMachine::OnPenPoint(std::int32_t x, std::int32_t y, std::uint8_t touching) {
     const bool mapped = m_calibration.Read(
         [&](const Calibration& calibration) { return BoardToScreen(calibration.grid, x, y); });
-    if (!mapped) {
-        return;
-    }
     if (touching == 1) {
+        // A touch that maps nowhere is dropped; the stroke goes on from the
+        // last point that mapped.
+        if (!mapped) {
+            return;
+        }
+        m_lastMapped = {x, y};
         if (m_penDown) {
             PenStaysDown(x, y);
         } else {
@@ -21,9 +24,12 @@ void PenStateMachine::OnPenPoint(std::int32_t x, std::int32_t y, std::uint8_t to
         }
         return;
     }
+    // A lift always ends the contact, or the button would stay down and the
+    // next strokes would drag whatever lies under the pointer.
     ResetStroke();
     if (m_penDown) {
-        PenLifts(x, y);
+        const ScreenPoint at = mapped ? ScreenPoint{x, y} : m_lastMapped;
+        PenLifts(at.x, at.y);
     }
 }
 

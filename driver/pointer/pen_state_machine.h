@@ -53,6 +53,7 @@ private:
     platform::ClockPort& m_clock;
 
     bool m_penDown = false;
+    ScreenPoint m_lastMapped;
     double m_downX = 0.0;
     double m_downY = 0.0;
     int m_holdCount = 0;

@@ -163,6 +163,30 @@ TEST_F(ReaderDispatch, SecondStrokeLiftedSoonAndNearIsADoubleTap) {
     }
 }
 
+// A stroke that ends in a strip that maps nowhere must still let go of the
+// button, where the pen last mapped.
+TEST_F(ReaderDispatch, LiftWherePointsMapNowhereStillReleasesTheButton) {
+    Calibration turned = testing_support::ReaderCalibration();
+    turned.grid = testing_support::TurnedFiveByFour();
+    rig.calibration.Publish(turned);
+    const PenFrame frames[] = {
+        {0xEE, 0x00, 0x81, 0x41, 0x40, 0x5C, 0x6C, 0x5E}, // (8000, 4500)
+        {0xEE, 0x00, 0x81, 0x41, 0x40, 0x5C, 0x6C, 0x5E},
+        {0xEE, 0x00, 0x81, 0x5C, 0x0F, 0x55, 0x57, 0x3E}, // (4593, 5417): no cell
+        {0xEE, 0x00, 0x83, 0x5C, 0x0F, 0x55, 0x57, 0x3C},
+    };
+    for (const PenFrame& frame : frames) {
+        Send(frame);
+    }
+    const auto events = rig.mouse.Events();
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events.front().flags, 0x8003U) << "down";
+    EXPECT_EQ(events.back().flags, 0x8004U) << "the lift let go";
+    const auto [x, y] = Screen(8000, 4500);
+    EXPECT_EQ(events.back().x, x * 65535 / 1920);
+    EXPECT_EQ(events.back().y, y * 65535 / 1080);
+}
+
 TEST_F(ReaderDispatch, IdentificationSetsFlagsAndAnnouncesOnce) {
     const PenFrame twoPenBoard = {0xE8, 0xAF, 0, 0, 0, 0, 0, 0x47}; // areas, two pens
     Send(twoPenBoard);

@@ -2,6 +2,8 @@
 
 #include "driver/pointer/calibration.h"
 
+#include <cmath>
+
 namespace testing_support {
 
 // A screen of the given size with targets at 10 %..90 % and board points on
@@ -48,6 +50,28 @@ inline driver::CalibrationGrid IdentityGrid() {
         for (std::size_t j = 0; j < 2; ++j) {
             grid.ScreenTargets[i][j] = {corners[i], corners[j]};
             grid.BoardPoints[i][j] = {corners[i], corners[j]};
+        }
+    }
+    return grid;
+}
+
+// A 5 x 4 grid on 1920 x 1080 whose board was fixed turned by one degree
+// (lattice from (1150, 1000), steps 3500 across and 2200 down, turned about
+// the board's centre). Its cells split on different interior points, so
+// thin strips between them map nowhere, such as the one around
+// (4593, 5417).
+inline driver::CalibrationGrid TurnedFiveByFour() {
+    driver::CalibrationGrid grid = RegularGrid(5, 4, 1920, 1080, 1150, 1000, 3500, 2200);
+    const double angle = -1.0 * 3.14159265358979323846 / 180.0;
+    const double centre = 8192.0;
+    for (int i = 0; i < 5; ++i) {
+        for (int j = 0; j < 4; ++j) {
+            auto& point =
+                grid.BoardPoints[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)];
+            const double dx = point.x - centre;
+            const double dy = point.y - centre;
+            point = {centre + dx * std::cos(angle) - dy * std::sin(angle),
+                     centre + dx * std::sin(angle) + dy * std::cos(angle)};
         }
     }
     return grid;
