@@ -1,6 +1,9 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -20,6 +23,12 @@ public:
     // is taken for a file name and ignored.
     virtual bool MakeSureDirectoryPathExists(const std::string& folder) = 0;
     virtual bool Copy(const std::string& from, const std::string& to, bool failIfExists) = 0;
+    // Appends text to the file, creating it when missing.
+    virtual bool AppendToFile(const std::string& path, std::string_view text) = 0;
+    // The file's size in bytes; none when it does not exist.
+    virtual std::optional<std::uint64_t> FileSize(const std::string& path) = 0;
+    // Renames from to to, replacing to when it exists.
+    virtual bool RenameFile(const std::string& from, const std::string& to) = 0;
     // True for the first byte of a double-byte character, whose second byte
     // may equal a backslash.
     virtual bool IsLeadByte(unsigned char byte) = 0;

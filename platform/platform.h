@@ -10,6 +10,7 @@
 #include "platform/serial_port.h"
 #include "platform/shell_port.h"
 #include "platform/thread_port.h"
+#include "platform/trace_port.h"
 #include "platform/window_port.h"
 
 namespace platform {
@@ -27,6 +28,7 @@ struct Platform {
     SerialPort& serial;
     HidPort& hid;
     RegistryPort& registry;
+    TracePort& trace;
 };
 
 } // namespace platform

@@ -2,15 +2,45 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
 
 namespace platform {
 
-// An open key; None when a key could not be opened.
-enum class RegistryKey : std::uintptr_t { None = 0 };
+class RegistryPort;
 
-// Read-only access to HKEY_LOCAL_MACHINE. Every key that opens must be
-// closed by the caller.
+// An open key, closed when it goes out of scope; empty when the key could
+// not be opened.
+class RegistryKey {
+public:
+    RegistryKey() = default;
+    RegistryKey(RegistryPort& port, std::uintptr_t handle) : m_port(&port), m_handle(handle) {}
+    RegistryKey(RegistryKey&& other) noexcept
+        : m_port(other.m_port), m_handle(std::exchange(other.m_handle, 0)) {}
+    RegistryKey& operator=(RegistryKey&& other) noexcept {
+        if (this != &other) {
+            Close();
+            m_port = other.m_port;
+            m_handle = std::exchange(other.m_handle, 0);
+        }
+        return *this;
+    }
+    RegistryKey(const RegistryKey&) = delete;
+    RegistryKey& operator=(const RegistryKey&) = delete;
+    ~RegistryKey() { Close(); }
+
+    explicit operator bool() const { return m_handle != 0; }
+    std::uintptr_t Handle() const { return m_handle; }
+
+private:
+    void Close();
+
+    RegistryPort* m_port = nullptr;
+    std::uintptr_t m_handle = 0;
+};
+
+// Read-only access to HKEY_LOCAL_MACHINE.
 class RegistryPort {
 public:
     // Subkey names are at most 255 characters.
@@ -20,16 +50,26 @@ public:
 
     // Opens the key below HKEY_LOCAL_MACHINE with read access.
     virtual RegistryKey OpenKey(const std::string& path) = 0;
-    virtual void CloseKey(RegistryKey key) = 0;
-    // A string value read into a buffer of bufferSize bytes; false when the
+    // A string value read into a buffer of bufferSize bytes; none when the
     // value is missing, is not a string or does not fit with its terminator.
-    virtual bool ReadString(RegistryKey key, const std::string& name, std::size_t bufferSize,
-                            std::string& value) = 0;
-    // A 32-bit value; false when it is missing or of another type.
-    virtual bool ReadDword(RegistryKey key, const std::string& name, std::uint32_t& value) = 0;
-    virtual bool QuerySubkeyCount(RegistryKey key, std::uint32_t& count) = 0;
-    // The name of the subkey at index; false past the last one.
-    virtual bool EnumSubkey(RegistryKey key, std::uint32_t index, std::string& name) = 0;
+    virtual std::optional<std::string> ReadString(const RegistryKey& key, const std::string& name,
+                                                  std::size_t bufferSize) = 0;
+    // A 32-bit value; none when it is missing or of another type.
+    virtual std::optional<std::uint32_t> ReadDword(const RegistryKey& key,
+                                                   const std::string& name) = 0;
+    virtual std::optional<std::uint32_t> SubkeyCount(const RegistryKey& key) = 0;
+    // The name of the subkey at index; none past the last one.
+    virtual std::optional<std::string> EnumSubkey(const RegistryKey& key, std::uint32_t index) = 0;
+
+private:
+    friend class RegistryKey;
+    virtual void CloseKey(std::uintptr_t handle) = 0;
 };
+
+inline void RegistryKey::Close() {
+    if (m_handle != 0) {
+        m_port->CloseKey(std::exchange(m_handle, 0));
+    }
+}
 
 } // namespace platform

@@ -21,9 +21,14 @@ struct SerialSettings {
 // outstanding, with an event the reader owns for its run, and writes.
 class SerialPort {
 public:
-    enum class ReadStart { Completed, Pending, Failed };
-    // Failed: the read ended in an error, as when the port went away.
-    enum class ReadResult { Done, StillPending, Failed };
+    // Done: the read ended with bytes (0 when it was aborted); Pending: it
+    // is still under way; Failed: it ended in an error, as when the port
+    // went away or the line reported an error.
+    enum class ReadStatus { Done, Pending, Failed };
+    struct Read {
+        ReadStatus status = ReadStatus::Failed;
+        std::uint32_t bytes = 0;
+    };
 
     virtual ~SerialPort() = default;
 
@@ -48,14 +53,18 @@ public:
     // Clears the port's error state so that reads can go on after a fault.
     virtual void ClearErrors() = 0;
     // Starts a read into buffer, which must stay untouched until the read is
-    // done; bytesRead is set when it completes at once.
-    virtual ReadStart StartRead(std::span<std::uint8_t> buffer, std::uint32_t& bytesRead) = 0;
+    // over: Done (at once), Pending or Failed.
+    virtual Read StartRead(std::span<std::uint8_t> buffer) = 0;
     // True when the outstanding read completed within the time.
     virtual bool WaitForRead(std::uint32_t milliseconds) = 0;
     // The outstanding read's result without waiting.
-    virtual ReadResult FetchReadResult(std::uint32_t& bytesRead) = 0;
-    // Writes and waits for the write to complete.
-    virtual bool Write(std::span<const std::uint8_t> bytes) = 0;
+    virtual Read FetchReadResult() = 0;
+    // Ends the outstanding read and returns once it is over, so that its
+    // buffer is free again.
+    virtual void CancelRead() = 0;
+    // Writes and waits for the write to complete, at most timeoutMs; a write
+    // still under way then is cancelled and fails.
+    virtual bool Write(std::span<const std::uint8_t> bytes, std::uint32_t timeoutMs) = 0;
 };
 
 } // namespace platform

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace platform {
@@ -15,6 +16,8 @@ public:
     // call: the failing system call or step ("CreateFileA"); error: its error
     // code, 0 when it has none; subject: what it was done on (a path, a key).
     virtual void Failure(std::string_view call, std::uint32_t error, std::string_view subject) = 0;
+    // From now on also into this file, kept to a bounded size; "" stops.
+    virtual void SetLogFile(const std::string& path) = 0;
 };
 
 } // namespace platform

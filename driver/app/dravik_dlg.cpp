@@ -3,10 +3,11 @@
 #include "common/settings_location.h"
 #include "driver/app/dravik_dialog_template.h"
 #include "driver/app/dravik_ids.h"
-#include "driver/pointer/load_calibration.h"
+#include "driver/settings/diagnostics.h"
 #include "platform/window_messages.h"
 
 #include <array>
+#include <cstdlib>
 
 namespace driver {
 
@@ -17,32 +18,20 @@ CDravikDlg::CDravikDlg(Platform& platform, DriverState& state, WindowHandle pare
       m_state(state), m_hIcon(platform.windows.LoadAppIcon(kAppIconId)),
       m_pipeline(platform, state, *this),
       m_penTimers(state, platform.windows, platform.clock, m_pipeline.inject, m_buttons, *this),
-      m_hidDevice(platform.hid),
-      m_serialLink(state, platform.registry, platform.serial, m_readerThread),
-      m_readerSerial(platform.serial, m_serialLink),
-      m_hidLink(HidLinkParts{state, m_hidDevice, platform.windows, platform.clock, m_readerThread,
-                             *this,
-                             [this] {
-                                 LoadCalibration();
-                             }}),
-      m_readerLoop(state, m_readerSerial, m_hidDevice, platform.clock, m_pipeline.companion,
-                   m_pipeline.dispatcher),
-      m_readerThread(platform.threads, [this] { return RunReader(); }) {}
+      m_connection(platform, state, m_pipeline, *this, *this) {}
 
 CDravikDlg::~CDravikDlg() {
-    m_state.linkOpen = 0;
-    if (m_platform.serial.IsOpen()) {
-        m_platform.serial.Purge(SerialLink::kPurgeAll);
+    if (!m_connection.Close()) {
+        // The reader still runs in what is about to be freed: end the
+        // process here rather than let it touch freed memory.
+        std::_Exit(0);
     }
-    m_hidDevice.CancelReads();
-    m_readerThread.WaitAndRelease(SerialLink::kReaderEndWaitMs);
-    m_hidDevice.CloseHandles();
 }
 
 LResult CDravikDlg::WindowProc(std::uint32_t message, WParam wParam, LParam lParam, bool& handled) {
     if (message == wm::kDeviceChange) {
         // Acted on first, then passed on to default processing like any other.
-        m_hidLink.OnDeviceChange(wParam, lParam);
+        m_connection.OnDeviceChange(wParam, lParam);
     }
     return CDialog::WindowProc(message, wParam, lParam, handled);
 }
@@ -81,19 +70,18 @@ bool CDravikDlg::OnInitDialog() {
     m_state.isAdmin = m_platform.security.IsUserAdmin() ? 1 : 0;
     m_state.isWow64 = m_platform.security.IsWow64() ? 1 : 0;
     m_state.codePermitted = 1;
-    m_serialLink.SelectKeyPaths(m_state.isWow64 != 0);
-    m_hidLink.AttachDialog(GetSafeHwnd());
-    m_hidLink.RegisterInterfaceNotifications(m_state.isWow64 != 0);
+    m_connection.RegisterNotifications(GetSafeHwnd());
     m_state.settingsPath =
         common::LocateSettingsFile(m_platform.files, m_platform.clock, m_state.isAdmin != 0);
+    StartLogFileIfAsked();
     SetWindowPos(kNoWindow, 0, 0, 0, 0, 0);
     // A tool window has no taskbar button.
     ModifyStyleEx(ws_ex::kAppWindow, ws_ex::kToolWindow);
-    SetTimer(timer::kHide, 100);
+    Start(timer::kHide);
     m_state.qelOkMessage = Windows().RegisterWindowMessage("QelOK");
     m_state.qelDriverSetMessage = Windows().RegisterWindowMessage("QelDriverSet");
     ReadButtonSettings();
-    SetTimer(timer::kConnect, 2000);
+    Start(timer::kConnect);
     return true;
 }
 
@@ -116,20 +104,21 @@ LResult CDravikDlg::OnQueryDragIcon(WParam, LParam) {
 }
 
 LResult CDravikDlg::OnTimer(WParam timerId, LParam) {
-    if (timerId == timer::kHide) {
+    switch (timerId) {
+    case timer::kHide.id:
         ShowWindow(sw::kHide);
-        KillTimer(timer::kHide);
-        return 0;
+        Stop(timer::kHide);
+        break;
+    case timer::kConnect.id:
+        m_connection.Connect();
+        break;
+    case timer::kHidKeepAlive.id:
+        m_connection.KeepAliveTick();
+        break;
+    default:
+        m_penTimers.OnTimer(timerId);
+        break;
     }
-    if (timerId == timer::kConnect) {
-        ConnectAttempt();
-        return 0;
-    }
-    if (timerId == timer::kHidKeepAlive) {
-        m_hidLink.KeepAliveTick();
-        return 0;
-    }
-    m_penTimers.OnTimer(timerId);
     return 0;
 }
 
@@ -161,8 +150,8 @@ void CDravikDlg::PostToDialog(std::uint32_t message, WParam wParam, LParam lPara
     Windows().PostMessage(GetSafeHwnd(), message, wParam, lParam);
 }
 
-void CDravikDlg::StartDialogTimer(std::uintptr_t timerId, std::uint32_t milliseconds) {
-    PostToDialog(user_message::kStartTimerRequest, timerId, milliseconds);
+void CDravikDlg::StartDialogTimer(DialogTimer timer) {
+    PostToDialog(user_message::kStartTimerRequest, timer.id, timer.periodMs);
 }
 
 LResult CDravikDlg::OnStartTimerRequest(WParam timerId, LParam milliseconds) {
@@ -170,67 +159,25 @@ LResult CDravikDlg::OnStartTimerRequest(WParam timerId, LParam milliseconds) {
     return 0;
 }
 
-void CDravikDlg::ConnectAttempt() {
-    if (m_hidLink.OpenHidLink()) {
-        LoadCalibration();
-        m_state.hidMode = 1;
-        KillTimer(timer::kConnect);
-        return;
-    }
-    if (!m_serialLink.FindSerialPortName()) {
-        return;
-    }
-    LoadCalibration();
-    if (!m_serialLink.OpenSerialPort()) {
-        return;
-    }
-    // A reader that could not be made leaves the port closed: keep trying
-    // rather than stop with no link at all.
-    if (m_serialLink.StartSerialReader()) {
-        m_state.hidMode = 0;
-        KillTimer(timer::kConnect);
-    }
+void CDravikDlg::Start(DialogTimer timer) {
+    SetTimer(timer.id, timer.periodMs);
 }
 
-int CDravikDlg::RunReader() {
-    const int exitCode = m_readerLoop.ReaderThreadProc();
-    if (exitCode != 0) {
-        PostToDialog(user_message::kReaderEnded, 0, exitCode);
-    }
-    return exitCode;
+void CDravikDlg::Stop(DialogTimer timer) {
+    KillTimer(timer.id);
 }
 
-LResult CDravikDlg::OnReaderEnded(WParam, LParam) {
-    if (m_state.linkOpen == 0) {
-        return 0; // closed meanwhile
-    }
-    // The reader gave up on a link still marked open, as after a transient
-    // serial fault with no device removal: close it as a removal would and
-    // look for the board again, so that it works without a restart.
-    if (m_state.hidMode != 0) {
-        m_hidLink.HidLinkGone();
-        m_state.dualCapable = 0;
-    } else {
-        m_hidLink.SerialLinkGone();
-    }
-    SetTimer(timer::kConnect, HidLink::kConnectMs);
+LResult CDravikDlg::OnReaderEnded(WParam, LParam exitCode) {
+    m_connection.OnReaderEnded(static_cast<int>(exitCode));
     return 0;
 }
 
-int CDravikDlg::IsSerialInterfaceLinked() {
-    return m_serialLink.IsSerialInterfaceLinked();
-}
-
-void CDravikDlg::CloseSerialPort() {
-    m_serialLink.CloseSerialPort();
-}
-
-void CDravikDlg::StartTimer(std::uintptr_t timerId, std::uint32_t milliseconds) {
-    SetTimer(timerId, milliseconds);
-}
-
-void CDravikDlg::StopTimer(std::uintptr_t timerId) {
-    KillTimer(timerId);
+void CDravikDlg::StartLogFileIfAsked() {
+    const std::string logFile =
+        LogFilePath(m_platform.profile, m_platform.files, m_state.settingsPath);
+    if (!logFile.empty()) {
+        m_platform.trace.SetLogFile(logFile);
+    }
 }
 
 LResult CDravikDlg::OnDriverSet(WParam command, LParam argument) {
@@ -240,15 +187,6 @@ LResult CDravikDlg::OnDriverSet(WParam command, LParam argument) {
         m_state.defaultActionArmed = 0;
     }
     return 0;
-}
-
-void CDravikDlg::StartOrientation() {
-    m_pipeline.launcher.StartOrientation();
-}
-
-void CDravikDlg::LoadCalibration() {
-    driver::LoadCalibration(m_pipeline.calibration, m_platform.profile, m_platform.mouse,
-                            m_state.settingsPath);
 }
 
 void CDravikDlg::OnDualPenButton() {

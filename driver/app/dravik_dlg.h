@@ -1,29 +1,24 @@
 #pragma once
 
-#include "driver/app/pen_pipeline.h"
 #include "driver/app/pen_timers.h"
-#include "driver/link/hid_link.h"
-#include "driver/link/reader_thread.h"
-#include "driver/link/serial_link.h"
+#include "driver/link/board_connection.h"
 #include "driver/pen/dialog_link.h"
-#include "driver/pen/reader_loop.h"
+#include "driver/pen/pen_pipeline.h"
 #include "driver/settings/button_settings.h"
+#include "driver/state/dialog_timers.h"
 #include "driver/state/driver_state.h"
 #include "framework/dialog.h"
 #include "platform/platform.h"
 
-#include <atomic>
-#include <span>
+#include <cstdint>
 #include <string>
 
 namespace driver {
 
-// The driver's hidden main dialog: it owns the timers, receives the
-// messages of companion programs and wires them to the components.
-class CDravikDlg : public framework::CDialog,
-                   public DialogLink,
-                   public TimerControl,
-                   public SerialLinkControl {
+// The driver's hidden main dialog: it routes the timers, the device
+// notifications and the messages of companion programs to the components
+// that do the work, and keeps its own controls.
+class CDravikDlg : public framework::CDialog, public DialogLink, public DialogTimers {
 public:
     CDravikDlg(platform::Platform& platform, DriverState& state,
                platform::WindowHandle parent = platform::kNoWindow);
@@ -34,27 +29,15 @@ public:
     const ButtonCommandMap& CommandMap() const { return m_buttonCommandMap; }
     const std::string& StateText() const { return m_strState; }
     PenPipeline& Pipeline() { return m_pipeline; }
+    BoardConnection& Connection() { return m_connection; }
 
     // What the reader thread asks of the dialog.
     void PostToDialog(std::uint32_t message, WParam wParam, LParam lParam) override;
-    void StartDialogTimer(std::uintptr_t timerId, std::uint32_t milliseconds) override;
-    void StartOrientation() override;
+    void StartDialogTimer(DialogTimer timer) override;
 
-    void StartTimer(std::uintptr_t timerId, std::uint32_t milliseconds) override;
-    void StopTimer(std::uintptr_t timerId) override;
-
-    // For the HID link's device-change handling.
-    int IsSerialInterfaceLinked() override;
-    void CloseSerialPort() override;
-
-    SerialLink& Serial() { return m_serialLink; }
-    HidLink& Hid() { return m_hidLink; }
-
-    // Timer 113: the HID link first, then the serial link.
-    void ConnectAttempt();
-
-    // Reads the calibration afresh from the settings file.
-    void LoadCalibration();
+    // The dialog's timers, for the components on its thread.
+    void Start(DialogTimer timer) override;
+    void Stop(DialogTimer timer) override;
 
     // Message handlers, as the message map binds them.
     LResult OnPaint(WParam, LParam);
@@ -81,6 +64,8 @@ protected:
     LResult WindowProc(std::uint32_t message, WParam wParam, LParam lParam, bool& handled) override;
 
 private:
+    void StartLogFileIfAsked();
+
     platform::Platform& m_platform;
     DriverState& m_state;
 
@@ -90,15 +75,8 @@ private:
     ButtonCommandMap m_buttonCommandMap;
     PenPipeline m_pipeline;
     PenTimers m_penTimers;
-    CHidDevice m_hidDevice;
-    SerialLink m_serialLink;
-    ReaderSerialPort m_readerSerial;
-    HidLink m_hidLink;
-    ReaderLoop m_readerLoop;
-    // Last: it is stopped before everything its thread uses.
-    ReaderThread m_readerThread;
-
-    int RunReader();
+    // Last: it stops the reader before everything the reader uses goes.
+    BoardConnection m_connection;
 };
 
 } // namespace driver

@@ -26,24 +26,24 @@ constexpr WParam kButton2DoubleFallbackCode = 33;
 
 bool PenTimers::OnTimer(std::uintptr_t timerId) {
     switch (timerId) {
-    case timer::kLeftTaps:
+    case timer::kLeftTaps.id:
         LeftTapsAndButtons();
         return true;
-    case timer::kRightTaps:
+    case timer::kRightTaps.id:
         RightTaps();
         return true;
-    case timer::kButtonDefaultAction:
+    case timer::kButtonDefaultAction.id:
         DefaultAction();
         return true;
-    case timer::kCommandRearm:
-        m_timers.StopTimer(timer::kCommandRearm);
+    case timer::kCommandRearm.id:
+        m_timers.Stop(timer::kCommandRearm);
         m_state.commandArmed = 1;
         return true;
-    case timer::kSecondPenRearm:
-        m_timers.StopTimer(timer::kSecondPenRearm);
+    case timer::kSecondPenRearm.id:
+        m_timers.Stop(timer::kSecondPenRearm);
         return true;
-    case timer::kCodeRearm:
-        m_timers.StopTimer(timer::kCodeRearm);
+    case timer::kCodeRearm.id:
+        m_timers.Stop(timer::kCodeRearm);
         m_state.codePermitted = 1;
         return true;
     default:
@@ -78,14 +78,14 @@ void PenTimers::LeftTapsAndButtons() {
     ResolveTaps(function_area::kLeft, companion, function_area::kSideLParam[0]);
     ReportButton(0, companion);
     ReportButton(1, companion);
-    m_timers.StopTimer(timer::kLeftTaps);
+    m_timers.Stop(timer::kLeftTaps);
 }
 
 void PenTimers::RightTaps() {
     const WindowHandle companion =
         m_windows.FindWindow(companion::kMainClass, companion::kMainTitle);
     ResolveTaps(function_area::kRight, companion, function_area::kSideLParam[1]);
-    m_timers.StopTimer(timer::kRightTaps);
+    m_timers.Stop(timer::kRightTaps);
 }
 
 void PenTimers::ReportButton(int button, WindowHandle companion) {
@@ -108,7 +108,7 @@ void PenTimers::ReportButton(int button, WindowHandle companion) {
         m_windows.PostMessage(companion, companion::kNotice, static_cast<WParam>(command),
                               kButtonCommandLParam);
     }
-    m_timers.StartTimer(timer::kButtonDefaultAction, kDefaultActionDelayMs);
+    m_timers.Start(timer::kButtonDefaultAction);
 }
 
 bool PenTimers::ForegroundIs(const char* className) {
@@ -117,7 +117,7 @@ bool PenTimers::ForegroundIs(const char* className) {
 }
 
 void PenTimers::DefaultAction() {
-    m_timers.StopTimer(timer::kButtonDefaultAction);
+    m_timers.Stop(timer::kButtonDefaultAction);
     if (m_state.defaultActionArmed.exchange(1) == 0) {
         // The companion claimed this click within the delay.
         m_state.buttonClickCount[0].exchange(0);

@@ -2,6 +2,7 @@
 
 #include "driver/pointer/mouse_injection.h"
 #include "driver/settings/button_settings.h"
+#include "driver/state/dialog_timers.h"
 #include "driver/state/driver_state.h"
 #include "platform/clock_port.h"
 #include "platform/window_port.h"
@@ -10,24 +11,15 @@
 
 namespace driver {
 
-// Starting and stopping the dialog's own timers, on the dialog's thread.
-class TimerControl {
-public:
-    virtual ~TimerControl() = default;
-    virtual void StartTimer(std::uintptr_t timerId, std::uint32_t milliseconds) = 0;
-    virtual void StopTimer(std::uintptr_t timerId) = 0;
-};
-
 // The timers that turn what the reader counted into reports for the
 // companion and default mouse actions, and re-open the short gates.
 // Dialog thread only; the counters are shared with the reader.
 class PenTimers {
 public:
-    static constexpr std::uint32_t kDefaultActionDelayMs = 80;
     static constexpr std::uint32_t kRightClickWaitMs = 500;
 
     PenTimers(DriverState& state, platform::WindowSystem& windows, platform::ClockPort& clock,
-              MouseInjector& mouse, const ButtonSettings& buttons, TimerControl& timers)
+              MouseInjector& mouse, const ButtonSettings& buttons, DialogTimers& timers)
         : m_state(state), m_windows(windows), m_clock(clock), m_mouse(mouse), m_buttons(buttons),
           m_timers(timers) {}
 
@@ -50,7 +42,7 @@ private:
     platform::ClockPort& m_clock;
     MouseInjector& m_mouse;
     const ButtonSettings& m_buttons;
-    TimerControl& m_timers;
+    DialogTimers& m_timers;
 };
 
 } // namespace driver

@@ -2,22 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <vector>
 
 namespace driver {
 namespace {
-
-constexpr const char* kPortNameKey32 =
-    "SYSTEM\\CurrentControlSet\\Enum\\USB\\Vid_10c4&Pid_1320&Mi_00\\0001_00\\Device Parameters";
-constexpr const char* kPortNameKey64 =
-    "SYSTEM\\CurrentControlSet\\Enum\\USB\\Vid_10c4&Pid_1320\\0001\\Device Parameters";
-constexpr const char* kLinkedKey32 =
-    "SYSTEM\\ControlSet001\\Control\\DeviceClasses\\{6c292e54-943b-4f84-a45a-d36cca47ea0b}\\"
-    "##?#USB#Vid_10c4&Pid_1320#0001#{6c292e54-943b-4f84-a45a-d36cca47ea0b}\\#\\Control";
-constexpr const char* kLinkedKey64 =
-    "SYSTEM\\ControlSet001\\Control\\DeviceClasses\\{4d36e978-e325-11ce-bfc1-08002be10318}\\"
-    "##?#USB#Vid_10c4&Pid_1320#0001#{4d36e978-e325-11ce-bfc1-08002be10318}\\#\\Control";
 
 // Interface key names read "##?#USB#Vid_xxxx&Pid_xxxx#...": the IDs start
 // after the 8-character prefix.
@@ -34,116 +22,108 @@ bool IsLinked(std::uint32_t linked) {
     return (linked & 0xFF) == 1;
 }
 
+// "Vid_10c4&Pid_1320", as the bridge's key names spell it.
+std::string BridgeKeyIds() {
+    return "Vid_" + Hex4(kSerialBridgeIds.vendorId) + "&Pid_" + Hex4(kSerialBridgeIds.productId);
+}
+
+std::string LinkedKeyPathOf(std::string_view classGuid) {
+    const std::string guid(classGuid);
+    return "SYSTEM\\ControlSet001\\Control\\DeviceClasses\\" + guid + "\\##?#USB#" +
+           BridgeKeyIds() + "#0001#" + guid + "\\#\\Control";
+}
+
 } // namespace
 
 SerialLink::SerialLink(DriverState& state, platform::RegistryPort& registry,
-                       platform::SerialPort& port, ReaderThread& reader)
-    : m_state(state), m_registry(registry), m_port(port), m_reader(reader) {
+                       platform::SerialPort& port, platform::TracePort& trace)
+    : m_state(state), m_registry(registry), m_port(port), m_trace(trace) {
     SelectKeyPaths(state.isWow64 != 0);
 }
 
 void SerialLink::SelectKeyPaths(bool isWow64) {
     m_isWow64 = isWow64;
-    m_portNameKeyPath = isWow64 ? kPortNameKey64 : kPortNameKey32;
-    m_linkedKeyPath = isWow64 ? kLinkedKey64 : kLinkedKey32;
+    const std::string enumKey = "SYSTEM\\CurrentControlSet\\Enum\\USB\\" + BridgeKeyIds();
+    m_portNameKeyPath = isWow64 ? enumKey + "\\0001\\Device Parameters"
+                                : enumKey + "&Mi_00\\0001_00\\Device Parameters";
+    m_linkedKeyPath = LinkedKeyPathOf(isWow64 ? "{4d36e978-e325-11ce-bfc1-08002be10318}"
+                                              : "{6c292e54-943b-4f84-a45a-d36cca47ea0b}");
 }
 
 bool SerialLink::FindSerialPortName() {
     const platform::RegistryKey key = m_registry.OpenKey(m_portNameKeyPath);
-    if (key == platform::RegistryKey::None) {
+    if (!key) {
         return false;
     }
-    std::string portName;
-    const bool read = m_registry.ReadString(key, "PortName", kPortNameBuffer, portName);
-    m_registry.CloseKey(key);
-    if (!read) {
+    const std::optional<std::string> portName =
+        m_registry.ReadString(key, "PortName", kPortNameBuffer);
+    if (!portName) {
         return false;
     }
-    m_serialPortName = "\\\\.\\" + portName;
+    m_serialPortName = "\\\\.\\" + *portName;
     return true;
 }
 
-bool SerialLink::FindLinkedSerialInterface(std::string& symbolicLink, std::uint16_t vendorId,
-                                           std::uint16_t productId) {
-    symbolicLink.clear();
-    // "%4x" pads with blanks, not zeros; the board's IDs fill all four places.
-    char matchText[32];
-    std::snprintf(matchText, sizeof(matchText), "VID_%4x&PID_%4x", unsigned{vendorId},
-                  unsigned{productId});
-    const std::string match = Upper(matchText);
-
+std::optional<std::string> SerialLink::FindLinkedSerialInterface(UsbIds ids) {
+    const std::string match = UsbIdText(ids);
     const platform::RegistryKey root = m_registry.OpenKey(kInterfaceWalkRoot);
-    if (root == platform::RegistryKey::None) {
-        return false;
+    if (!root) {
+        return std::nullopt;
     }
-    std::uint32_t subkeys = 0;
-    if (!m_registry.QuerySubkeyCount(root, subkeys) || subkeys == 0) {
-        m_registry.CloseKey(root);
-        return false;
-    }
+    const std::uint32_t subkeys = m_registry.SubkeyCount(root).value_or(0);
 
     // Not fixed tables of 50: a crowded walk root would overrun them or
     // hide the board's interface; a vector takes every match, in order.
-    struct Candidate {
-        std::string controlPath;
-        std::string linkPath;
-    };
-    std::vector<Candidate> candidates;
+    std::vector<std::string> candidates;
     for (std::uint32_t index = 0; index < subkeys; ++index) {
-        std::string name;
-        if (!m_registry.EnumSubkey(root, index, name) || name.size() <= kIdSliceOffset) {
-            continue;
-        }
-        if (Upper(name.substr(kIdSliceOffset, kIdSliceLength)) == match) {
-            const std::string path = std::string(kInterfaceWalkRoot) + "\\" + name;
-            candidates.push_back({path + "\\#\\Control", path + "\\#"});
+        const std::optional<std::string> name = m_registry.EnumSubkey(root, index);
+        if (name && name->size() > kIdSliceOffset &&
+            Upper(name->substr(kIdSliceOffset, kIdSliceLength)) == match) {
+            candidates.push_back(std::string(kInterfaceWalkRoot) + "\\" + *name);
         }
     }
 
-    bool anyLinked = false;
-    for (const Candidate& candidate : candidates) {
-        const platform::RegistryKey control = m_registry.OpenKey(candidate.controlPath);
-        if (control == platform::RegistryKey::None) {
+    std::optional<std::string> linkedPath;
+    for (const std::string& candidate : candidates) {
+        const platform::RegistryKey control = m_registry.OpenKey(candidate + "\\#\\Control");
+        if (!control || !IsLinked(m_registry.ReadDword(control, "Linked").value_or(0))) {
             continue;
         }
-        std::uint32_t linked = 0;
-        if (m_registry.ReadDword(control, "Linked", linked) && IsLinked(linked)) {
-            anyLinked = true;
-            const platform::RegistryKey link = m_registry.OpenKey(candidate.linkPath);
-            if (link != platform::RegistryKey::None) {
-                std::string path;
-                if (m_registry.ReadString(link, "SymbolicLink", kSymbolicLinkBuffer, path)) {
-                    symbolicLink = path;
-                }
-                m_registry.CloseKey(link);
+        linkedPath = linkedPath.value_or("");
+        if (const platform::RegistryKey link = m_registry.OpenKey(candidate + "\\#")) {
+            if (auto path = m_registry.ReadString(link, "SymbolicLink", kSymbolicLinkBuffer)) {
+                linkedPath = std::move(*path);
             }
         }
-        m_registry.CloseKey(control);
     }
-    m_registry.CloseKey(root);
-    return anyLinked;
+    return linkedPath;
 }
 
 int SerialLink::IsSerialInterfaceLinked() {
     const platform::RegistryKey key = m_registry.OpenKey(m_linkedKeyPath);
-    if (key == platform::RegistryKey::None) {
+    if (!key) {
         return 0;
     }
-    std::uint32_t linked = 0;
-    const bool read = m_registry.ReadDword(key, "Linked", linked);
-    m_registry.CloseKey(key);
-    return read ? static_cast<int>(linked & 0xFF) : 0;
+    return static_cast<int>(m_registry.ReadDword(key, "Linked").value_or(0) & 0xFF);
 }
 
 bool SerialLink::OpenSerialPort() {
     if (m_state.linkOpen != 0) {
         return false;
     }
+    // Left open when the HID link took over; it would keep the device busy.
+    if (m_port.IsOpen()) {
+        ClosePort();
+    }
     std::string path = m_serialPortName;
     if (m_isWow64) {
-        // Opened through the interface's device path; whether one was found
-        // shows only in the open: an empty path fails.
-        FindLinkedSerialInterface(path, kVendorId, kProductId);
+        // Opened through the interface's device path; none found shows only
+        // in the open, as an empty path fails.
+        const std::optional<std::string> linked = FindLinkedSerialInterface(kSerialBridgeIds);
+        if (!linked) {
+            m_trace.Failure("OpenSerialPort", 0, "no linked serial interface of the board");
+        }
+        path = linked.value_or("");
     }
     if (!m_port.Open(path)) {
         return false;
@@ -153,37 +133,10 @@ bool SerialLink::OpenSerialPort() {
     return true;
 }
 
-bool SerialLink::StartSerialReader() {
-    if (!m_reader.CreateSuspended()) {
+void SerialLink::ClosePort() {
+    if (m_port.IsOpen()) {
         m_port.Close();
-        m_state.linkOpen = 0;
-        return false;
     }
-    m_state.linkOpen = 1;
-    m_reader.Resume();
-    return true;
-}
-
-bool SerialLink::WriteSerial(std::span<const std::uint8_t> bytes) {
-    if (m_state.linkOpen == 0) {
-        return false;
-    }
-    return m_port.Write(bytes);
-}
-
-void SerialLink::CloseSerialPort() {
-    // The reader leaves its loop at its next test of the flag, so it is
-    // cleared before the purge wakes it.
-    if (m_state.linkOpen.exchange(0) == 0) {
-        return;
-    }
-    m_port.SetEventMask(0);
-    m_port.Purge(kPurgeAll);
-    // A reader still running after the bounded wait is given up on and the
-    // port closed all the same, so the device is free for the next connect;
-    // the late reader's next port call then fails on the closed handle.
-    m_reader.WaitAndRelease(kReaderEndWaitMs);
-    m_port.Close();
 }
 
 } // namespace driver

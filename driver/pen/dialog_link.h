@@ -1,12 +1,13 @@
 #pragma once
 
+#include "driver/state/dialog_timers.h"
 #include "platform/window_port.h"
 
 #include <cstdint>
 
 namespace driver {
 
-// What the reader thread may ask of the main dialog. Everything here is
+// What the reader thread may ask of the main dialog: everything here is
 // safe to call from the reader thread.
 class DialogLink {
 public:
@@ -14,11 +15,9 @@ public:
 
     virtual void PostToDialog(std::uint32_t message, platform::WParam wParam,
                               platform::LParam lParam) = 0;
-    // Starts (or restarts) one of the dialog's timers on the dialog's own
-    // thread, the only thread that can start them.
-    virtual void StartDialogTimer(std::uintptr_t timerId, std::uint32_t milliseconds) = 0;
-    // Closes a running calibration program, or starts one.
-    virtual void StartOrientation() = 0;
+    // Starts (or restarts) one of the dialog's timers. Only the dialog's own
+    // thread can start them, so this asks it to.
+    virtual void StartDialogTimer(DialogTimer timer) = 0;
 };
 
 } // namespace driver

@@ -2,19 +2,14 @@
 
 #include "driver/pen/board_identification.h"
 #include "driver/pointer/coordinate_transform.h"
+#include "driver/state/dialog_timers.h"
 #include "driver/state/driver_ids.h"
+#include "driver/state/pen_timing.h"
 #include "platform/window_messages.h"
 
 namespace driver {
 
 using namespace pen_status;
-
-namespace {
-
-constexpr std::uint32_t kCommandRearmMs = 200;
-constexpr std::uint32_t kButtonClickMs = 500;
-
-} // namespace
 
 void FrameDispatcher::Dispatch(const PenFrame& frame) {
     if (!FrameChecksumOk(frame)) {
@@ -93,9 +88,9 @@ void FrameDispatcher::ButtonClick(const PenFrame& frame, int button) {
     m_env.state.buttonClickX = point.x;
     m_env.state.buttonClickY = point.y;
     m_env.state.leftTapArmed = 0;
-    m_env.dialog.StartDialogTimer(timer::kCommandRearm, kCommandRearmMs);
+    m_env.dialog.StartDialogTimer(timer::kCommandRearm);
     if (m_env.state.buttonClickCount[static_cast<std::size_t>(button)].fetch_add(1) == 0) {
-        m_env.dialog.StartDialogTimer(timer::kLeftTaps, kButtonClickMs);
+        m_env.dialog.StartDialogTimer(timer::kLeftTaps);
     }
 }
 
@@ -175,7 +170,8 @@ void FrameDispatcher::SendLiftScreenFrame(const PenFrame& frame, BoardPoint poin
             state.strokeCount = 0;
             const std::int64_t dx = std::int64_t{point.x} - state.firstStrokeX;
             const std::int64_t dy = std::int64_t{point.y} - state.firstStrokeY;
-            if (now - state.firstLiftTick < kDoubleTapMs && dx * dx + dy * dy < kDoubleTapSquared) {
+            if (now - state.firstLiftTick < kDoubleTapMs &&
+                dx * dx + dy * dy < kDoubleTapSquaredPixels) {
                 status = kDoubleTap;
             }
         } else {
@@ -210,7 +206,7 @@ void FrameDispatcher::Orientation(const PenFrame& frame) {
             m_env.areas.HitsOrientationArea(DecodeBoardPoint(frame))) {
             // The orientation area ends the calibration rather than feeding it.
             if (state.commandArmed.exchange(0) != 0) {
-                m_env.dialog.StartDialogTimer(timer::kCommandRearm, kCommandRearmMs);
+                m_env.dialog.StartDialogTimer(timer::kCommandRearm);
                 CloseCalibrationWindow();
             }
             return;

@@ -33,10 +33,6 @@ struct ReaderEnvironment {
 // Runs on the reader thread; allocates nothing.
 class FrameDispatcher {
 public:
-    static constexpr std::uint32_t kButtonNoticePauseMs = 200;
-    static constexpr std::uint32_t kDoubleTapMs = 650;
-    static constexpr std::int64_t kDoubleTapSquared = 225;
-
     explicit FrameDispatcher(ReaderEnvironment environment) : m_env(environment) {}
 
     // Frames that fail their check byte are dropped here.

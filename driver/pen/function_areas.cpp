@@ -1,5 +1,6 @@
 #include "driver/pen/function_areas.h"
 
+#include "driver/state/dialog_timers.h"
 #include "driver/state/driver_ids.h"
 
 #include <cstdlib>
@@ -15,9 +16,7 @@ using function_area::kLeft;
 using function_area::kRight;
 
 constexpr int kNoArea = -1;
-constexpr std::uint32_t kRearmMs = 200;
-constexpr std::uint32_t kTapWindowMs = 500;
-constexpr std::array<std::uintptr_t, 2> kTapTimer = {timer::kLeftTaps, timer::kRightTaps};
+constexpr std::array<DialogTimer, 2> kTapTimer = {timer::kLeftTaps, timer::kRightTaps};
 
 bool Hits(const Calibration& calibration, int area, BoardPoint point) {
     const ElecButtonPoint& centre = calibration.ElecButtonPoints[static_cast<std::size_t>(area)];
@@ -96,7 +95,7 @@ void FunctionAreas::Fire(int side, int j, Pen pen) {
     case Kind::Command:
         if (m_state.commandArmed.exchange(0) != 0) {
             Post(side, j, action.code);
-            m_dialog.StartDialogTimer(timer::kCommandRearm, kRearmMs);
+            m_dialog.StartDialogTimer(timer::kCommandRearm);
         }
         break;
     case Kind::GatedCommand:
@@ -106,24 +105,24 @@ void FunctionAreas::Fire(int side, int j, Pen pen) {
             } else {
                 m_companion.LookUp();
             }
-            m_dialog.StartDialogTimer(timer::kCommandRearm, kRearmMs);
+            m_dialog.StartDialogTimer(timer::kCommandRearm);
         } else if (side == kRight) {
             // A pen resting on area 27 keeps every command area locked.
-            m_dialog.StartDialogTimer(timer::kCommandRearm, kRearmMs);
+            m_dialog.StartDialogTimer(timer::kCommandRearm);
         }
         break;
     case Kind::Orientation:
         if (m_state.commandArmed.exchange(0) != 0) {
-            m_dialog.StartOrientation();
-            m_dialog.StartDialogTimer(timer::kCommandRearm, kRearmMs);
+            m_orientation.StartOrientation();
+            m_dialog.StartDialogTimer(timer::kCommandRearm);
         }
         break;
     case Kind::Tap: {
         std::atomic<int>& tapArmed = side == kLeft ? m_state.leftTapArmed : m_state.rightTapArmed;
         if (tapArmed.exchange(0) != 0) {
             const bool secondPenRight = pen == Pen::Second && side == kRight;
-            m_dialog.StartDialogTimer(
-                secondPenRight ? timer::kSecondPenRearm : timer::kCommandRearm, kRearmMs);
+            m_dialog.StartDialogTimer(secondPenRight ? timer::kSecondPenRearm
+                                                     : timer::kCommandRearm);
             StartTapTimerOnFirstCount(side, action.counter);
         }
         break;
@@ -155,7 +154,7 @@ void FunctionAreas::OnBoardKey(std::uint8_t status) {
                                   function_area::kSideLParam[kLeft]);
             break;
         case Kind::Orientation:
-            m_dialog.StartOrientation();
+            m_orientation.StartOrientation();
             break;
         case Kind::Tap:
             StartTapTimerOnFirstCount(side, action.counter);
@@ -180,7 +179,7 @@ void FunctionAreas::StartTapTimerOnFirstCount(int side, int counter) {
     // The dialog thread clears the counters; the count that was there before
     // this tap decides, read and raised in one step.
     if (m_state.tapCount[s][static_cast<std::size_t>(counter)].fetch_add(1) == 0) {
-        m_dialog.StartDialogTimer(kTapTimer[s], kTapWindowMs);
+        m_dialog.StartDialogTimer(kTapTimer[s]);
     }
 }
 

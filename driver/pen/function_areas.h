@@ -4,6 +4,7 @@
 #include "driver/pen/dialog_link.h"
 #include "driver/pen/pen_frame.h"
 #include "driver/pointer/calibration_store.h"
+#include "driver/pointer/orientation_launcher.h"
 #include "driver/state/driver_state.h"
 
 #include <array>
@@ -70,8 +71,9 @@ inline constexpr std::array<platform::LParam, 2> kSideLParam = {0, 2};
 class FunctionAreas {
 public:
     FunctionAreas(DriverState& state, const CalibrationStore& calibration,
-                  CompanionWindow& companion, DialogLink& dialog)
-        : m_state(state), m_calibration(calibration), m_companion(companion), m_dialog(dialog) {}
+                  CompanionWindow& companion, DialogLink& dialog, OrientationLauncher& orientation)
+        : m_state(state), m_calibration(calibration), m_companion(companion), m_dialog(dialog),
+          m_orientation(orientation) {}
 
     TouchRoute RouteFirstPenTouch(BoardPoint point);
     TouchRoute RouteSecondPenTouch(BoardPoint point);
@@ -91,6 +93,7 @@ private:
     const CalibrationStore& m_calibration;
     CompanionWindow& m_companion;
     DialogLink& m_dialog;
+    OrientationLauncher& m_orientation;
 };
 
 } // namespace driver

@@ -70,11 +70,11 @@ void PenStateMachine::PenLifts(std::int32_t x, std::int32_t y) {
     const std::uint32_t now = m_clock.TickCount();
     if (m_tapFlag) {
         m_tapFlag = false;
-        if (now - m_lastUpTime < kDoubleTapWindowMs) {
+        if (now - m_lastUpTime < kDoubleTapMs) {
             const std::int64_t dx = std::int64_t{x} - m_lastUp.x;
             const std::int64_t dy = std::int64_t{y} - m_lastUp.y;
             const std::int64_t squared = dx * dx + dy * dy;
-            if (squared > kDoubleTapMinSquared && squared < kDoubleTapMaxSquared) {
+            if (squared > kDoubleTapMinSquared && squared < kDoubleTapSquaredPixels) {
                 m_mouse.MouseDoubleClick(static_cast<std::int32_t>(m_downX),
                                          static_cast<std::int32_t>(m_downY));
             }

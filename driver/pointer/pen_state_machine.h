@@ -2,6 +2,7 @@
 
 #include "driver/pointer/calibration_store.h"
 #include "driver/pointer/mouse_injection.h"
+#include "driver/state/pen_timing.h"
 #include "platform/clock_port.h"
 
 #include <cstdint>
@@ -21,9 +22,8 @@ class PenStateMachine {
 public:
     static constexpr double kDownBox = 5.0;
     static constexpr int kLongPressFrames = 120;
-    static constexpr std::uint32_t kDoubleTapWindowMs = 650;
+    // A second tap closer than this to the first is taken for the same tap.
     static constexpr std::int64_t kDoubleTapMinSquared = 16;
-    static constexpr std::int64_t kDoubleTapMaxSquared = 225;
     static constexpr std::int32_t kSlowBox = 5;
     static constexpr double kNormalWeight = 0.7;
     static constexpr double kSlowWeight = 0.5;

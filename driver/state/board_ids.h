@@ -18,8 +18,8 @@ inline constexpr UsbIds kHidBoardIds{0x1314, 0x1001};
 // Four lower-case hexadecimal digits, as device and registry names spell IDs.
 std::string Hex4(std::uint16_t value);
 
-// "VID_10C4&PID_1320": how device-interface names carry the IDs, compared
-// without regard to case.
+// "VID_10C4&PID_1320": how device-interface names carry the IDs (upper
+// case; names are compared without regard to case).
 std::string UsbIdText(UsbIds ids);
 
 } // namespace driver

@@ -9,6 +9,7 @@ namespace driver {
 struct DialogTimer {
     std::uintptr_t id = 0;
     std::uint32_t periodMs = 0;
+    friend bool operator==(const DialogTimer&, const DialogTimer&) = default;
 };
 
 namespace timer {

@@ -1,21 +1,10 @@
 #pragma once
 
+#include "driver/state/dialog_timers.h"
+
 #include <cstdint>
 
 namespace driver {
-
-// Dialog timers, by the numbers the driver has always used.
-namespace timer {
-inline constexpr std::uintptr_t kLeftTaps = 67;
-inline constexpr std::uintptr_t kRightTaps = 68;
-inline constexpr std::uintptr_t kHide = 103;
-inline constexpr std::uintptr_t kHidKeepAlive = 111;
-inline constexpr std::uintptr_t kCommandRearm = 112;
-inline constexpr std::uintptr_t kConnect = 113;
-inline constexpr std::uintptr_t kButtonDefaultAction = 114;
-inline constexpr std::uintptr_t kSecondPenRearm = 116;
-inline constexpr std::uintptr_t kCodeRearm = 222;
-} // namespace timer
 
 // Messages other programs send to the driver's window, and the driver's own.
 namespace user_message {

@@ -1,6 +1,7 @@
 #include "platform/sim/sim_files.h"
 
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 namespace platform {
@@ -43,6 +44,27 @@ bool SimFiles::Copy(const std::string& from, const std::string& to, bool failIfE
 
 bool SimFiles::IsLeadByte(unsigned char byte) {
     return byte >= m_leadFirst && byte <= m_leadLast;
+}
+
+bool SimFiles::AppendToFile(const std::string& path, std::string_view text) {
+    std::ofstream file(path, std::ios::binary | std::ios::app);
+    file.write(text.data(), static_cast<std::streamsize>(text.size()));
+    return static_cast<bool>(file);
+}
+
+std::optional<std::uint64_t> SimFiles::FileSize(const std::string& path) {
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (error) {
+        return std::nullopt;
+    }
+    return size;
+}
+
+bool SimFiles::RenameFile(const std::string& from, const std::string& to) {
+    std::error_code error;
+    std::filesystem::rename(from, to, error);
+    return !error;
 }
 
 void SimFiles::SetLeadByteRange(unsigned char first, unsigned char last) {

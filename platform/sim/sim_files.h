@@ -22,6 +22,9 @@ public:
     bool MakeSureDirectoryPathExists(const std::string& folder) override;
     bool Copy(const std::string& from, const std::string& to, bool failIfExists) override;
     bool IsLeadByte(unsigned char byte) override;
+    bool AppendToFile(const std::string& path, std::string_view text) override;
+    std::optional<std::uint64_t> FileSize(const std::string& path) override;
+    bool RenameFile(const std::string& from, const std::string& to) override;
 
     void SetModulePath(std::string path) { m_modulePath = std::move(path); }
     void SetAppDataFolder(std::string folder) { m_appDataFolder = std::move(folder); }

@@ -63,10 +63,12 @@ std::size_t SimHidPort::Read(HidHandle handle, std::span<std::uint8_t> report) {
     const auto usable = [&] {
         return reader.open && FindDevice(reader.path) != nullptr;
     };
+    const std::uint64_t cancels = reader.cancels;
     ++m_blockedReads;
-    m_changed.wait(lock, [&] { return !usable() || reader.cancelled || !reader.reports.empty(); });
+    m_changed.wait(
+        lock, [&] { return !usable() || reader.cancels != cancels || !reader.reports.empty(); });
     --m_blockedReads;
-    if (!usable() || std::exchange(reader.cancelled, false)) {
+    if (!usable() || reader.cancels != cancels) {
         return 0;
     }
     const std::vector<std::uint8_t> next = std::move(reader.reports.front());
@@ -91,10 +93,10 @@ void SimHidPort::CancelReads(HidHandle handle) {
     {
         std::lock_guard lock(m_mutex);
         const auto it = m_handles.find(handle);
-        if (it == m_handles.end() || !it->second.open) {
+        if (it == m_handles.end() || !it->second.open || std::exchange(m_missNextCancel, false)) {
             return;
         }
-        it->second.cancelled = true;
+        ++it->second.cancels;
     }
     m_changed.notify_all();
 }

@@ -63,6 +63,12 @@ public:
     void RemoveDevice(const std::string& path);
     void FailOpens(const std::string& path, Access access, bool fail);
     void Feed(const std::string& path, std::span<const std::uint8_t> report);
+    // The next cancel comes too early: the read it was meant for has not
+    // started yet, so it ends nothing.
+    void MissNextCancel() {
+        std::lock_guard lock(m_mutex);
+        m_missNextCancel = true;
+    }
 
     std::vector<WriteRecord> Writes() const;
     std::vector<OpenRecord> Opens() const;
@@ -84,7 +90,9 @@ private:
         std::string path;
         Access access = Access::Read;
         bool open = true;
-        bool cancelled = false; // the next read returns 0 at once
+        // Raised by a cancel; only reads blocked at that moment end, as a
+        // read that starts after a cancel is not touched by it.
+        std::uint64_t cancels = 0;
         std::uint32_t inputBuffers = kDefaultInputBuffers;
         std::deque<std::vector<std::uint8_t>> reports;
     };
@@ -103,6 +111,7 @@ private:
     std::vector<HidHandle> m_closes;
     std::vector<BufferRequest> m_bufferRequests;
     int m_blockedReads = 0;
+    bool m_missNextCancel = false;
 };
 
 } // namespace platform

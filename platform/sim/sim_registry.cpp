@@ -59,12 +59,12 @@ SimRegistry::Node& SimRegistry::Create(const std::string& path) {
     return *node;
 }
 
-SimRegistry::Node* SimRegistry::Opened(RegistryKey key) const {
-    const auto open = m_open.find(static_cast<std::uintptr_t>(key));
+SimRegistry::Node* SimRegistry::Opened(const RegistryKey& key) const {
+    const auto open = m_open.find(key.Handle());
     return open == m_open.end() ? nullptr : open->second;
 }
 
-const std::variant<std::string, std::uint32_t>* SimRegistry::Value(RegistryKey key,
+const std::variant<std::string, std::uint32_t>* SimRegistry::Value(const RegistryKey& key,
                                                                    const std::string& name) const {
     const Node* node = Opened(key);
     if (node == nullptr) {
@@ -77,63 +77,61 @@ const std::variant<std::string, std::uint32_t>* SimRegistry::Value(RegistryKey k
 
 RegistryKey SimRegistry::OpenKey(const std::string& path) {
     std::lock_guard lock(m_mutex);
+    ++m_attempts[path];
     Node* node = Find(path);
     if (node == nullptr) {
-        return RegistryKey::None;
+        return {};
     }
     const std::uintptr_t key = m_nextKey++;
     m_open.emplace(key, node);
-    return static_cast<RegistryKey>(key);
+    return {*this, key};
 }
 
-void SimRegistry::CloseKey(RegistryKey key) {
+void SimRegistry::CloseKey(std::uintptr_t handle) {
     std::lock_guard lock(m_mutex);
-    m_open.erase(static_cast<std::uintptr_t>(key));
+    m_open.erase(handle);
 }
 
-bool SimRegistry::ReadString(RegistryKey key, const std::string& name, std::size_t bufferSize,
-                             std::string& value) {
+std::optional<std::string> SimRegistry::ReadString(const RegistryKey& key, const std::string& name,
+                                                   std::size_t bufferSize) {
     std::lock_guard lock(m_mutex);
     const auto* stored = Value(key, name);
     const auto* text = stored == nullptr ? nullptr : std::get_if<std::string>(stored);
     // The terminator needs its byte too.
     if (text == nullptr || text->size() + 1 > bufferSize) {
-        return false;
+        return std::nullopt;
     }
-    value = *text;
-    return true;
+    return *text;
 }
 
-bool SimRegistry::ReadDword(RegistryKey key, const std::string& name, std::uint32_t& value) {
+std::optional<std::uint32_t> SimRegistry::ReadDword(const RegistryKey& key,
+                                                    const std::string& name) {
     std::lock_guard lock(m_mutex);
     const auto* stored = Value(key, name);
     const auto* number = stored == nullptr ? nullptr : std::get_if<std::uint32_t>(stored);
     if (number == nullptr) {
-        return false;
+        return std::nullopt;
     }
-    value = *number;
-    return true;
+    return *number;
 }
 
-bool SimRegistry::QuerySubkeyCount(RegistryKey key, std::uint32_t& count) {
+std::optional<std::uint32_t> SimRegistry::SubkeyCount(const RegistryKey& key) {
     std::lock_guard lock(m_mutex);
     const Node* node = Opened(key);
     if (node == nullptr) {
-        return false;
+        return std::nullopt;
     }
-    count = static_cast<std::uint32_t>(node->children.size());
-    return true;
+    return static_cast<std::uint32_t>(node->children.size());
 }
 
-bool SimRegistry::EnumSubkey(RegistryKey key, std::uint32_t index, std::string& name) {
+std::optional<std::string> SimRegistry::EnumSubkey(const RegistryKey& key, std::uint32_t index) {
     std::lock_guard lock(m_mutex);
     const Node* node = Opened(key);
     if (node == nullptr || index >= node->children.size() ||
         node->children[index]->name.size() >= kSubkeyNameBuffer) {
-        return false;
+        return std::nullopt;
     }
-    name = node->children[index]->name;
-    return true;
+    return node->children[index]->name;
 }
 
 void SimRegistry::AddKey(const std::string& path) {
@@ -153,6 +151,12 @@ void SimRegistry::SetDword(const std::string& path, const std::string& name, std
     Node& node = Create(path);
     std::erase_if(node.values, [&](const auto& old) { return SameName(old.first, name); });
     node.values.emplace_back(name, value);
+}
+
+int SimRegistry::OpenAttempts(const std::string& path) const {
+    std::lock_guard lock(m_mutex);
+    const auto found = m_attempts.find(path);
+    return found == m_attempts.end() ? 0 : found->second;
 }
 
 int SimRegistry::OpenKeyCount() const {

@@ -14,19 +14,20 @@ namespace platform {
 // HKEY_LOCAL_MACHINE in memory, built by the test. Key and value names are
 // matched ignoring case, as Windows does; subkeys are enumerated in the
 // order the test added them. Using a key that is not open fails, so a
-// caller that closes too early is caught.
+// caller that closes too early is caught; OpenKeyCount catches one that
+// never closes.
 class SimRegistry : public RegistryPort {
 public:
     SimRegistry();
     ~SimRegistry() override;
 
     RegistryKey OpenKey(const std::string& path) override;
-    void CloseKey(RegistryKey key) override;
-    bool ReadString(RegistryKey key, const std::string& name, std::size_t bufferSize,
-                    std::string& value) override;
-    bool ReadDword(RegistryKey key, const std::string& name, std::uint32_t& value) override;
-    bool QuerySubkeyCount(RegistryKey key, std::uint32_t& count) override;
-    bool EnumSubkey(RegistryKey key, std::uint32_t index, std::string& name) override;
+    std::optional<std::string> ReadString(const RegistryKey& key, const std::string& name,
+                                          std::size_t bufferSize) override;
+    std::optional<std::uint32_t> ReadDword(const RegistryKey& key,
+                                           const std::string& name) override;
+    std::optional<std::uint32_t> SubkeyCount(const RegistryKey& key) override;
+    std::optional<std::string> EnumSubkey(const RegistryKey& key, std::uint32_t index) override;
 
     // --- the test's side; each creates the key and the keys above it ---
     void AddKey(const std::string& path);
@@ -34,6 +35,8 @@ public:
     void SetDword(const std::string& path, const std::string& name, std::uint32_t value);
     // Keys opened and not closed yet.
     int OpenKeyCount() const;
+    // How often path was asked for, whether it exists or not.
+    int OpenAttempts(const std::string& path) const;
 
 private:
     struct Node {
@@ -44,14 +47,16 @@ private:
 
     Node* Find(const std::string& path);
     Node& Create(const std::string& path);
-    Node* Opened(RegistryKey key) const;
-    const std::variant<std::string, std::uint32_t>* Value(RegistryKey key,
+    void CloseKey(std::uintptr_t handle) override;
+    Node* Opened(const RegistryKey& key) const;
+    const std::variant<std::string, std::uint32_t>* Value(const RegistryKey& key,
                                                           const std::string& name) const;
 
     mutable std::mutex m_mutex;
     std::unique_ptr<Node> m_root;
     std::map<std::uintptr_t, Node*> m_open;
     std::uintptr_t m_nextKey = 1;
+    std::map<std::string, int> m_attempts;
 };
 
 } // namespace platform

@@ -8,7 +8,13 @@ namespace platform {
 bool SimSerialPort::Open(const std::string& path) {
     std::lock_guard lock(m_mutex);
     m_openedPaths.push_back(path);
+    if (m_open) {
+        return false; // opened without sharing: a second open is refused
+    }
     m_open = !path.empty() && path == m_devicePath;
+    if (m_open) {
+        m_hungUp = false; // a new line
+    }
     return m_open;
 }
 
@@ -25,12 +31,14 @@ void SimSerialPort::Configure(const SerialSettings& settings) {
 void SimSerialPort::SetEventMask(std::uint32_t mask) {
     std::lock_guard lock(m_mutex);
     m_eventMasks.push_back(mask);
+    m_linkCalls.push_back("mask " + std::to_string(mask));
 }
 
 void SimSerialPort::Purge(std::uint32_t flags) {
     {
         std::lock_guard lock(m_mutex);
         m_purges.push_back(flags);
+        m_linkCalls.push_back("purge " + std::to_string(flags));
     }
     constexpr std::uint32_t kRxAbort = 0x0002;
     if ((flags & kRxAbort) != 0) {
@@ -42,6 +50,12 @@ void SimSerialPort::Close() {
     std::lock_guard lock(m_mutex);
     m_open = false;
     ++m_closes;
+    m_linkCalls.push_back(m_eventOpen ? "close under the reader" : "close");
+}
+
+std::vector<std::string> SimSerialPort::LinkCalls() const {
+    std::lock_guard lock(m_mutex);
+    return m_linkCalls;
 }
 
 void SimSerialPort::SetDevicePath(std::string path) {
@@ -106,24 +120,22 @@ bool SimSerialPort::CompleteFromBurst() {
     return true;
 }
 
-SerialPort::ReadStart SimSerialPort::StartRead(std::span<std::uint8_t> buffer,
-                                               std::uint32_t& bytesRead) {
+SerialPort::Read SimSerialPort::StartRead(std::span<std::uint8_t> buffer) {
     std::lock_guard lock(m_mutex);
     ++m_readsStarted;
     if (m_failNextRead) {
         m_failNextRead = false;
-        return ReadStart::Failed;
+        return {ReadStatus::Failed, 0};
     }
     m_pendingBuffer = buffer;
     m_completed = false;
     if (CompleteFromBurst()) {
-        bytesRead = m_completedBytes;
         m_completed = false;
-        return ReadStart::Completed;
+        return {ReadStatus::Done, m_completedBytes};
     }
     m_pending = true;
     m_maxOutstanding = std::max(m_maxOutstanding, ++m_outstanding);
-    return ReadStart::Pending;
+    return {ReadStatus::Pending, 0};
 }
 
 bool SimSerialPort::WaitForRead(std::uint32_t milliseconds) {
@@ -131,7 +143,10 @@ bool SimSerialPort::WaitForRead(std::uint32_t milliseconds) {
     if (!m_pending) {
         return true;
     }
-    if (m_completed || m_hungUp || CompleteFromBurst()) {
+    const auto over = [&] {
+        return m_completed || m_hungUp || m_lineError;
+    };
+    if (over() || CompleteFromBurst()) {
         return true;
     }
     if (!m_threaded) {
@@ -139,32 +154,45 @@ bool SimSerialPort::WaitForRead(std::uint32_t milliseconds) {
         return false;
     }
     m_arrived.wait_for(lock, std::chrono::milliseconds(milliseconds),
-                       [&] { return m_completed || m_hungUp || !m_bursts.empty(); });
-    return m_completed || m_hungUp || CompleteFromBurst();
+                       [&] { return over() || !m_bursts.empty(); });
+    return over() || CompleteFromBurst();
 }
 
-SerialPort::ReadResult SimSerialPort::FetchReadResult(std::uint32_t& bytesRead) {
+SerialPort::Read SimSerialPort::FetchReadResult() {
     std::lock_guard lock(m_mutex);
-    if (m_pending && m_hungUp) {
-        m_hungUp = false;
+    if (m_pending && (m_hungUp || m_lineError)) {
+        m_lineError = false;
         m_pending = false;
         m_completed = false;
         m_outstanding = 0;
-        bytesRead = 0;
-        return ReadResult::Failed;
+        return {ReadStatus::Failed, 0};
     }
     if (m_pending && !m_completed && !CompleteFromBurst()) {
-        return ReadResult::StillPending;
+        return {ReadStatus::Pending, 0};
     }
-    bytesRead = m_pending ? m_completedBytes : 0;
+    const std::uint32_t bytes = m_pending ? m_completedBytes : 0;
     m_pending = false;
     m_completed = false;
     m_outstanding = 0;
-    return ReadResult::Done;
+    return {ReadStatus::Done, bytes};
 }
 
-bool SimSerialPort::Write(std::span<const std::uint8_t> bytes) {
+void SimSerialPort::CancelRead() {
     std::lock_guard lock(m_mutex);
+    if (m_pending) {
+        ++m_readsCancelled;
+    }
+    m_pending = false;
+    m_completed = false;
+    m_outstanding = 0;
+}
+
+bool SimSerialPort::Write(std::span<const std::uint8_t> bytes, std::uint32_t timeoutMs) {
+    std::lock_guard lock(m_mutex);
+    if (m_stallWrites) {
+        m_clock.Advance(timeoutMs);
+        return false;
+    }
     m_writes.push_back({m_clock.TickCount(), {bytes.begin(), bytes.end()}});
     return true;
 }
@@ -183,6 +211,24 @@ void SimSerialPort::HangUp() {
         m_hungUp = true;
     }
     m_arrived.notify_all();
+}
+
+void SimSerialPort::LineError() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_lineError = true;
+    }
+    m_arrived.notify_all();
+}
+
+void SimSerialPort::StallWrites(bool stall) {
+    std::lock_guard lock(m_mutex);
+    m_stallWrites = stall;
+}
+
+int SimSerialPort::ReadsCancelled() const {
+    std::lock_guard lock(m_mutex);
+    return m_readsCancelled;
 }
 
 void SimSerialPort::SetThreaded(bool threaded) {

@@ -32,19 +32,24 @@ public:
     bool CreateReadEvent() override;
     void CloseReadEvent() override;
     void ClearErrors() override;
-    ReadStart StartRead(std::span<std::uint8_t> buffer, std::uint32_t& bytesRead) override;
+    Read StartRead(std::span<std::uint8_t> buffer) override;
     bool WaitForRead(std::uint32_t milliseconds) override;
-    ReadResult FetchReadResult(std::uint32_t& bytesRead) override;
-    bool Write(std::span<const std::uint8_t> bytes) override;
+    Read FetchReadResult() override;
+    void CancelRead() override;
+    bool Write(std::span<const std::uint8_t> bytes, std::uint32_t timeoutMs) override;
 
     // --- the test's side ---
-    // Only this path opens; any other fails as a missing port does.
+    // Only this path opens; any other fails as a missing port does, and so
+    // does a second open while the port is open.
     void SetDevicePath(std::string path);
     std::vector<std::string> OpenedPaths() const;
     std::vector<SerialSettings> Configurations() const;
     std::vector<std::uint32_t> EventMasks() const;
     std::vector<std::uint32_t> Purges() const;
     int Closes() const;
+    // The link's calls in order: "mask 0", "purge 15", "close"; a close while
+    // the reader still holds its event reads "close under the reader".
+    std::vector<std::string> LinkCalls() const;
     void Arrive(std::vector<std::uint8_t> bytes);
     void SetThreaded(bool threaded);
     void FailEventCreation(bool fail);
@@ -52,9 +57,15 @@ public:
     void FailNextRead();
     // Completes an outstanding read with nothing, as a purge does.
     void Abort();
-    // Makes the outstanding read, or the next one, end in an error, as a
-    // port that hung up does.
+    // Makes the outstanding read and every later one end in an error, as a
+    // port that hung up does, until the port is opened again.
     void HangUp();
+    // One error on the line: the outstanding read, or the next one, ends in
+    // an error; reads after it work.
+    void LineError();
+    // Writes never complete (flow control holds them), until released: they
+    // fail after their time-out, in virtual time.
+    void StallWrites(bool stall);
 
     struct Written {
         std::uint64_t atMs = 0; // virtual clock
@@ -62,6 +73,7 @@ public:
     };
     std::vector<Written> Writes() const;
     int ReadsStarted() const;
+    int ReadsCancelled() const;
     int MaxOutstandingReads() const;
     bool EventOpen() const;
     int ErrorClears() const;
@@ -78,6 +90,7 @@ private:
     std::vector<std::uint32_t> m_eventMasks;
     std::vector<std::uint32_t> m_purges;
     int m_closes = 0;
+    std::vector<std::string> m_linkCalls;
     mutable std::mutex m_mutex;
     std::condition_variable m_arrived;
     std::deque<std::vector<std::uint8_t>> m_bursts;
@@ -89,6 +102,9 @@ private:
     bool m_failEvent = false;
     bool m_failNextRead = false;
     bool m_hungUp = false;
+    bool m_lineError = false;
+    bool m_stallWrites = false;
+    int m_readsCancelled = 0;
     bool m_eventOpen = false;
     int m_readsStarted = 0;
     int m_outstanding = 0;

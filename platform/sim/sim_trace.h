@@ -23,6 +23,16 @@ public:
         m_lines.push_back({std::string(call), error, std::string(subject)});
     }
 
+    void SetLogFile(const std::string& path) override {
+        std::lock_guard lock(m_mutex);
+        m_logFile = path;
+    }
+
+    std::string LogFile() const {
+        std::lock_guard lock(m_mutex);
+        return m_logFile;
+    }
+
     std::vector<Line> Lines() const {
         std::lock_guard lock(m_mutex);
         return m_lines;
@@ -31,6 +41,7 @@ public:
 private:
     mutable std::mutex m_mutex;
     std::vector<Line> m_lines;
+    std::string m_logFile;
 };
 
 } // namespace platform

@@ -49,4 +49,30 @@ bool Win32Files::IsLeadByte(unsigned char byte) {
     return IsDBCSLeadByte(byte) != FALSE;
 }
 
+bool Win32Files::AppendToFile(const std::string& path, std::string_view text) {
+    const HANDLE file = ::CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    DWORD written = 0;
+    const bool ok = ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written,
+                                nullptr) != FALSE &&
+                    written == text.size();
+    ::CloseHandle(file);
+    return ok;
+}
+
+std::optional<std::uint64_t> Win32Files::FileSize(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {
+        return std::nullopt;
+    }
+    return (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+}
+
+bool Win32Files::RenameFile(const std::string& from, const std::string& to) {
+    return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+}
+
 } // namespace platform

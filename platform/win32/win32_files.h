@@ -12,6 +12,9 @@ public:
     bool MakeSureDirectoryPathExists(const std::string& folder) override;
     bool Copy(const std::string& from, const std::string& to, bool failIfExists) override;
     bool IsLeadByte(unsigned char byte) override;
+    bool AppendToFile(const std::string& path, std::string_view text) override;
+    std::optional<std::uint64_t> FileSize(const std::string& path) override;
+    bool RenameFile(const std::string& from, const std::string& to) override;
 };
 
 } // namespace platform

@@ -22,10 +22,6 @@ HidHandle Stored(HANDLE handle) {
     return handle == INVALID_HANDLE_VALUE ? kNoHidHandle : reinterpret_cast<HidHandle>(handle);
 }
 
-HidHandle Open(const std::string& path, DWORD access, DWORD share) {
-    return Stored(::CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING, 0, nullptr));
-}
-
 std::optional<HidIds> ReadIds(const char* path) {
     const HANDLE query = ::CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -50,6 +46,7 @@ void Win32HidPort::EnumerateInterfaces(const std::function<bool(const HidInterfa
     const HDEVINFO list =
         ::SetupDiGetClassDevsA(&hidGuid, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
     if (list == INVALID_HANDLE_VALUE) {
+        m_trace.Failure("SetupDiGetClassDevsA", ::GetLastError(), "HID interfaces");
         return;
     }
     SP_DEVICE_INTERFACE_DATA item{};
@@ -85,6 +82,15 @@ void Win32HidPort::EnumerateInterfaces(const std::function<bool(const HidInterfa
     ::SetupDiDestroyDeviceInfoList(list);
 }
 
+HidHandle Win32HidPort::Open(const std::string& path, std::uint32_t access, std::uint32_t share) {
+    const HANDLE handle =
+        ::CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        m_trace.Failure("CreateFileA", ::GetLastError(), path);
+    }
+    return Stored(handle);
+}
+
 HidHandle Win32HidPort::OpenRead(const std::string& path) {
     return Open(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
 }
@@ -95,8 +101,15 @@ HidHandle Win32HidPort::OpenWrite(const std::string& path) {
 
 std::size_t Win32HidPort::Read(HidHandle handle, std::span<std::uint8_t> report) {
     DWORD read = 0;
-    if (handle == kNoHidHandle || !::ReadFile(Native(handle), report.data(),
-                                              static_cast<DWORD>(report.size()), &read, nullptr)) {
+    if (handle == kNoHidHandle) {
+        return 0;
+    }
+    if (!::ReadFile(Native(handle), report.data(), static_cast<DWORD>(report.size()), &read,
+                    nullptr)) {
+        // A cancel is the closer's doing, not a fault.
+        if (const DWORD error = ::GetLastError(); error != ERROR_OPERATION_ABORTED) {
+            m_trace.Failure("ReadFile", error, "HID input report");
+        }
         return 0;
     }
     return read;
@@ -104,9 +117,15 @@ std::size_t Win32HidPort::Read(HidHandle handle, std::span<std::uint8_t> report)
 
 bool Win32HidPort::Write(HidHandle handle, std::span<const std::uint8_t> report) {
     DWORD written = 0;
-    return handle != kNoHidHandle &&
-           ::WriteFile(Native(handle), report.data(), static_cast<DWORD>(report.size()), &written,
-                       nullptr) != FALSE;
+    if (handle == kNoHidHandle) {
+        return false;
+    }
+    if (!::WriteFile(Native(handle), report.data(), static_cast<DWORD>(report.size()), &written,
+                     nullptr)) {
+        m_trace.Failure("WriteFile", ::GetLastError(), "HID output report");
+        return false;
+    }
+    return true;
 }
 
 void Win32HidPort::Close(HidHandle handle) {
@@ -126,7 +145,14 @@ void Win32HidPort::CancelReads(HidHandle handle) {
 }
 
 bool Win32HidPort::SetInputBufferCount(HidHandle handle, std::uint32_t count) {
-    return handle != kNoHidHandle && ::HidD_SetNumInputBuffers(Native(handle), count) != FALSE;
+    if (handle == kNoHidHandle) {
+        return false;
+    }
+    if (!::HidD_SetNumInputBuffers(Native(handle), count)) {
+        m_trace.Failure("HidD_SetNumInputBuffers", ::GetLastError(), "HID read handle");
+        return false;
+    }
+    return true;
 }
 
 } // namespace platform

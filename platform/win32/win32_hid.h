@@ -1,11 +1,14 @@
 #pragma once
 
 #include "platform/hid_port.h"
+#include "platform/trace_port.h"
 
 namespace platform {
 
 class Win32HidPort final : public HidPort {
 public:
+    explicit Win32HidPort(TracePort& trace) : m_trace(trace) {}
+
     void EnumerateInterfaces(const std::function<bool(const HidInterface&)>& visit) override;
     HidHandle OpenRead(const std::string& path) override;
     HidHandle OpenWrite(const std::string& path) override;
@@ -14,6 +17,11 @@ public:
     void Close(HidHandle handle) override;
     void CancelReads(HidHandle handle) override;
     bool SetInputBufferCount(HidHandle handle, std::uint32_t count) override;
+
+private:
+    HidHandle Open(const std::string& path, std::uint32_t access, std::uint32_t share);
+
+    TracePort& m_trace;
 };
 
 } // namespace platform

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/platform.h"
+#include "platform/trace_log.h"
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_hid.h"
@@ -15,6 +16,9 @@
 
 namespace platform {
 
+// Where trace lines go when nobody set a log file: the debugger's output.
+void DebugOutput(const std::string& line);
+
 // The real ports, owned for the life of the program.
 class Win32Platform {
 public:
@@ -26,14 +30,15 @@ private:
     Win32Profile m_profile;
     Win32Mouse m_mouse;
     Win32Files m_files;
+    TraceLog m_trace{m_files, m_clock, DebugOutput};
     Win32Security m_security;
     Win32Shell m_shell;
     Win32ThreadPort m_threads;
-    Win32SerialPort m_serial;
-    Win32HidPort m_hid;
-    Win32Registry m_registry;
-    Platform m_ports{m_windows, m_clock,   m_profile, m_mouse, m_files,   m_security,
-                     m_shell,   m_threads, m_serial,  m_hid,   m_registry};
+    Win32SerialPort m_serial{m_trace};
+    Win32HidPort m_hid{m_trace};
+    Win32Registry m_registry{m_trace};
+    Platform m_ports{m_windows, m_clock,   m_profile, m_mouse, m_files,    m_security,
+                     m_shell,   m_threads, m_serial,  m_hid,   m_registry, m_trace};
 };
 
 } // namespace platform

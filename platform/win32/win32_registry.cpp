@@ -8,74 +8,80 @@
 namespace platform {
 namespace {
 
-HKEY Hkey(RegistryKey key) {
-    return reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(key));
+HKEY Hkey(const RegistryKey& key) {
+    return reinterpret_cast<HKEY>(key.Handle());
 }
 
 } // namespace
 
 RegistryKey Win32Registry::OpenKey(const std::string& path) {
     HKEY key = nullptr;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        return RegistryKey::None;
+    const LSTATUS status = ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key);
+    if (status != ERROR_SUCCESS) {
+        m_trace.Failure("RegOpenKeyExA", static_cast<std::uint32_t>(status), path);
+        return {};
     }
-    return static_cast<RegistryKey>(reinterpret_cast<std::uintptr_t>(key));
+    return {*this, reinterpret_cast<std::uintptr_t>(key)};
 }
 
-void Win32Registry::CloseKey(RegistryKey key) {
-    if (key != RegistryKey::None) {
-        ::RegCloseKey(Hkey(key));
-    }
+void Win32Registry::CloseKey(std::uintptr_t handle) {
+    ::RegCloseKey(reinterpret_cast<HKEY>(handle));
 }
 
-bool Win32Registry::ReadString(RegistryKey key, const std::string& name, std::size_t bufferSize,
-                               std::string& value) {
+std::optional<std::string>
+Win32Registry::ReadString(const RegistryKey& key, const std::string& name, std::size_t bufferSize) {
     std::vector<char> buffer(bufferSize);
     DWORD type = 0;
     auto size = static_cast<DWORD>(bufferSize);
     // ERROR_MORE_DATA when the value and its terminator do not fit.
-    if (::RegQueryValueExA(Hkey(key), name.c_str(), nullptr, &type,
-                           reinterpret_cast<BYTE*>(buffer.data()), &size) != ERROR_SUCCESS ||
-        type != REG_SZ) {
-        return false;
+    const LSTATUS status = ::RegQueryValueExA(Hkey(key), name.c_str(), nullptr, &type,
+                                              reinterpret_cast<BYTE*>(buffer.data()), &size);
+    if (status != ERROR_SUCCESS || type != REG_SZ) {
+        m_trace.Failure("RegQueryValueExA", static_cast<std::uint32_t>(status), name);
+        return std::nullopt;
     }
     // A value stored without its terminator is not terminated in the buffer.
-    value.assign(buffer.data(), ::strnlen(buffer.data(), size));
-    return true;
+    return std::string(buffer.data(), ::strnlen(buffer.data(), size));
 }
 
-bool Win32Registry::ReadDword(RegistryKey key, const std::string& name, std::uint32_t& value) {
+std::optional<std::uint32_t> Win32Registry::ReadDword(const RegistryKey& key,
+                                                      const std::string& name) {
     DWORD type = 0;
     DWORD data = 0;
     DWORD size = sizeof(data);
-    if (::RegQueryValueExA(Hkey(key), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&data),
-                           &size) != ERROR_SUCCESS ||
-        type != REG_DWORD || size != sizeof(data)) {
-        return false;
+    const LSTATUS status = ::RegQueryValueExA(Hkey(key), name.c_str(), nullptr, &type,
+                                              reinterpret_cast<BYTE*>(&data), &size);
+    if (status != ERROR_SUCCESS || type != REG_DWORD || size != sizeof(data)) {
+        m_trace.Failure("RegQueryValueExA", static_cast<std::uint32_t>(status), name);
+        return std::nullopt;
     }
-    value = data;
-    return true;
+    return data;
 }
 
-bool Win32Registry::QuerySubkeyCount(RegistryKey key, std::uint32_t& count) {
+std::optional<std::uint32_t> Win32Registry::SubkeyCount(const RegistryKey& key) {
     DWORD subkeys = 0;
-    if (::RegQueryInfoKeyA(Hkey(key), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
-                           nullptr, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
-        return false;
+    const LSTATUS status =
+        ::RegQueryInfoKeyA(Hkey(key), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
+                           nullptr, nullptr, nullptr, nullptr, nullptr);
+    if (status != ERROR_SUCCESS) {
+        m_trace.Failure("RegQueryInfoKeyA", static_cast<std::uint32_t>(status), {});
+        return std::nullopt;
     }
-    count = subkeys;
-    return true;
+    return subkeys;
 }
 
-bool Win32Registry::EnumSubkey(RegistryKey key, std::uint32_t index, std::string& name) {
+std::optional<std::string> Win32Registry::EnumSubkey(const RegistryKey& key, std::uint32_t index) {
     char buffer[kSubkeyNameBuffer];
     DWORD length = sizeof(buffer);
-    if (::RegEnumKeyExA(Hkey(key), index, buffer, &length, nullptr, nullptr, nullptr, nullptr) !=
-        ERROR_SUCCESS) {
-        return false;
+    const LSTATUS status =
+        ::RegEnumKeyExA(Hkey(key), index, buffer, &length, nullptr, nullptr, nullptr, nullptr);
+    if (status != ERROR_SUCCESS) {
+        if (status != ERROR_NO_MORE_ITEMS) {
+            m_trace.Failure("RegEnumKeyExA", static_cast<std::uint32_t>(status), {});
+        }
+        return std::nullopt;
     }
-    name.assign(buffer, length);
-    return true;
+    return std::string(buffer, length);
 }
 
 } // namespace platform

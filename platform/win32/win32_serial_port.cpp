@@ -16,7 +16,7 @@ struct Win32SerialPort::Io {
     OVERLAPPED writeOverlapped{};
 };
 
-Win32SerialPort::Win32SerialPort() : m_io(std::make_unique<Io>()) {
+Win32SerialPort::Win32SerialPort(TracePort& trace) : m_trace(trace), m_io(std::make_unique<Io>()) {
     // Made once and kept for every write; without it the write would wait
     // on the port handle, which works as well.
     m_io->writeEvent = ::CreateEventA(nullptr, FALSE, FALSE, nullptr);
@@ -35,8 +35,10 @@ bool Win32SerialPort::Open(const std::string& path) {
         ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                       FILE_FLAG_OVERLAPPED | FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
+        m_trace.Failure("CreateFileA", ::GetLastError(), path);
         return false;
     }
+    m_path = path;
     // A handle left open by a link that was never closed would keep the
     // device busy for good.
     const HANDLE old = m_io->port.exchange(handle);
@@ -51,21 +53,37 @@ bool Win32SerialPort::IsOpen() const {
 }
 
 void Win32SerialPort::Configure(const SerialSettings& settings) {
+    // Each call is tried whatever the one before did; a port that refuses a
+    // setting still works with what it has.
     const HANDLE port = m_io->port.load();
     COMMTIMEOUTS timeouts{};
     timeouts.ReadIntervalTimeout = settings.readIntervalTimeoutMs;
-    ::SetCommTimeouts(port, &timeouts);
-    ::SetupComm(port, settings.inQueue, settings.outQueue);
+    if (!::SetCommTimeouts(port, &timeouts)) {
+        Fail("SetCommTimeouts");
+    }
+    if (!::SetupComm(port, settings.inQueue, settings.outQueue)) {
+        Fail("SetupComm");
+    }
     DCB dcb{};
     dcb.DCBlength = sizeof(dcb);
-    ::GetCommState(port, &dcb);
+    if (!::GetCommState(port, &dcb)) {
+        Fail("GetCommState");
+    }
     dcb.BaudRate = settings.baudRate;
     // Only the check is switched off; the Parity field stays as the driver has it.
     dcb.fParity = FALSE;
     dcb.ByteSize = settings.byteSize;
     dcb.StopBits = settings.stopBits;
-    ::SetCommMask(port, settings.eventMask);
-    ::SetCommState(port, &dcb);
+    if (!::SetCommMask(port, settings.eventMask)) {
+        Fail("SetCommMask");
+    }
+    if (!::SetCommState(port, &dcb)) {
+        Fail("SetCommState");
+    }
+}
+
+void Win32SerialPort::Fail(const char* call) {
+    m_trace.Failure(call, ::GetLastError(), m_path);
 }
 
 void Win32SerialPort::SetEventMask(std::uint32_t mask) {
@@ -106,39 +124,50 @@ void Win32SerialPort::ClearErrors() {
     ::ClearCommError(m_io->port.load(), &errors, nullptr);
 }
 
-SerialPort::ReadStart Win32SerialPort::StartRead(std::span<std::uint8_t> buffer,
-                                                 std::uint32_t& bytesRead) {
+SerialPort::Read Win32SerialPort::StartRead(std::span<std::uint8_t> buffer) {
     m_io->readOverlapped = OVERLAPPED{};
     m_io->readOverlapped.hEvent = m_io->readEvent;
     DWORD count = 0;
     if (::ReadFile(m_io->port.load(), buffer.data(), static_cast<DWORD>(buffer.size()), &count,
                    &m_io->readOverlapped)) {
-        bytesRead = count;
-        return ReadStart::Completed;
+        return {ReadStatus::Done, count};
     }
-    return ::GetLastError() == ERROR_IO_PENDING ? ReadStart::Pending : ReadStart::Failed;
+    if (::GetLastError() == ERROR_IO_PENDING) {
+        return {ReadStatus::Pending, 0};
+    }
+    Fail("ReadFile");
+    return {ReadStatus::Failed, 0};
 }
 
 bool Win32SerialPort::WaitForRead(std::uint32_t milliseconds) {
     return ::WaitForSingleObject(m_io->readEvent, milliseconds) == WAIT_OBJECT_0;
 }
 
-SerialPort::ReadResult Win32SerialPort::FetchReadResult(std::uint32_t& bytesRead) {
+SerialPort::Read Win32SerialPort::FetchReadResult() {
     DWORD count = 0;
     if (::GetOverlappedResult(m_io->port.load(), &m_io->readOverlapped, &count, FALSE)) {
-        bytesRead = count;
-        return ReadResult::Done;
+        return {ReadStatus::Done, count};
     }
-    if (::GetLastError() == ERROR_IO_INCOMPLETE) {
-        return ReadResult::StillPending;
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_IO_INCOMPLETE) {
+        return {ReadStatus::Pending, 0};
     }
-    // Purged (ERROR_OPERATION_ABORTED) or failed: the read is over. A port
-    // that hung up fails every read this way, at once.
-    bytesRead = 0;
-    return ReadResult::Failed;
+    // A purge (ERROR_OPERATION_ABORTED) is the closer's doing, not a fault.
+    if (error != ERROR_OPERATION_ABORTED) {
+        m_trace.Failure("GetOverlappedResult(read)", error, m_path);
+    }
+    return {ReadStatus::Failed, 0};
 }
 
-bool Win32SerialPort::Write(std::span<const std::uint8_t> bytes) {
+void Win32SerialPort::CancelRead() {
+    const HANDLE port = m_io->port.load();
+    ::CancelIoEx(port, &m_io->readOverlapped);
+    // The read owns its buffer until it is over, cancelled or not.
+    DWORD count = 0;
+    ::GetOverlappedResult(port, &m_io->readOverlapped, &count, TRUE);
+}
+
+bool Win32SerialPort::Write(std::span<const std::uint8_t> bytes, std::uint32_t timeoutMs) {
     const HANDLE port = m_io->port.load();
     m_io->writeOverlapped = OVERLAPPED{};
     m_io->writeOverlapped.hEvent = m_io->writeEvent;
@@ -146,14 +175,23 @@ bool Win32SerialPort::Write(std::span<const std::uint8_t> bytes) {
                     &m_io->writeOverlapped)) {
         return true;
     }
-    if (::GetLastError() == ERROR_IO_PENDING) {
-        // The bytes were handed over; how the write ends is not looked at.
-        DWORD written = 0;
-        ::GetOverlappedResult(port, &m_io->writeOverlapped, &written, TRUE);
+    if (::GetLastError() != ERROR_IO_PENDING) {
+        Fail("WriteFile");
+        DWORD errors = 0;
+        ::ClearCommError(port, &errors, nullptr);
+        return false;
+    }
+    DWORD written = 0;
+    if (::WaitForSingleObject(m_io->writeEvent, timeoutMs) == WAIT_OBJECT_0) {
+        // Handed over; how the write ended is not looked at.
+        ::GetOverlappedResult(port, &m_io->writeOverlapped, &written, FALSE);
         return true;
     }
-    DWORD errors = 0;
-    ::ClearCommError(port, &errors, nullptr);
+    // A line that flow control holds shut must not hold the reader: give the
+    // write up, and wait until the cancel is through before the record is reused.
+    m_trace.Failure("WriteFile(timed out)", WAIT_TIMEOUT, m_path);
+    ::CancelIoEx(port, &m_io->writeOverlapped);
+    ::GetOverlappedResult(port, &m_io->writeOverlapped, &written, TRUE);
     return false;
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "platform/serial_port.h"
+#include "platform/trace_port.h"
 
 #include <memory>
+#include <string>
 
 namespace platform {
 
@@ -12,7 +14,7 @@ namespace platform {
 // reader has ended.
 class Win32SerialPort final : public SerialPort {
 public:
-    Win32SerialPort();
+    explicit Win32SerialPort(TracePort& trace);
     ~Win32SerialPort() override;
     Win32SerialPort(const Win32SerialPort&) = delete;
     Win32SerialPort& operator=(const Win32SerialPort&) = delete;
@@ -27,12 +29,17 @@ public:
     bool CreateReadEvent() override;
     void CloseReadEvent() override;
     void ClearErrors() override;
-    ReadStart StartRead(std::span<std::uint8_t> buffer, std::uint32_t& bytesRead) override;
+    Read StartRead(std::span<std::uint8_t> buffer) override;
     bool WaitForRead(std::uint32_t milliseconds) override;
-    ReadResult FetchReadResult(std::uint32_t& bytesRead) override;
-    bool Write(std::span<const std::uint8_t> bytes) override;
+    Read FetchReadResult() override;
+    void CancelRead() override;
+    bool Write(std::span<const std::uint8_t> bytes, std::uint32_t timeoutMs) override;
 
 private:
+    void Fail(const char* call);
+
+    TracePort& m_trace;
+    std::string m_path; // for the trace
     struct Io;
     std::unique_ptr<Io> m_io;
 };

@@ -221,13 +221,6 @@ def serial_board(folder: Path, port: str = SERIAL_PORT, **options) -> "virtual_b
     return board.open()
 
 
-def has_serial_link(exe: Path) -> bool:
-    """Whether the driver carries the board's serial discovery (its VID/PID text)."""
-    data = Path(exe).read_bytes()
-    return (SERIAL_MARKER.encode("ascii") in data or
-            SERIAL_MARKER.encode("utf-16-le") in data)
-
-
 def cpu_seconds(pid: int) -> float:
     """User plus system CPU time of one process so far."""
     fields_after_name = Path(f"/proc/{pid}/stat").read_text().rsplit(")", 1)[1].split()

@@ -22,14 +22,6 @@ void WriteFileBytes(const std::filesystem::path& path, std::string_view bytes) {
     ASSERT_TRUE(file.good()) << path;
 }
 
-std::optional<std::string> ReadFileBytes(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        return std::nullopt;
-    }
-    return std::string{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
 void CheckProfileVector(ProfilePort& port, const ProfileVector& vector,
                         const std::filesystem::path& folder) {
     // One file per vector: the real API caches files by name and time.

@@ -10,15 +10,15 @@
 
 #include "platform/profile_port.h"
 #include "tests/ini/ini_vectors.h"
+#include "tests/support/files.h"
 #include "tests/support/temp_dir.h"
 
 namespace platform::test {
 
 using TempFolder = testing_support::TempDir;
+using testing_support::ReadFileBytes;
 
 void WriteFileBytes(const std::filesystem::path& path, std::string_view bytes);
-// nullopt when the file does not exist.
-std::optional<std::string> ReadFileBytes(const std::filesystem::path& path);
 
 // Runs one vector against port, its file placed in folder; mismatches are
 // reported as GoogleTest failures.

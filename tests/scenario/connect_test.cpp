@@ -1,15 +1,14 @@
 #include "driver/app/dravik_dlg.h"
 #include "driver/app/dravik_ids.h"
 #include "platform/window_messages.h"
+#include "tests/support/poll.h"
 #include "tests/support/printers.h"
 #include "tests/support/reader_rig.h"
 #include "tests/support/sim_machine.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <functional>
-#include <thread>
 
 namespace driver {
 namespace {
@@ -23,6 +22,10 @@ constexpr char kInterface[] =
     "SYSTEM\\CurrentControlSet\\Control\\DeviceClasses\\{4d36e978-e325-11ce-bfc1-08002be10318}\\"
     "##?#USB#Vid_10c4&Pid_1320#0001#{4d36e978-e325-11ce-bfc1-08002be10318}";
 
+constexpr char kLinkedKey[] =
+    "SYSTEM\\ControlSet001\\Control\\DeviceClasses\\{4d36e978-e325-11ce-bfc1-08002be10318}\\"
+    "##?#USB#Vid_10c4&Pid_1320#0001#{4d36e978-e325-11ce-bfc1-08002be10318}\\#\\Control";
+
 // The driver on a 64-bit machine; the board's serial bridge can be plugged
 // in by the scene. The reader runs on a real thread over the threaded port.
 class ConnectScene : public ::testing::Test {
@@ -33,9 +36,12 @@ protected:
         m_machine.WriteInstalled("DualData.ini", "[coordinate]\r\nwdot=2\r\n");
     }
 
+    // As Windows shows it: CurrentControlSet is ControlSet001, so the
+    // interface reads linked under both.
     void PlugInSerialBoard() {
         m_machine.registry.SetString(kPortNameKey, "PortName", "COM7");
         m_machine.registry.SetDword(std::string(kInterface) + "\\#\\Control", "Linked", 1);
+        m_machine.registry.SetDword(kLinkedKey, "Linked", 1);
         m_machine.registry.SetString(std::string(kInterface) + "\\#", "SymbolicLink",
                                      "\\\\.\\COM7");
     }
@@ -46,14 +52,7 @@ protected:
 
     // Waits in real time (bounded) for the reader thread to move the mouse.
     bool WaitForMouseEvents(std::size_t count) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (m_machine.mouse.Events().size() < count) {
-            if (std::chrono::steady_clock::now() > deadline) {
-                return false;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        return true;
+        return testing_support::WaitUntil([&] { return m_machine.mouse.Events().size() >= count; });
     }
 
     void RecoversAfter(const std::function<void()>& fault);
@@ -113,7 +112,7 @@ void ConnectScene::RecoversAfter(const std::function<void()>& fault) {
     m_machine.desktop.At(2100, [&] {
         EXPECT_EQ(m_state.linkOpen, 1);
         EXPECT_EQ(m_state.hidMode, 0);
-        EXPECT_FALSE(m_machine.desktop.HasTimer(Driver(), timer::kConnect));
+        EXPECT_FALSE(m_machine.desktop.HasTimer(Driver(), timer::kConnect.id));
         m_dialog->Pipeline().calibration.Publish(testing_support::ReaderCalibration());
         m_machine.serial.Arrive(testing_support::Bytes(Frame(0xEE, 0x81, 3000, 3000)));
         m_machine.serial.Arrive(testing_support::Bytes(Frame(0xEE, 0x83, 3000, 3000)));
@@ -122,15 +121,11 @@ void ConnectScene::RecoversAfter(const std::function<void()>& fault) {
     });
     m_machine.desktop.At(2200, [&] {
         // Give the reader's report time to arrive, then let the dialog act on it.
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (m_machine.threads.LastExitCode() != -1 &&
-               std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
+        testing_support::WaitUntil([&] { return m_machine.threads.LastExitCode() == -1; });
     });
     m_machine.desktop.At(2300, [&] {
         linkClosedAfterFault =
-            m_state.linkOpen == 0 && m_machine.desktop.HasTimer(Driver(), timer::kConnect);
+            m_state.linkOpen == 0 && m_machine.desktop.HasTimer(Driver(), timer::kConnect.id);
     });
     m_machine.desktop.At(4400, [&] {
         EXPECT_EQ(m_state.linkOpen, 1) << "reconnected by the next attempt";

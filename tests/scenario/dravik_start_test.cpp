@@ -2,6 +2,8 @@
 #include "driver/app/dravik_dlg.h"
 #include "driver/app/dravik_ids.h"
 #include "platform/window_messages.h"
+#include "tests/support/expect_posts.h"
+#include "tests/support/files.h"
 #include "tests/support/sim_machine.h"
 
 #include <gtest/gtest.h>
@@ -17,10 +19,7 @@ using namespace platform;
 using testing_support::SimMachine;
 using testing_support::SimProcess;
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
+using testing_support::ReadFile;
 
 constexpr char kLanguage[] = "[String]\r\n"
                              "IDS_CONNECTCAP=Board\r\n"
@@ -58,8 +57,8 @@ TEST_F(DravikStart, ShowsBrieflyThenHidesAsAToolWindow) {
     });
     desktop.At(101, [&] {
         visibleAt101 = desktop.IsWindowVisible(DriverWindow());
-        EXPECT_FALSE(desktop.HasTimer(DriverWindow(), timer::kHide)) << "one-shot";
-        EXPECT_TRUE(desktop.HasTimer(DriverWindow(), timer::kConnect));
+        EXPECT_FALSE(desktop.HasTimer(DriverWindow(), timer::kHide.id)) << "one-shot";
+        EXPECT_TRUE(desktop.HasTimer(DriverWindow(), timer::kConnect.id));
         desktop.PressEscape(DriverWindow());
     });
     m_state.linkOpen = 1;
@@ -156,8 +155,8 @@ TEST_F(DravikStart, BoardGoneNoticeOnceAtTheEndWhenIdentified) {
     m_state.boardIdentified = 1;
     desktop.At(50, [&] { desktop.PressEscape(DriverWindow()); });
     RunDialog();
-    const std::vector<PostedMessage> expected = {{desktop.NowMs(), 0x7F2, 0, 0x119}};
-    EXPECT_EQ(desktop.MessagesTo(companion), expected);
+    EXPECT_TRUE(testing_support::PostsAre(desktop.MessagesTo(companion),
+                                          {{desktop.NowMs(), 0x7F2, 0, 0x119}}));
     EXPECT_EQ(m_state.boardIdentified, 1);
 }
 
@@ -183,11 +182,11 @@ TEST_F(DravikStart, ReaderTimerRequestsStartDialogTimers) {
             m_dialog->Pipeline().dispatcher.Dispatch(key); // a tap key on the left
         });
         reader.join();
-        EXPECT_FALSE(desktop.HasTimer(DriverWindow(), timer::kLeftTaps)) << "not started yet";
+        EXPECT_FALSE(desktop.HasTimer(DriverWindow(), timer::kLeftTaps.id)) << "not started yet";
     });
     bool started = false;
     desktop.At(11, [&] {
-        started = desktop.HasTimer(DriverWindow(), timer::kLeftTaps);
+        started = desktop.HasTimer(DriverWindow(), timer::kLeftTaps.id);
         desktop.PressEscape(DriverWindow());
     });
     RunDialog();

@@ -1,7 +1,7 @@
 #include "driver/app/dravik_dlg.h"
 #include "driver/app/dravik_ids.h"
 #include "platform/window_messages.h"
-#include "tests/support/printers.h"
+#include "tests/support/expect_posts.h"
 #include "tests/support/reader_rig.h"
 #include "tests/support/sim_machine.h"
 
@@ -14,6 +14,7 @@ namespace {
 
 using namespace platform;
 using testing_support::Frame;
+using testing_support::PostsAre;
 
 // The driver's dialog with the reader's dispatch driven by the scene, and a
 // companion window that records what reaches it, with virtual times.
@@ -72,14 +73,14 @@ constexpr std::int32_t AreaY(int j) {
 TEST_F(PenTimersScene, OneTapIsReported500MsLater) {
     TapAt(100, kLeftX, AreaY(6)); // counter 2
     Run([] {}, 2000);
-    EXPECT_EQ(Reports(), (std::vector<PostedMessage>{{600, 0x7F2, 19, 0}}));
+    EXPECT_TRUE(PostsAre(Reports(), {{600, 0x7F2, 19, 0}}));
 }
 
 TEST_F(PenTimersScene, DoubleTapPostsTheDoubleCodeFirst) {
     TapAt(100, kLeftX, AreaY(9)); // counter 5: its double code is 266
     TapAt(300, kLeftX, AreaY(9));
     Run([] {}, 2000);
-    EXPECT_EQ(Reports(), (std::vector<PostedMessage>{{600, 0x7F2, 266, 0}, {600, 0x7F2, 22, 0}}));
+    EXPECT_TRUE(PostsAre(Reports(), {{600, 0x7F2, 266, 0}, {600, 0x7F2, 22, 0}}));
 }
 
 TEST_F(PenTimersScene, OnlyTheLowestTappedAreaOfASideIsReported) {
@@ -88,7 +89,7 @@ TEST_F(PenTimersScene, OnlyTheLowestTappedAreaOfASideIsReported) {
     TapAt(300, kRightX, AreaY(4)); // right counter 0
     Run([] {}, 2000);
     // The first tap on counter 1 restarts the side's timer: 200 + 500.
-    EXPECT_EQ(Reports(), (std::vector<PostedMessage>{{700, 0x7F2, 18, 0}, {800, 0x7F2, 17, 2}}));
+    EXPECT_TRUE(PostsAre(Reports(), {{700, 0x7F2, 18, 0}, {800, 0x7F2, 17, 2}}));
     EXPECT_EQ(m_state.tapCount[0][3], 0) << "dropped with the report";
 }
 
@@ -96,7 +97,7 @@ TEST_F(PenTimersScene, PenButtonWithFixedCodesReportsThenClicks) {
     Settings("IF_SET_F_NO_T=1\r\n");
     FrameAt(100, Frame(0xEE, 0x85, 5000, 4000));
     Run([] {}, 2000);
-    EXPECT_EQ(Reports(), (std::vector<PostedMessage>{{600, 0x7F4, 1, 0}}));
+    EXPECT_TRUE(PostsAre(Reports(), {{600, 0x7F4, 1, 0}}));
     const std::vector<MouseRecord> mouse = Mouse();
     ASSERT_EQ(mouse.size(), 2U);
     EXPECT_EQ(mouse[0].flags, 0x8003U);
@@ -113,7 +114,7 @@ TEST_F(PenTimersScene, DoubleClickInFrontOfTheToolWindowIsOnlyReported) {
     FrameAt(150, Frame(0xEE, 0x83, 5000, 4000));
     FrameAt(200, Frame(0xEE, 0x85, 5000, 4000));
     Run([] {}, 2000);
-    EXPECT_EQ(Reports(), (std::vector<PostedMessage>{{600, 0x7F2, 23, 100}}));
+    EXPECT_TRUE(PostsAre(Reports(), {{600, 0x7F2, 23, 100}}));
     EXPECT_TRUE(Mouse().empty() || Mouse().size() == 2U) << "no double click";
     for (const MouseRecord& record : Mouse()) {
         EXPECT_NE(record.flags, 0x8002U);
@@ -126,11 +127,12 @@ TEST_F(PenTimersScene, Button2DoubleWithoutToolWindowFallsBackToCode33) {
     FrameAt(200, Frame(0xEE, 0x87, 5000, 4000));
     bool defaultActionPending = true;
     m_machine.desktop.At(601, [&] {
-        defaultActionPending = m_machine.desktop.HasTimer(
-            m_machine.desktop.FindWindow("#32770", "QelELECDUALPRO"), timer::kButtonDefaultAction);
+        defaultActionPending =
+            m_machine.desktop.HasTimer(m_machine.desktop.FindWindow("#32770", "QelELECDUALPRO"),
+                                       timer::kButtonDefaultAction.id);
     });
     Run([] {}, 2000);
-    EXPECT_EQ(Reports(), (std::vector<PostedMessage>{{600, 0x7F2, 33, 0}}));
+    EXPECT_TRUE(PostsAre(Reports(), {{600, 0x7F2, 33, 0}}));
     EXPECT_FALSE(defaultActionPending);
     EXPECT_EQ(m_state.buttonClickCount[1], 0);
 }
@@ -145,7 +147,7 @@ TEST_F(PenTimersScene, ClaimWithin80MsSuppressesOneDefaultAction) {
     FrameAt(900, Frame(0xEE, 0x83, 5000, 4000));
     FrameAt(1000, Frame(0xEE, 0x85, 5000, 4000));
     Run([] {}, 3000);
-    EXPECT_EQ(Reports(), (std::vector<PostedMessage>{{600, 0x7F4, 1, 0}, {1500, 0x7F4, 1, 0}}));
+    EXPECT_TRUE(PostsAre(Reports(), {{600, 0x7F4, 1, 0}, {1500, 0x7F4, 1, 0}}));
     const std::vector<MouseRecord> mouse = Mouse();
     ASSERT_EQ(mouse.size(), 2U) << "only the second click acts";
     EXPECT_EQ(m_state.defaultActionArmed, 1);

@@ -54,7 +54,7 @@ TEST_F(ReaderDispatch, BadCheckByteIsDroppedBeforeAnythingElse) {
     fault[7] ^= 0x80;
     Send(fault);
     EXPECT_TRUE(rig.mouse.Records().empty());
-    EXPECT_TRUE(rig.dialog.posted.empty());
+    EXPECT_TRUE(rig.dialog.Posts().empty());
 }
 
 TEST_F(ReaderDispatch, HeldButtonPostsOnceThenReleasesBeforeTheNextTouchMoves) {
@@ -85,7 +85,7 @@ TEST_F(ReaderDispatch, KeyFaultsPostOneMessagePerFrameToTheDialog) {
     Send(Frame(kEE, 0xAF));
     const std::vector<RecordingDialogLink::Posted> expected = {
         {0x447, 0, 1}, {0x447, 0, 1}, {0x447, 0, 0}};
-    EXPECT_EQ(rig.dialog.posted, expected);
+    EXPECT_EQ(rig.dialog.Posts(), expected);
 }
 
 TEST_F(ReaderDispatch, PenButtonClicksCountOncePerContact) {
@@ -101,9 +101,10 @@ TEST_F(ReaderDispatch, PenButtonClicksCountOncePerContact) {
     Send(Frame(kEE, 0x85, 8000, 6000));
     EXPECT_EQ(rig.state.buttonClickCount[0], 2);
     EXPECT_EQ(rig.state.buttonClickCount[1], 1);
-    const std::vector<RecordingDialogLink::TimerStart> expected = {
+    const std::vector<DialogTimer> expected = {
         {112, 200}, {67, 500}, {112, 200}, {67, 500}, {112, 200}};
-    EXPECT_EQ(rig.dialog.timers, expected) << "timer 67 starts with the first click of a button";
+    EXPECT_EQ(rig.dialog.TimerStarts(), expected)
+        << "timer 67 starts with the first click of a button";
 }
 
 TEST_F(ReaderDispatch, SecondPenInTheWritingAreaMovesThePointerOrGoesToTheChannel) {

@@ -1,10 +1,10 @@
+#include "tests/support/poll.h"
 #include "tests/support/reader_rig.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <future>
-#include <thread>
 
 namespace driver {
 namespace {
@@ -67,26 +67,54 @@ TEST_F(ReaderLoopTest, SilentBoardGetsOneStartCommandPerWaitAndOneOutstandingRea
 TEST_F(ReaderLoopTest, FailedSerialReadEndsTheThreadWithMinusOne) {
     rig.serial.FailNextRead();
     EXPECT_EQ(rig.loop.ReaderThreadProc(), -1);
+    EXPECT_EQ(rig.machine.trace.Lines().size(), 1U) << "the trace says why";
     EXPECT_FALSE(rig.serial.EventOpen());
     EXPECT_EQ(rig.state.linkOpen, 1) << "the supervision decides what follows";
     EXPECT_GE(rig.serial.ErrorClears(), 2);
 }
 
-// A port that hung up fails every read at once; the reader must end
-// rather than spin, unless it is the closer's purge that ended the read.
-TEST_F(ReaderLoopTest, HungUpPortEndsTheReaderInsteadOfSpinning) {
+// One failed read is a line error and is read past; reads that fail back to
+// back mean the line is gone (a port that hung up fails every read at once)
+// and end the reader rather than spin, unless it is the closer's purge that
+// ended the read.
+TEST_F(ReaderLoopTest, OneLineErrorIsReadPastAHungUpPortEndsTheReader) {
+    rig.serial.LineError();
+    ASSERT_TRUE(rig.loop.RunOnce());
+    rig.serial.Arrive(Bytes(Frame(0xEE, 0x81, 8000, 8000)));
+    ASSERT_TRUE(rig.loop.RunOnce());
+    EXPECT_EQ(MouseEvents(), 1U) << "the next read brings the frame";
+
     rig.serial.HangUp();
-    EXPECT_FALSE(rig.loop.RunOnce());
+    int passes = 1;
+    while (rig.loop.RunOnce()) {
+        ASSERT_LT(++passes, SerialFrameSource::kFailuresToGiveUp + 1);
+    }
+    EXPECT_EQ(passes, SerialFrameSource::kFailuresToGiveUp);
     EXPECT_FALSE(rig.serial.EventOpen());
 
     testing_support::ReaderRig closing;
     closing.state.linkOpen = 1;
-    ASSERT_TRUE(closing.serial.CreateReadEvent());
+    ASSERT_TRUE(closing.serialSource.Begin());
     ASSERT_TRUE(closing.loop.RunOnce()); // a read is outstanding now
     closing.state.linkOpen = 0;
     closing.serial.HangUp();
-    EXPECT_TRUE(closing.loop.RunOnce());
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_TRUE(closing.loop.RunOnce());
+    }
     EXPECT_TRUE(closing.serial.EventOpen());
+}
+
+// A start command that flow control holds back is given up after its
+// bound, and reading goes on.
+TEST_F(ReaderLoopTest, StalledStartCommandFailsWithinItsBound) {
+    rig.serial.StallWrites(true);
+    ASSERT_TRUE(rig.loop.RunOnce());
+    EXPECT_EQ(rig.clock.TickCount(), 1000U + SerialFrameSource::kWaitMs +
+                                         SerialFrameSource::kWriteBoundMs +
+                                         SerialFrameSource::kWakePauseMs);
+    rig.serial.Arrive(Bytes(Frame(0xEE, 0x81, 8000, 8000)));
+    ASSERT_TRUE(rig.loop.RunOnce());
+    EXPECT_EQ(MouseEvents(), 1U);
 }
 
 TEST_F(ReaderLoopTest, NoEventNoThread) {
@@ -108,7 +136,7 @@ TEST_F(ReaderLoopTest, HidReportsCarryTheFrameInBytes2To9AndFailuresBackOff) {
     for (int i = 0; i < 5; ++i) {
         ASSERT_TRUE(rig.loop.RunOnce());
     }
-    EXPECT_EQ(rig.clock.TickCount(), 1000U + 5 * ReaderLoop::kHidRetryPauseMs);
+    EXPECT_EQ(rig.clock.TickCount(), 1000U + 5 * HidFrameSource::kRetryPauseMs);
     EXPECT_EQ(MouseEvents(), 1U);
 }
 
@@ -133,15 +161,11 @@ TEST_F(ReaderLoopTest, ThreadedLoopStopsCleanlyWhenTheLinkCloses) {
                 threaded.serial.Arrive(Bytes(frame));
             }
         }
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         const auto lifted = [&] {
             const auto events = threaded.mouse.Events();
             return !events.empty() && events.back().flags == 0x8004U;
         };
-        while (!lifted() && std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        EXPECT_TRUE(lifted()) << (hid ? "hid" : "serial");
+        EXPECT_TRUE(testing_support::WaitUntil(lifted)) << (hid ? "hid" : "serial");
         EXPECT_EQ(threaded.mouse.Events().size(), 50U) << "down, 48 moves, up";
         threaded.state.linkOpen = 0;
         threaded.serial.Abort();

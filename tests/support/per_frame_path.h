@@ -63,27 +63,13 @@ inline void FeedFrame(driver::PenStateMachine& pen, const driver::PenFrame& fram
 
 } // namespace testing_support
 
-#include "driver/ipc/channel_slot.h"
-#include "driver/pen/companion_window.h"
-#include "driver/pen/dialog_link.h"
-#include "driver/pen/frame_dispatcher.h"
-#include "driver/pen/function_areas.h"
-#include "platform/sim/sim_clock.h"
-#include "platform/sim/sim_desktop.h"
+#include "driver/pen/pen_pipeline.h"
+#include "tests/support/recording_dialog_link.h"
+#include "tests/support/sim_machine.h"
 
 #include <memory>
 
 namespace testing_support {
-
-class CountingDialogLink : public driver::DialogLink {
-public:
-    void PostToDialog(std::uint32_t, platform::WParam, platform::LParam) override { ++posts; }
-    void StartDialogTimer(std::uintptr_t, std::uint32_t) override { ++timerStarts; }
-    void StartOrientation() override { ++orientationStarts; }
-    std::uint64_t posts = 0;
-    std::uint64_t timerStarts = 0;
-    std::uint64_t orientationStarts = 0;
-};
 
 class DiscardingChannel : public driver::CDravikIPCBase {
 public:
@@ -96,32 +82,25 @@ public:
     std::uint64_t bytes = 0;
 };
 
-// The reader's dispatch with function areas on and dual-pen mode on, over
-// parts that keep nothing: what is measured is the driver's own work.
+// The reader's dispatch with function areas on and dual-pen mode on, wired
+// as the driver wires it but over parts that keep nothing: what is measured
+// is the driver's own work.
 struct MixedStreamRig {
     MixedStreamRig() {
-        calibration.Publish(ReaderCalibration());
+        pipeline.calibration.Publish(ReaderCalibration());
         state.functionAreasEnabled = true;
         state.dualPenMode = 1;
-        currentChannel.Publish(channel);
+        pipeline.currentChannel.Publish(channel);
     }
 
-    platform::SimClock clock;
-    platform::SimDesktop desktop{clock};
+    SimMachine machine;
     DiscardingMouse mouse;
+    SimProcess process{machine, &mouse};
     driver::DriverState state;
-    driver::CalibrationStore calibration;
-    driver::MouseInjector inject{mouse, calibration};
-    driver::PenStateMachine pen{calibration, inject, clock};
-    driver::CompanionWindow companion{desktop, state};
-    CountingDialogLink dialog;
-    driver::FunctionAreas areas{state, calibration, companion, dialog};
-    driver::ChannelSlot currentChannel;
-    driver::ChannelSlot orientationPipe;
+    RecordingDialogLink dialog{false};
+    driver::PenPipeline pipeline{process.ports, state, dialog};
     std::shared_ptr<DiscardingChannel> channel = std::make_shared<DiscardingChannel>();
-    driver::FrameDispatcher dispatcher{driver::ReaderEnvironment{state, desktop, clock, calibration,
-                                                                 pen, companion, dialog, areas,
-                                                                 currentChannel, orientationPipe}};
+    driver::FrameDispatcher& dispatcher = pipeline.dispatcher;
 };
 
 // Blocks of 24 frames: a first-pen stroke, a second-pen stroke, touches on

@@ -1,61 +1,21 @@
 #pragma once
 
 #include "driver/ipc/channel_slot.h"
-#include "driver/link/hid_link.h"
-#include "driver/pen/companion_window.h"
-#include "driver/pen/dialog_link.h"
-#include "driver/pen/frame_dispatcher.h"
-#include "driver/pen/function_areas.h"
+#include "driver/pen/hid_device.h"
+#include "driver/pen/hid_frame_source.h"
+#include "driver/pen/pen_pipeline.h"
 #include "driver/pen/reader_loop.h"
-#include "driver/pointer/mouse_injection.h"
-#include "driver/pointer/pen_state_machine.h"
+#include "driver/pen/serial_frame_source.h"
 #include "driver/state/driver_state.h"
-#include "platform/sim/sim_clock.h"
-#include "platform/sim/sim_desktop.h"
-#include "platform/sim/sim_hid_port.h"
-#include "platform/sim/sim_mouse.h"
-#include "platform/sim/sim_serial_port.h"
 #include "tests/support/grids.h"
+#include "tests/support/recording_dialog_link.h"
+#include "tests/support/sim_machine.h"
 
 #include <atomic>
 #include <mutex>
 #include <vector>
 
 namespace testing_support {
-
-// The dialog as the reader sees it: records what it is asked.
-class RecordingDialogLink : public driver::DialogLink {
-public:
-    struct Posted {
-        std::uint32_t message;
-        platform::WParam wParam;
-        platform::LParam lParam;
-        friend bool operator==(const Posted&, const Posted&) = default;
-    };
-    struct TimerStart {
-        std::uintptr_t id;
-        std::uint32_t milliseconds;
-        friend bool operator==(const TimerStart&, const TimerStart&) = default;
-    };
-
-    void PostToDialog(std::uint32_t message, platform::WParam wParam,
-                      platform::LParam lParam) override {
-        std::lock_guard lock(m_mutex);
-        posted.push_back({message, wParam, lParam});
-    }
-    void StartDialogTimer(std::uintptr_t timerId, std::uint32_t milliseconds) override {
-        std::lock_guard lock(m_mutex);
-        timers.push_back({timerId, milliseconds});
-    }
-    void StartOrientation() override { ++orientationStarts; }
-
-    std::vector<Posted> posted;
-    std::vector<TimerStart> timers;
-    std::atomic<int> orientationStarts{0};
-
-private:
-    std::mutex m_mutex;
-};
 
 // A channel that keeps what is written to it, and notices use after death.
 class RecordingChannel : public driver::CDravikIPCBase {
@@ -119,7 +79,18 @@ inline driver::Calibration ReaderCalibration() {
     return calibration;
 }
 
-// Every part the reader thread touches, over simulated devices.
+// One HID input report carrying frame in bytes 2 to 9, with padding the
+// reader must ignore.
+inline driver::HidReport HidReportWith(const driver::PenFrame& frame) {
+    driver::HidReport report{};
+    report[0] = 0x01;
+    std::copy(frame.begin(), frame.end(), report.begin() + 2);
+    report[15] = 0x77;
+    return report;
+}
+
+// Every part the reader thread touches, over simulated devices, wired as
+// the driver wires them.
 struct ReaderRig {
     ReaderRig() {
         calibration.Publish(ReaderCalibration());
@@ -139,33 +110,34 @@ struct ReaderRig {
     }
     // One input report carrying frame in bytes 2 to 9.
     void FeedHid(const driver::PenFrame& frame) {
-        std::array<std::uint8_t, driver::kHidReportSize> report{};
-        report[0] = 0x01;
-        std::copy(frame.begin(), frame.end(), report.begin() + 2);
-        report[15] = 0x77; // padding the reader must ignore
-        hidPort.Feed(kHidBoardPath, report);
+        hidPort.Feed(kHidBoardPath, HidReportWith(frame));
     }
 
-    platform::SimClock clock{1000};
-    platform::SimDesktop desktop{clock};
-    platform::SimMouse mouse{1920, 1080};
-    platform::SimSerialPort serial{clock};
-    platform::SimHidPort hidPort{clock};
-    driver::CHidDevice hid{hidPort};
+    SimMachine machine{1000};
+    SimProcess process{machine};
     driver::DriverState state;
-    driver::CalibrationStore calibration;
-    driver::MouseInjector inject{mouse, calibration};
-    driver::PenStateMachine pen{calibration, inject, clock};
-    driver::CompanionWindow companion{desktop, state};
     RecordingDialogLink dialog;
-    driver::FunctionAreas areas{state, calibration, companion, dialog};
-    driver::ChannelSlot currentChannel;
-    driver::ChannelSlot orientationPipe;
-    driver::FrameDispatcher dispatcher{driver::ReaderEnvironment{state, desktop, clock, calibration,
-                                                                 pen, companion, dialog, areas,
-                                                                 currentChannel, orientationPipe}};
-    driver::ReaderLoop loop{state, serial, hid, clock, companion, dispatcher};
+    driver::PenPipeline pipeline{process.ports, state, dialog};
+    driver::CHidDevice hid{machine.hid};
+    driver::SerialFrameSource serialSource{machine.serial, machine.clock, state, machine.trace};
+    driver::HidFrameSource hidSource{hid, machine.clock};
+    driver::ReaderLoop loop{state, serialSource, hidSource, pipeline.companion,
+                            pipeline.dispatcher};
     platform::WindowHandle companionWindow = platform::kNoWindow;
+
+    // The parts by the names the tests use.
+    platform::SimClock& clock = machine.clock;
+    platform::SimDesktop& desktop = machine.desktop;
+    platform::SimMouse& mouse = machine.mouse;
+    platform::SimSerialPort& serial = machine.serial;
+    platform::SimHidPort& hidPort = machine.hid;
+    driver::CalibrationStore& calibration = pipeline.calibration;
+    driver::PenStateMachine& pen = pipeline.pen;
+    driver::CompanionWindow& companion = pipeline.companion;
+    driver::FunctionAreas& areas = pipeline.areas;
+    driver::ChannelSlot& currentChannel = pipeline.currentChannel;
+    driver::ChannelSlot& orientationPipe = pipeline.orientationPipe;
+    driver::FrameDispatcher& dispatcher = pipeline.dispatcher;
 };
 
 // A frame with header, status and a board point, with its check byte.

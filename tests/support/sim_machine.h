@@ -12,6 +12,7 @@
 #include "platform/sim/sim_serial_port.h"
 #include "platform/sim/sim_shell.h"
 #include "platform/sim/sim_threads.h"
+#include "platform/sim/sim_trace.h"
 #include "tests/support/temp_dir.h"
 
 #include <filesystem>
@@ -25,8 +26,9 @@ namespace testing_support {
 // folder with the program installed in "Program Files/Board".
 class SimMachine {
 public:
-    SimMachine()
-        : m_installFolder(m_dir.Path() / "Program Files" / "Board"),
+    // The virtual clock reads startMs at first.
+    explicit SimMachine(std::uint32_t startMs = 0)
+        : clock(startMs), m_installFolder(m_dir.Path() / "Program Files" / "Board"),
           m_appData(m_dir.Path() / "AppData" / "Roaming") {
         std::filesystem::create_directories(m_installFolder);
         std::filesystem::create_directories(m_appData);
@@ -39,7 +41,7 @@ public:
         return (m_appData / "QelSoftware" / "Drivers" / "DualData.ini").string();
     }
     std::string WriteInstalled(std::string_view name, std::string_view content) const {
-        const std::string path = InstalledFile(name);
+        std::string path = InstalledFile(name);
         std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
         return path;
     }
@@ -54,6 +56,7 @@ public:
     platform::SimSerialPort serial{clock};
     platform::SimHidPort hid{clock};
     platform::SimRegistry registry;
+    platform::SimTrace trace;
 
 private:
     TempDir m_dir;
@@ -68,11 +71,15 @@ public:
 // handles, the machine's desktop and files.
 class SimProcess {
 public:
-    explicit SimProcess(SimMachine& machine)
-        : security(machine.mutexes), ports{machine.desktop, machine.clock,   machine.profile,
-                                           machine.mouse,   machine.files,   security,
-                                           machine.shell,   machine.threads, machine.serial,
-                                           machine.hid,     machine.registry} {
+    // mouse replaces the machine's recording one (a benchmark's discards).
+    explicit SimProcess(SimMachine& machine, platform::MousePort* mouse = nullptr)
+        : security(machine.mutexes),
+          ports{machine.desktop,  machine.clock,
+                machine.profile,  mouse != nullptr ? *mouse : machine.mouse,
+                machine.files,    security,
+                machine.shell,    machine.threads,
+                machine.serial,   machine.hid,
+                machine.registry, machine.trace} {
         security.SetUserAdmin(true);
     }
 

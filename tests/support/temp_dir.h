@@ -30,7 +30,7 @@ public:
     std::string File(std::string_view name) const { return (m_path / name).string(); }
 
     std::string Write(std::string_view name, std::string_view content) const {
-        const std::string path = File(name);
+        std::string path = File(name);
         std::ofstream(path, std::ios::binary) << content;
         return path;
     }

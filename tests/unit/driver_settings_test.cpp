@@ -2,6 +2,7 @@
 #include "driver/settings/message_texts.h"
 
 #include "platform/sim/ini_file_profile.h"
+#include "tests/support/files.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -13,10 +14,7 @@
 namespace driver {
 namespace {
 
-std::string ReadText(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
+using testing_support::ReadFile;
 
 class SettingsFiles : public ::testing::Test {
 protected:
@@ -129,7 +127,7 @@ TEST_F(HardwareSection, BoardTypeResetKeepsTheRestOfTheFile) {
     ASSERT_TRUE(ResetBoardType(m_profile, path));
     std::string after = before;
     after.replace(after.find("BOARD_TYPE=7"), 12, "BOARD_TYPE=0");
-    EXPECT_EQ(ReadText(path), after);
+    EXPECT_EQ(ReadFile(path), after);
 }
 
 TEST_F(HardwareSection, WritesToAnUnlocatedFileGoNowhere) {

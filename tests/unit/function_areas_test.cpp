@@ -1,7 +1,9 @@
 #include "driver/pen/function_areas.h"
 
-#include "platform/sim/sim_clock.h"
-#include "platform/sim/sim_desktop.h"
+#include "driver/pen/pen_pipeline.h"
+#include "tests/support/expect_posts.h"
+#include "tests/support/recording_dialog_link.h"
+#include "tests/support/sim_machine.h"
 
 #include <gtest/gtest.h>
 
@@ -13,24 +15,14 @@ namespace driver {
 namespace {
 
 using platform::PostedMessage;
-using Timer = std::pair<std::uintptr_t, std::uint32_t>;
+using testing_support::kAnyTime;
+using testing_support::PostsAre;
 
-class RecordingDialogLink final : public DialogLink {
-public:
-    void PostToDialog(std::uint32_t, platform::WParam, platform::LParam) override {}
-    void StartDialogTimer(std::uintptr_t id, std::uint32_t ms) override {
-        timers.push_back({id, ms});
-    }
-    void StartOrientation() override { ++orientationStarts; }
+const DialogTimer kRearm = timer::kCommandRearm, kSecondPenRearm = timer::kSecondPenRearm,
+                  kLeftTaps = timer::kLeftTaps, kRightTaps = timer::kRightTaps;
 
-    std::vector<Timer> timers;
-    int orientationStarts = 0;
-};
-
-const Timer kRearm{112, 200}, kSecondPenRearm{116, 200}, kLeftTaps{67, 500}, kRightTaps{68, 500};
-
-PostedMessage Notice(platform::WParam code, platform::LParam lParam) {
-    return {0, 0x7F2, code, lParam};
+testing_support::ExpectedPost Notice(platform::WParam code, platform::LParam lParam) {
+    return {kAnyTime, 0x7F2, code, lParam};
 }
 
 // Left column at x 500, right column at x 20000, rows 200 apart from y 2000.
@@ -53,17 +45,20 @@ protected:
     TouchRoute First(BoardPoint p) { return m_areas.RouteFirstPenTouch(p); }
     TouchRoute Second(BoardPoint p) { return m_areas.RouteSecondPenTouch(p); }
     std::vector<PostedMessage> Posts() const { return m_desktop.MessagesTo(m_live); }
+    std::vector<DialogTimer> Timers() const { return m_dialog.TimerStarts(); }
+    std::size_t OrientationStarts() const { return m_machine.shell.Opened().size(); }
 
-    platform::SimClock m_clock;
-    platform::SimDesktop m_desktop{m_clock};
+    testing_support::SimMachine m_machine;
+    testing_support::SimProcess m_process{m_machine};
+    DriverState m_state;
+    testing_support::RecordingDialogLink m_dialog;
+    PenPipeline m_pipeline{m_process.ports, m_state, m_dialog};
+    platform::SimDesktop& m_desktop = m_machine.desktop;
     platform::WindowHandle m_live = m_desktop.CreateLoggingWindow("TfrmReSent", "EBoard");
     platform::WindowHandle m_stale = m_desktop.CreateLoggingWindow("TfrmOld", "Old");
-    DriverState m_state;
     Calibration m_calibration; // ButtonTolerance 70
-    CalibrationStore m_store;
-    CompanionWindow m_companion{m_desktop, m_state};
-    RecordingDialogLink m_dialog;
-    FunctionAreas m_areas{m_state, m_store, m_companion, m_dialog};
+    CalibrationStore& m_store = m_pipeline.calibration;
+    FunctionAreas& m_areas = m_pipeline.areas;
 };
 
 TEST(FunctionAreaTables, KeysCoverTheirRangesOnceAndTapCountersAndCodesAreUnique) {
@@ -114,7 +109,7 @@ TEST_F(FunctionAreasTest, HitTestAndColumnBounds) {
     m_state.commandArmed = 1;
     EXPECT_EQ(First({559, 2000}), TouchRoute::Consumed);
     EXPECT_EQ(First({16384, 1}), TouchRoute::Write);
-    EXPECT_EQ(Posts(), (std::vector{Notice(25, 0), Notice(24, 0), Notice(25, 0)}));
+    EXPECT_TRUE(PostsAre(Posts(), {Notice(25, 0), Notice(24, 0), Notice(25, 0)}));
 }
 
 TEST_F(FunctionAreasTest, HeldCommandAreaFiresOncePerRearmOnOneLockForAllAreas) {
@@ -125,8 +120,8 @@ TEST_F(FunctionAreasTest, HeldCommandAreaFiresOncePerRearmOnOneLockForAllAreas) 
     m_state.commandArmed = 1; // timer 112 expired
     First(Area(0));
     First(Area(0));
-    EXPECT_EQ(Posts(), (std::vector{Notice(25, 0), Notice(25, 0)}));
-    EXPECT_EQ(m_dialog.timers, (std::vector{kRearm, kRearm}));
+    EXPECT_TRUE(PostsAre(Posts(), {Notice(25, 0), Notice(25, 0)}));
+    EXPECT_EQ(Timers(), (std::vector{kRearm, kRearm}));
 }
 
 TEST_F(FunctionAreasTest, StoredHandleAreasSkipTheLookUp) {
@@ -147,24 +142,24 @@ TEST_F(FunctionAreasTest, GatedAreasPostOnlyWhenPermittedAndLockAsTheirSideDoes)
     First(Area(13));
     EXPECT_EQ(m_state.commandArmed.load(), 0);
     First(Area(13)); // disarmed left: nothing
-    EXPECT_EQ(m_dialog.timers.size(), 1U);
+    EXPECT_EQ(Timers().size(), 1U);
     First(Area(27)); // disarmed right: keeps the lock running
-    EXPECT_EQ(m_dialog.timers.size(), 2U);
+    EXPECT_EQ(Timers().size(), 2U);
     m_state.codePermitted = 1;
     m_state.commandArmed = 1;
     First(Area(27));
-    EXPECT_EQ(Posts(), (std::vector{Notice(33, 2)}));
-    EXPECT_EQ(m_dialog.timers, (std::vector{kRearm, kRearm, kRearm}));
+    EXPECT_TRUE(PostsAre(Posts(), {Notice(33, 2)}));
+    EXPECT_EQ(Timers(), (std::vector{kRearm, kRearm, kRearm}));
 }
 
 TEST_F(FunctionAreasTest, OrientationAreasToggleOncePerRearm) {
     First(Area(12));
     First(Area(26));
-    EXPECT_EQ(m_dialog.orientationStarts, 1);
+    EXPECT_EQ(OrientationStarts(), 1U);
     EXPECT_TRUE(m_areas.HitsOrientationArea({20070, Area(26).y - 70}));
     EXPECT_FALSE(m_areas.HitsOrientationArea({20071, Area(26).y}));
     EXPECT_FALSE(m_areas.HitsOrientationArea(Area(11)));
-    EXPECT_EQ(m_dialog.orientationStarts, 1);
+    EXPECT_EQ(OrientationStarts(), 1U);
 }
 
 TEST_F(FunctionAreasTest, TapAreaCountsOncePerContactAndStartsItsTimerOnTheFirstCount) {
@@ -173,11 +168,11 @@ TEST_F(FunctionAreasTest, TapAreaCountsOncePerContactAndStartsItsTimerOnTheFirst
     m_state.leftTapArmed = 1; // a Lift
     First(Area(4));
     EXPECT_EQ(m_state.tapCount[0][0].load(), 2);
-    EXPECT_EQ(m_dialog.timers, (std::vector{kRearm, kLeftTaps, kRearm}));
+    EXPECT_EQ(Timers(), (std::vector{kRearm, kLeftTaps, kRearm}));
     m_state.tapCount[0][0] = 0; // timer 67 evaluated the counts
     m_state.leftTapArmed = 1;
     First(Area(4));
-    EXPECT_EQ(m_dialog.timers.back(), kLeftTaps);
+    EXPECT_EQ(Timers().back(), kLeftTaps);
     EXPECT_TRUE(Posts().empty());
     EXPECT_EQ(m_state.rightTapArmed.load(), 1);
 }
@@ -189,14 +184,14 @@ TEST_F(FunctionAreasTest, EachPenUsesItsColumnsInDualPenMode) {
     EXPECT_EQ(Second(Area(16)), TouchRoute::Consumed);
     EXPECT_EQ(Second(Area(23)), TouchRoute::Consumed);
     EXPECT_EQ(Second({8000, 8000}), TouchRoute::Write);
-    EXPECT_EQ(Posts(), (std::vector{Notice(23, 2)}));
-    EXPECT_EQ(m_dialog.timers, (std::vector{kRearm, kSecondPenRearm, kRightTaps}));
+    EXPECT_TRUE(PostsAre(Posts(), {Notice(23, 2)}));
+    EXPECT_EQ(Timers(), (std::vector{kRearm, kSecondPenRearm, kRightTaps}));
     m_state.dualPenMode = 0;
     m_state.commandArmed = 1;
     EXPECT_EQ(Second(Area(0)), TouchRoute::Consumed);
     EXPECT_EQ(First(Area(19)), TouchRoute::Consumed);
     EXPECT_EQ(Second({20200, 2000}), TouchRoute::Write);
-    EXPECT_EQ(m_dialog.timers.back(), kRearm);
+    EXPECT_EQ(Timers().back(), kRearm);
 }
 
 TEST_F(FunctionAreasTest, BoardKeysActWithoutLocksAndWithAFreshLookUp) {
@@ -208,10 +203,10 @@ TEST_F(FunctionAreasTest, BoardKeysActWithoutLocksAndWithAFreshLookUp) {
              0xDC, 0xF9, 0xFA, 0xFA, 0xDE, 0xDE, 0xD8, 0xF8, 0x81, 0xD1, 0xE0, 0xF1}) {
         m_areas.OnBoardKey(status);
     }
-    EXPECT_EQ(Posts(), (std::vector{Notice(23, 0), Notice(33, 0), Notice(25, 2), Notice(25, 2)}));
+    EXPECT_TRUE(PostsAre(Posts(), {Notice(23, 0), Notice(33, 0), Notice(25, 2), Notice(25, 2)}));
     EXPECT_EQ(m_state.tapCount[0][0].load(), 2);
-    EXPECT_EQ(m_dialog.timers, (std::vector{kLeftTaps}));
-    EXPECT_EQ(m_dialog.orientationStarts, 2);
+    EXPECT_EQ(Timers(), (std::vector{kLeftTaps}));
+    EXPECT_EQ(OrientationStarts(), 2U);
 }
 
 } // namespace

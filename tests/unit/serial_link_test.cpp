@@ -1,8 +1,8 @@
 #include "driver/link/serial_link.h"
+#include "driver/pen/serial_frame_source.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_serial_port.h"
-#include "platform/sim/sim_threads.h"
-#include "tests/support/reader_rig.h"
+#include "platform/sim/sim_trace.h"
 
 #include <gtest/gtest.h>
 
@@ -44,57 +44,8 @@ void AddInterface(platform::SimRegistry& registry, const std::string& name,
     }
 }
 
-// Notes, at each call that stops the link, the flag and whether the reader
-// had ended.
-class WatchedPort : public platform::SimSerialPort {
-public:
-    struct Step {
-        std::string call;
-        int linkOpen;
-        bool readerEnded;
-    };
-
-    WatchedPort(platform::SimClock& clock, DriverState& state, std::atomic<bool>& readerEnded)
-        : SimSerialPort(clock), m_state(state), m_readerEnded(readerEnded) {}
-
-    void SetEventMask(std::uint32_t mask) override {
-        Note("mask " + std::to_string(mask));
-        SimSerialPort::SetEventMask(mask);
-    }
-    void Purge(std::uint32_t flags) override {
-        Note("purge " + std::to_string(flags));
-        SimSerialPort::Purge(flags);
-    }
-    void Close() override {
-        Note("close");
-        SimSerialPort::Close();
-    }
-
-    std::vector<Step> steps;
-
-private:
-    void Note(std::string call) {
-        steps.push_back({std::move(call), m_state.linkOpen.load(), m_readerEnded.load()});
-    }
-
-    DriverState& m_state;
-    std::atomic<bool>& m_readerEnded;
-};
-
 class SerialLinkTest : public ::testing::Test {
 protected:
-    // Runs until the link is closed and lingers a little, so that a close
-    // that does not wait for it is seen.
-    int ReaderBody() {
-        readerStarted = true;
-        while (state.linkOpen != 0) {
-            std::this_thread::yield();
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        readerEnded = true;
-        return 0;
-    }
-
     // A 32-bit connect as the connect timer makes it.
     bool Connect32() {
         registry.SetString(kPortNameKey32, "PortName", "COM7");
@@ -104,15 +55,10 @@ protected:
 
     platform::SimRegistry registry;
     platform::SimClock clock;
+    platform::SimTrace trace;
     DriverState state;
-    std::atomic<bool> readerStarted{false};
-    std::atomic<bool> readerEnded{false};
-    WatchedPort port{clock, state, readerEnded};
-    platform::SimThreadPort threads;
-    ReaderThread reader{threads, [this] {
-                            return ReaderBody();
-                        }};
-    SerialLink link{state, registry, port, reader};
+    platform::SimSerialPort port{clock};
+    SerialLink link{state, registry, port, trace};
 };
 
 TEST_F(SerialLinkTest, PortNameComesFromTheKeyOfTheWindowsKind) {
@@ -188,24 +134,19 @@ TEST_F(SerialLinkTest, NoLinkedInterfaceFound) {
     for (const Case& c : cases) {
         platform::SimRegistry scene;
         c.build(scene);
-        SerialLink probe{state, scene, port, reader};
-        std::string path = "left over";
-        EXPECT_FALSE(probe.FindLinkedSerialInterface(path, c.vendorId, 0x1320)) << c.what;
-        EXPECT_EQ(path, "") << c.what;
+        SerialLink probe{state, scene, port, trace};
+        EXPECT_EQ(probe.FindLinkedSerialInterface({c.vendorId, 0x1320}), std::nullopt) << c.what;
         EXPECT_EQ(scene.OpenKeyCount(), 0) << c.what;
     }
 }
 
 TEST_F(SerialLinkTest, SliceOfTwentyFiveCharactersMatchesIgnoringCase) {
     AddInterface(registry, "##?#usb#vID_10C4&pid_1320", 1, "\\\\?\\short");
-    std::string path;
-    EXPECT_TRUE(link.FindLinkedSerialInterface(path, 0x10C4, 0x1320));
-    EXPECT_EQ(path, "\\\\?\\short");
+    EXPECT_EQ(link.FindLinkedSerialInterface({0x10C4, 0x1320}), "\\\\?\\short");
 
     // Vendor 0x45 prints as "VID_  45".
     AddInterface(registry, "##?#USB#Vid_  45&Pid_  7a#0001", 1, "\\\\?\\padded");
-    EXPECT_TRUE(link.FindLinkedSerialInterface(path, 0x45, 0x7A));
-    EXPECT_EQ(path, "\\\\?\\padded");
+    EXPECT_EQ(link.FindLinkedSerialInterface({0x45, 0x7A}), "\\\\?\\padded");
 }
 
 TEST_F(SerialLinkTest, LastLinkedInterfaceGivesThePathAndOnlyTheLowByteCounts) {
@@ -214,9 +155,7 @@ TEST_F(SerialLinkTest, LastLinkedInterfaceGivesThePathAndOnlyTheLowByteCounts) {
     AddInterface(registry, kBoardInterface + "3", 0x101, "\\\\?\\third");
     // Linked, but its path cannot be read: the one before stands.
     AddInterface(registry, kBoardInterface + "4", 1);
-    std::string path;
-    EXPECT_TRUE(link.FindLinkedSerialInterface(path, 0x10C4, 0x1320));
-    EXPECT_EQ(path, "\\\\?\\third");
+    EXPECT_EQ(link.FindLinkedSerialInterface({0x10C4, 0x1320}), "\\\\?\\third");
     EXPECT_EQ(registry.OpenKeyCount(), 0);
 }
 
@@ -228,9 +167,7 @@ TEST_F(SerialLinkTest, CrowdedWalkRootIsWalkedToTheEnd) {
         AddInterface(registry, kBoardInterface + std::to_string(i), i == 59 ? 1 : 0,
                      "\\\\?\\board " + std::to_string(i));
     }
-    std::string path;
-    EXPECT_TRUE(link.FindLinkedSerialInterface(path, 0x10C4, 0x1320));
-    EXPECT_EQ(path, "\\\\?\\board 59");
+    EXPECT_EQ(link.FindLinkedSerialInterface({0x10C4, 0x1320}), "\\\\?\\board 59");
     EXPECT_EQ(registry.OpenKeyCount(), 0);
 }
 
@@ -295,81 +232,17 @@ TEST_F(SerialLinkTest, SixtyFourBitConnectNeedsPortNameAndLinkedInterface) {
 }
 
 TEST_F(SerialLinkTest, WritesGoOutOnlyWhileTheLinkIsOpen) {
-    ReaderSerialPort readerPort{port, link};
-    const std::array<std::uint8_t, 8> start = {0xCE, 0, 0, 0, 0, 0, 0, 0};
-    EXPECT_FALSE(link.WriteSerial(start));
-    EXPECT_FALSE(readerPort.Write(start));
+    SerialFrameSource source{port, clock, state, trace};
+    EXPECT_FALSE(source.WriteSerial(StartCommand));
+    EXPECT_FALSE(source.Wake());
     EXPECT_TRUE(port.Writes().empty());
 
     ASSERT_TRUE(Connect32());
-    EXPECT_TRUE(link.WriteSerial(start));
-    EXPECT_TRUE(readerPort.Write(start));
+    EXPECT_TRUE(source.WriteSerial(StartCommand));
+    EXPECT_TRUE(source.Wake());
     ASSERT_EQ(port.Writes().size(), 2U);
-    EXPECT_EQ(port.Writes()[1].bytes, std::vector<std::uint8_t>(start.begin(), start.end()));
-}
-
-TEST_F(SerialLinkTest, ReaderThatCannotBeMadeClosesThePort) {
-    ASSERT_TRUE(Connect32());
-    threads.FailCreation(true);
-    EXPECT_FALSE(link.StartSerialReader());
-    EXPECT_EQ(state.linkOpen, 0);
-    EXPECT_EQ(port.Closes(), 1);
-    EXPECT_FALSE(port.IsOpen());
-
-    threads.FailCreation(false);
-    EXPECT_TRUE(link.OpenSerialPort()) << "the next connect can open again";
-}
-
-TEST_F(SerialLinkTest, CloseClearsTheFlagPurgesAndClosesOnlyAfterTheReaderEnded) {
-    ASSERT_TRUE(Connect32());
-    ASSERT_TRUE(link.StartSerialReader());
-    EXPECT_EQ(state.linkOpen, 1);
-    for (int i = 0; i < 2000 && !readerStarted; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    ASSERT_TRUE(readerStarted);
-
-    link.CloseSerialPort();
-    ASSERT_EQ(port.steps.size(), 3U);
-    const std::vector<std::string> calls = {"mask 0", "purge 15", "close"};
-    for (std::size_t i = 0; i < calls.size(); ++i) {
-        EXPECT_EQ(port.steps[i].call, calls[i]) << "step " << i;
-        EXPECT_EQ(port.steps[i].linkOpen, 0) << "step " << i;
-    }
-    EXPECT_TRUE(port.steps[2].readerEnded) << "closed under a running reader";
-    EXPECT_EQ(threads.LastExitCode(), 0);
-
-    link.CloseSerialPort();
-    EXPECT_EQ(port.steps.size(), 3U) << "a second close does nothing";
-}
-
-TEST_F(SerialLinkTest, CloseEndsAReaderWaitingInARead) {
-    testing_support::ReaderRig rig;
-    rig.serial.SetThreaded(true);
-    rig.serial.SetDevicePath("\\\\.\\COM7");
-    ReaderLoop* loop = nullptr;
-    ReaderThread loopThread{threads, [&] {
-                                return loop->ReaderThreadProc();
-                            }};
-    SerialLink serial{rig.state, registry, rig.serial, loopThread};
-    ReaderSerialPort readerPort{rig.serial, serial};
-    ReaderLoop readerLoop{rig.state, readerPort, rig.hid, rig.clock, rig.companion, rig.dispatcher};
-    loop = &readerLoop;
-
-    registry.SetString(kPortNameKey32, "PortName", "COM7");
-    serial.SelectKeyPaths(false);
-    ASSERT_TRUE(serial.FindSerialPortName() && serial.OpenSerialPort());
-    ASSERT_TRUE(serial.StartSerialReader());
-    for (int i = 0; i < 2000 && rig.serial.ReadsStarted() == 0; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    ASSERT_EQ(rig.serial.ReadsStarted(), 1);
-
-    serial.CloseSerialPort();
-    EXPECT_EQ(threads.LastExitCode(), 0);
-    EXPECT_FALSE(rig.serial.EventOpen());
-    EXPECT_FALSE(rig.serial.IsOpen());
-    EXPECT_TRUE(rig.serial.Writes().empty());
+    EXPECT_EQ(port.Writes()[1].bytes,
+              std::vector<std::uint8_t>(StartCommand.begin(), StartCommand.end()));
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "platform/sim/sim_clock.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_security.h"
+#include "tests/support/files.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -18,10 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadText(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
+using testing_support::ReadFile;
 
 void WriteText(const fs::path& path, std::string_view text) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
@@ -69,7 +67,7 @@ TEST_F(LocateSettings, FirstRunOfAUserCreatesTheFolderChainAndCopiesOnce) {
     ASSERT_FALSE(fs::exists(m_appData));
     const std::string path = Locate(false);
     EXPECT_EQ(path, UserCopy().string());
-    EXPECT_EQ(ReadText(UserCopy()), ReadText(InstalledCopy()));
+    EXPECT_EQ(ReadFile(UserCopy()), ReadFile(InstalledCopy()));
     EXPECT_EQ(m_clock.TickCount(), 20u) << "the copy is followed by a 20 ms pause";
     EXPECT_EQ(m_profile.GetInt("LUMERASET", "BOX1LASTCHOOSE", 5, path), 2);
 
@@ -125,7 +123,7 @@ TEST_F(LocateSettings, OverlongAppDataPathIsRefusedAndNothingIsCreated) {
     m_files.SetAppDataFolder(PaddedFolder(kMaxPathLength - kUserSuffixLength));
     const std::string fits = Locate(false);
     EXPECT_EQ(fits.size(), kMaxPathLength);
-    EXPECT_EQ(ReadText(fits), ReadText(InstalledCopy()));
+    EXPECT_EQ(ReadFile(fits), ReadFile(InstalledCopy()));
 
     const std::string appData = PaddedFolder(kMaxPathLength - kUserSuffixLength + 1);
     m_files.SetAppDataFolder(appData);

@@ -15,12 +15,14 @@
 namespace driver {
 
 // The parts that turn frames into pointer input and companion messages,
-// built once for the dialog that owns them.
+// wired once for the dialog that owns them (and for the test rigs, the same
+// way).
 struct PenPipeline {
     PenPipeline(platform::Platform& platform, DriverState& state, DialogLink& dialog)
         : inject(platform.mouse, calibration), pen(calibration, inject, platform.clock),
-          companion(platform.windows, state), areas(state, calibration, companion, dialog),
+          companion(platform.windows, state),
           launcher(platform.windows, platform.profile, platform.files, platform.shell, state),
+          areas(state, calibration, companion, dialog, launcher),
           dispatcher(ReaderEnvironment{state, platform.windows, platform.clock, calibration, pen,
                                        companion, dialog, areas, currentChannel, orientationPipe}) {
     }
@@ -29,8 +31,8 @@ struct PenPipeline {
     MouseInjector inject;
     PenStateMachine pen;
     CompanionWindow companion;
-    FunctionAreas areas;
     OrientationLauncher launcher;
+    FunctionAreas areas;
     ChannelSlot currentChannel;
     ChannelSlot orientationPipe;
     FrameDispatcher dispatcher;

@@ -2,6 +2,7 @@
 
 #include "platform/thread_port.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -14,8 +15,12 @@ public:
     ReaderThread(platform::ThreadPort& threads, std::function<int()> body)
         : m_threads(threads), m_body(std::move(body)) {}
 
-    // False when the thread cannot be created.
+    // False when the thread cannot be created, or when the last one has not
+    // ended yet: two readers must never share the loop and the ports.
     bool CreateSuspended() {
+        if (!WaitForEnd(0)) {
+            return false;
+        }
         m_thread = m_threads.CreateSuspended(m_body);
         return m_thread != nullptr;
     }
@@ -25,16 +30,14 @@ public:
         }
     }
     bool Exists() const { return m_thread != nullptr; }
-    // True when there is no thread or it ended within the time.
+    // True when there is no thread or it ended within the time; a thread
+    // that ended is forgotten, one that runs on is kept.
     bool WaitForEnd(std::uint32_t milliseconds) {
-        return !m_thread || m_thread->WaitForEnd(milliseconds);
-    }
-    // Waits for the thread to end, then forgets it. False when it did not
-    // end in time (it is forgotten all the same: the link is gone).
-    bool WaitAndRelease(std::uint32_t milliseconds) {
-        const bool ended = !m_thread || m_thread->WaitForEnd(milliseconds);
+        if (m_thread && !m_thread->WaitForEnd(milliseconds)) {
+            return false;
+        }
         m_thread.reset();
-        return ended;
+        return true;
     }
 
 private:

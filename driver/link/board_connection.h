@@ -1,0 +1,91 @@
+#pragma once
+
+#include "driver/link/serial_link.h"
+#include "driver/pen/dialog_link.h"
+#include "driver/pen/hid_device.h"
+#include "driver/pen/hid_frame_source.h"
+#include "driver/pen/pen_pipeline.h"
+#include "driver/pen/reader_loop.h"
+#include "driver/pen/reader_thread.h"
+#include "driver/pen/serial_frame_source.h"
+#include "driver/state/dialog_timers.h"
+#include "driver/state/driver_state.h"
+#include "platform/platform.h"
+
+#include <cstdint>
+#include <string_view>
+
+namespace driver {
+
+// The one owner of the board's connection: the serial link, the HID device,
+// the reader thread and the device notifications. Everything here runs on
+// the dialog thread; the reader thread only reads through the frame sources.
+class BoardConnection {
+public:
+    static constexpr std::uint32_t kStartReportDelayMs = 50;
+    // A closer cancels the reader's read and waits for it in rounds, as a
+    // read can start just after a cancel; this bounds the whole wait.
+    static constexpr int kStopRounds = 100;
+    static constexpr std::uint32_t kStopRoundMs = 50;
+    static constexpr const char* kSerialClass32 = "6C292E54-943B-4F84-A45A-D36CCA47EA0B";
+    static constexpr const char* kSerialClass64 = "4D36E978-E325-11CE-BFC1-08002BE10318";
+    static constexpr const char* kHidClass = "4d1e55b2-f16f-11cf-88cb-001111000030";
+
+    BoardConnection(platform::Platform& platform, DriverState& state, PenPipeline& pipeline,
+                    DialogLink& dialog, DialogTimers& timers);
+    ~BoardConnection();
+    BoardConnection(const BoardConnection&) = delete;
+    BoardConnection& operator=(const BoardConnection&) = delete;
+
+    // Serial class of the Windows kind first, then HID interfaces; also
+    // chooses the serial key paths of that kind.
+    void RegisterNotifications(platform::WindowHandle dialog);
+    // Timer 113: the HID link first, then the serial link.
+    void Connect();
+    // Timer 111.
+    void KeepAliveTick();
+    void OnDeviceChange(platform::WParam event, platform::LParam record);
+    // The reader thread ended by itself with exitCode.
+    void OnReaderEnded(int exitCode);
+    // The driver ends: the reader is stopped and every handle closed. False
+    // when the reader could not be stopped.
+    bool Close();
+
+    bool OpenHidLink();
+    void CloseHidLink();
+    void CloseSerialPort();
+    static bool IsBoardHidInterface(std::string_view interfaceName);
+
+    SerialLink& Serial() { return m_serial; }
+    CHidDevice& Hid() { return m_hid; }
+
+private:
+    bool StartSerialReader();
+    int RunReader();
+    // Clears linkOpen and ends the reader's read until the reader is gone.
+    bool StopReader();
+    // The board's link went away or the reader gave up on it: closed, the
+    // companion told, the next identification announced again.
+    void LinkGone();
+    void PostBoardGoneIfIdentified();
+    void LoadCalibration();
+    bool BoardStillThere(bool hid);
+
+    platform::Platform& m_platform;
+    DriverState& m_state;
+    PenPipeline& m_pipeline;
+    DialogLink& m_dialog;
+    DialogTimers& m_timers;
+    SerialLink m_serial;
+    CHidDevice m_hid;
+    SerialFrameSource m_serialSource;
+    HidFrameSource m_hidSource;
+    ReaderLoop m_loop;
+    // Last: it is stopped before everything its thread uses.
+    ReaderThread m_reader;
+    // The connect timer runs again after a reader gave up on a board that
+    // was still there; a removal of it stops that timer again.
+    bool m_retryingAfterFault = false;
+};
+
+} // namespace driver
