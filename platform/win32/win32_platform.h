@@ -2,8 +2,10 @@
 
 #include "platform/platform.h"
 #include "platform/win32/win32_clock.h"
+#include "platform/win32/win32_debug_trace.h"
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_hid.h"
+#include "platform/win32/win32_ipc.h"
 #include "platform/win32/win32_mouse.h"
 #include "platform/win32/win32_profile.h"
 #include "platform/win32/win32_registry.h"
@@ -32,8 +34,10 @@ private:
     Win32SerialPort m_serial;
     Win32HidPort m_hid;
     Win32Registry m_registry;
-    Platform m_ports{m_windows, m_clock,   m_profile, m_mouse, m_files,   m_security,
-                     m_shell,   m_threads, m_serial,  m_hid,   m_registry};
+    Win32DebugTrace m_trace;
+    Win32IpcPort m_ipc{m_trace};
+    Platform m_ports{m_windows, m_clock,   m_profile, m_mouse, m_files,    m_security,
+                     m_shell,   m_threads, m_serial,  m_hid,   m_registry, m_ipc};
 };
 
 } // namespace platform

@@ -6,12 +6,14 @@
 #include "platform/sim/sim_desktop.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_hid_port.h"
+#include "platform/sim/sim_ipc.h"
 #include "platform/sim/sim_mouse.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_security.h"
 #include "platform/sim/sim_serial_port.h"
 #include "platform/sim/sim_shell.h"
 #include "platform/sim/sim_threads.h"
+#include "platform/sim/sim_trace.h"
 #include "tests/support/temp_dir.h"
 
 #include <filesystem>
@@ -54,6 +56,8 @@ public:
     platform::SimSerialPort serial{clock};
     platform::SimHidPort hid{clock};
     platform::SimRegistry registry;
+    platform::SimTrace trace;
+    platform::SimIpcPort ipc{trace};
 
 private:
     TempDir m_dir;
@@ -72,7 +76,7 @@ public:
         : security(machine.mutexes), ports{machine.desktop, machine.clock,   machine.profile,
                                            machine.mouse,   machine.files,   security,
                                            machine.shell,   machine.threads, machine.serial,
-                                           machine.hid,     machine.registry} {
+                                           machine.hid,     machine.registry, machine.ipc} {
         security.SetUserAdmin(true);
     }
 
