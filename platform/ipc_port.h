@@ -73,6 +73,10 @@ public:
     virtual int ReceiveFrom(std::span<std::uint8_t> buffer, SocketAddress& from) = 0;
 };
 
+// A stream end that keeps failing or stalling, as one whose peer stays away
+// or reads a little now and then, traces at most one line in this time.
+inline constexpr std::uint32_t kTroubleQuietMs = 10000;
+
 // Named pipes and Winsock 1.1 sockets. Every object it makes closes itself
 // when destroyed; an outstanding wait or write is ended first.
 class IpcPort {

@@ -99,7 +99,8 @@ struct Direction {
 
 // A connection; side s writes into way[s] and reads from way[1 - s].
 struct Link {
-    Link(std::uint32_t toClient, std::uint32_t toServer) : way{Direction(toClient), Direction(toServer)} {}
+    Link(std::uint32_t toClient, std::uint32_t toServer)
+        : way{Direction(toClient), Direction(toServer)} {}
     std::array<Direction, 2> way;
 };
 
@@ -157,7 +158,8 @@ bool WaitUntil(Shared& shared, Lock& lock, std::uint32_t milliseconds, auto read
 // What pipe ends and stream sockets share: one side of a link.
 class LinkSide {
 public:
-    LinkSide(Shared& shared, std::string subject) : m_shared(shared), m_subject(std::move(subject)) {}
+    LinkSide(Shared& shared, std::string subject)
+        : m_shared(shared), m_subject(std::move(subject)) {}
 
     void Attach(std::shared_ptr<Link> link, int side) {
         m_link = std::move(link);
@@ -195,8 +197,11 @@ public:
     }
 
     void Trouble(std::string_view call, std::uint32_t error) {
-        if (!m_troubleReported) {
+        const auto now = std::chrono::steady_clock::now();
+        if (!m_troubleReported ||
+            now - m_troubleReportedAt >= std::chrono::milliseconds(kTroubleQuietMs)) {
             m_troubleReported = true;
+            m_troubleReportedAt = now;
             m_shared.trace.Failure(call, error, m_subject);
         }
     }
@@ -210,6 +215,7 @@ protected:
     std::shared_ptr<Link> m_link;
     int m_side = 0;
     bool m_troubleReported = false;
+    std::chrono::steady_clock::time_point m_troubleReportedAt;
 };
 
 class SimPipeEnd final : public PipeServer, private LinkSide {
@@ -265,27 +271,19 @@ public:
         if (!out.pending.empty()) {
             return 0;
         }
-        if (m_writing) {
-            m_troubleReported = false; // the write that was waiting went in
-        }
         const std::size_t count = std::min(bytes.size(), m_writeBuffer.size());
         std::memcpy(m_writeBuffer.data(), bytes.data(), count);
         std::span<const std::uint8_t> rest(m_writeBuffer.data(), count);
         out.Put(rest);
         out.pending = rest;
-        m_writing = !rest.empty();
-        if (!m_writing) {
-            m_troubleReported = false;
-        }
         m_shared.changed.notify_all();
         return static_cast<int>(count);
     }
 
     bool WaitWritable(std::uint32_t milliseconds) override {
         Lock lock(m_shared.mutex);
-        if (!Connected() ||
-            WaitUntil(m_shared, lock, milliseconds,
-                      [&] { return Out().pending.empty() || Out().readerGone; })) {
+        if (!Connected() || WaitUntil(m_shared, lock, milliseconds,
+                                      [&] { return Out().pending.empty() || Out().readerGone; })) {
             return true;
         }
         Trouble("WriteFile", kWaitTimeout);
@@ -308,7 +306,6 @@ private:
     std::shared_ptr<Shared> m_keep;
     std::unique_ptr<PipeInstance> m_instance;
     std::array<std::uint8_t, 256> m_writeBuffer{};
-    bool m_writing = false;
 };
 
 class SimSocket final : public Socket, private LinkSide {
@@ -361,8 +358,8 @@ public:
 
     std::unique_ptr<Socket> Accept(std::uint32_t milliseconds) override {
         Lock lock(m_shared.mutex);
-        if (!m_listener ||
-            !WaitUntil(m_shared, lock, milliseconds, [&] { return !m_listener->waiting.empty(); })) {
+        if (!m_listener || !WaitUntil(m_shared, lock, milliseconds,
+                                      [&] { return !m_listener->waiting.empty(); })) {
             return nullptr;
         }
         auto accepted = std::make_unique<SimSocket>(m_keep, SocketType::Stream);
@@ -381,9 +378,8 @@ public:
             m_shared.trace.Failure("connect", kRefused, m_subject);
             return false;
         }
-        auto link = std::make_shared<Link>(2 * kDefaultSocketBuffer,
-                                           Buffer(m_sendBuffer) +
-                                               Buffer(found->second->receiveBuffer));
+        auto link = std::make_shared<Link>(
+            2 * kDefaultSocketBuffer, Buffer(m_sendBuffer) + Buffer(found->second->receiveBuffer));
         found->second->waiting.push_back(link);
         Attach(std::move(link), 1);
         m_shared.changed.notify_all();
@@ -411,7 +407,6 @@ public:
         out.Put(bytes);
         const std::size_t sent = before - bytes.size();
         if (sent > 0) {
-            m_troubleReported = false;
             m_shared.changed.notify_all();
         }
         return static_cast<int>(sent);
@@ -444,7 +439,6 @@ public:
             box->second->push_back({{kLoopback, m_boundPort}, {bytes.begin(), bytes.end()}});
             m_shared.changed.notify_all();
         }
-        m_troubleReported = false;
         return static_cast<int>(bytes.size());
     }
 
@@ -464,7 +458,9 @@ public:
     }
 
 private:
-    static std::uint32_t Buffer(std::uint32_t size) { return size != 0 ? size : kDefaultSocketBuffer; }
+    static std::uint32_t Buffer(std::uint32_t size) {
+        return size != 0 ? size : kDefaultSocketBuffer;
+    }
 
     // Lock held; port 0 picks a free one.
     bool BindLocked(std::uint16_t port) {
@@ -496,7 +492,8 @@ private:
 
 bool IsPipeName(const std::string& name) {
     constexpr std::string_view kPrefix = "\\\\.\\pipe\\";
-    return name.size() > kPrefix.size() && SameName(name.substr(0, kPrefix.size()), std::string(kPrefix));
+    return name.size() > kPrefix.size() &&
+           SameName(name.substr(0, kPrefix.size()), std::string(kPrefix));
 }
 
 } // namespace
@@ -560,8 +557,9 @@ std::unique_ptr<Socket> SimIpcPort::CreateSocket(SocketType type) {
 
 int SimIpcPort::PipeInstances(const std::string& name) const {
     const std::lock_guard lock(m_shared->mutex);
-    return static_cast<int>(std::count_if(m_shared->instances.begin(), m_shared->instances.end(),
-                                          [&](const PipeInstance* i) { return SameName(i->name, name); }));
+    return static_cast<int>(
+        std::count_if(m_shared->instances.begin(), m_shared->instances.end(),
+                      [&](const PipeInstance* i) { return SameName(i->name, name); }));
 }
 
 int SimIpcPort::SocketStartsOutstanding() const {

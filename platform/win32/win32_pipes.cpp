@@ -75,11 +75,11 @@ public:
     int TrySend(std::span<const std::uint8_t> bytes) override {
         if (m_writing) {
             DWORD written = 0;
-            if (::GetOverlappedResult(m_handle, &m_writeRecord, &written, FALSE)) {
-                m_troubleReported = false;
-            } else if (const DWORD error = ::GetLastError(); error == ERROR_IO_INCOMPLETE) {
-                return 0;
-            } else {
+            if (!::GetOverlappedResult(m_handle, &m_writeRecord, &written, FALSE)) {
+                const DWORD error = ::GetLastError();
+                if (error == ERROR_IO_INCOMPLETE) {
+                    return 0;
+                }
                 Trouble("WriteFile", error);
             }
             m_writing = false;
@@ -91,7 +91,6 @@ public:
         m_writeRecord.hEvent = m_writeEvent;
         if (::WriteFile(m_handle, m_writeBuffer.data(), static_cast<DWORD>(count), nullptr,
                         &m_writeRecord)) {
-            m_troubleReported = false;
             return static_cast<int>(count);
         }
         const DWORD error = ::GetLastError();
@@ -130,10 +129,12 @@ public:
     }
 
 private:
-    // Once per stretch of trouble: a peer that stays away must not flood the trace.
+    // A peer that stays away, or reads a little now and then, must not flood the trace.
     void Trouble(std::string_view call, DWORD error) {
-        if (!m_troubleReported) {
+        const DWORD now = ::GetTickCount();
+        if (!m_troubleReported || now - m_troubleReportedAt >= kTroubleQuietMs) {
             m_troubleReported = true;
+            m_troubleReportedAt = now;
             m_trace.Failure(call, error, m_name);
         }
     }
@@ -156,6 +157,7 @@ private:
     OVERLAPPED m_writeRecord{};
     bool m_writing = false;
     bool m_troubleReported = false;
+    DWORD m_troubleReportedAt = 0;
     std::array<std::uint8_t, 256> m_writeBuffer{};
 };
 

@@ -87,7 +87,6 @@ public:
         const int sent = ::send(m_socket, reinterpret_cast<const char*>(bytes.data()),
                                 static_cast<int>(bytes.size()), 0);
         if (sent != SOCKET_ERROR) {
-            m_troubleReported = false;
             return sent;
         }
         const int error = ::WSAGetLastError();
@@ -134,7 +133,6 @@ public:
             Trouble("sendto", ::WSAGetLastError());
             return kFailed;
         }
-        m_troubleReported = false;
         return sent;
     }
 
@@ -145,8 +143,7 @@ public:
                                      static_cast<int>(buffer.size()), 0,
                                      reinterpret_cast<sockaddr*>(&peer), &length);
         if (count == SOCKET_ERROR) {
-            m_trace.Failure("recvfrom", static_cast<std::uint32_t>(::WSAGetLastError()),
-                            m_subject);
+            m_trace.Failure("recvfrom", static_cast<std::uint32_t>(::WSAGetLastError()), m_subject);
             return kFailed;
         }
         from.address = ::ntohl(peer.sin_addr.s_addr);
@@ -182,9 +179,12 @@ private:
         return ready > 0;
     }
 
+    // A peer that stays away, or reads a little now and then, must not flood the trace.
     void Trouble(std::string_view call, int error) {
-        if (!m_troubleReported) {
+        const DWORD now = ::GetTickCount();
+        if (!m_troubleReported || now - m_troubleReportedAt >= kTroubleQuietMs) {
             m_troubleReported = true;
+            m_troubleReportedAt = now;
             m_trace.Failure(call, static_cast<std::uint32_t>(error), m_subject);
         }
     }
@@ -193,6 +193,7 @@ private:
     TracePort& m_trace;
     std::string m_subject;
     bool m_troubleReported = false;
+    DWORD m_troubleReportedAt = 0;
 };
 
 } // namespace

@@ -60,7 +60,8 @@ protected:
     }
     // A server Open that runs until a client comes.
     std::future<bool> OpenLater(CDravikIPCBase& channel, int mode, const std::string& name) {
-        return std::async(std::launch::async, [&channel, mode, name] { return channel.Open(mode, name); });
+        return std::async(std::launch::async,
+                          [&channel, mode, name] { return channel.Open(mode, name); });
     }
     // A client for a server that is about to wait.
     std::unique_ptr<platform::StreamEnd> ClientOf(const std::string& name) {
@@ -72,7 +73,8 @@ protected:
         }
         return nullptr;
     }
-    std::unique_ptr<platform::Socket> Listener(std::uint16_t tcpPort, std::uint32_t receiveBuffer = 0) {
+    std::unique_ptr<platform::Socket> Listener(std::uint16_t tcpPort,
+                                               std::uint32_t receiveBuffer = 0) {
         auto listener = port.CreateSocket(platform::SocketType::Stream);
         listener->Tune(0, receiveBuffer, false);
         EXPECT_TRUE(listener->Bind("127.0.0.1", tcpPort) && listener->Listen(5));
@@ -104,7 +106,8 @@ TYPED_TEST_P(ChannelConformance, ServerOpenReturnsOnceAClientHasOpenedThePipe) {
         } else {
             channel = std::make_unique<OrientationPipe>(this->port);
         }
-        const std::string name = this->PipeName(row.name[0] == 'o' ? "o" : std::to_string(row.mode));
+        const std::string name =
+            this->PipeName(row.name[0] == 'o' ? "o" : std::to_string(row.mode));
         auto opened = this->OpenLater(*channel, row.mode, name);
         std::unique_ptr<platform::StreamEnd> client;
         if (row.mode == 2) {
@@ -137,9 +140,13 @@ TYPED_TEST_P(ChannelConformance, ACancelledWaitEndsOpenAtOnceAndLeavesNoInstance
             CDravikPipe::ClassHandle classHandle;
             auto pipe = std::make_unique<CDravikPipe>(this->port, classHandle);
             auto orientation = std::make_unique<OrientationPipe>(this->port);
-            CDravikIPCBase& channel = kind == Kind::Pipe ? static_cast<CDravikIPCBase&>(*pipe) : *orientation;
-            auto cancel = [&] { kind == Kind::Pipe ? pipe->CancelOpen() : orientation->CancelOpen(); };
-            const std::string name = this->PipeName(std::to_string(static_cast<int>(kind)) + (beforeOpen ? "b" : "w"));
+            CDravikIPCBase& channel =
+                kind == Kind::Pipe ? static_cast<CDravikIPCBase&>(*pipe) : *orientation;
+            auto cancel = [&] {
+                kind == Kind::Pipe ? pipe->CancelOpen() : orientation->CancelOpen();
+            };
+            const std::string name =
+                this->PipeName(std::to_string(static_cast<int>(kind)) + (beforeOpen ? "b" : "w"));
             if (beforeOpen) {
                 cancel();
             }
@@ -241,11 +248,15 @@ TYPED_TEST_P(ChannelConformance, AStalledPeerCostsOneBoundedWaitAndTheStreamStay
         });
         // Each would wait the bound again if the stall were not remembered;
         // Wine's socket calls alone take a millisecond or so each.
-        EXPECT_LT(laterMs, 100 * FrameStream::kStallWaitMs / 5.0) << "frames to a stalled peer wait again";
-        EXPECT_LE(this->trace.Lines().size(), linesBefore + 1) << "a stall floods the trace";
+        EXPECT_LT(laterMs, 100 * FrameStream::kStallWaitMs / 5.0)
+            << "frames to a stalled peer wait again";
+        EXPECT_LE(this->trace.Lines().size(), linesBefore + 1)
+            << "a stall floods the trace: " << this->trace.Lines().back().call << " "
+            << this->trace.Lines().back().error;
 
         // Reading again, it gets whole frames in order and every frame that follows.
-        auto read = std::async(std::launch::async, [&] { return ReadNumbersUntil(*peer, kMarker); });
+        auto read =
+            std::async(std::launch::async, [&] { return ReadNumbersUntil(*peer, kMarker); });
         std::this_thread::sleep_for(300ms);
         const std::uint32_t firstAfter = next;
         for (int i = 0; i < 50; ++i) {

@@ -73,9 +73,9 @@ public:
 class SimProcess {
 public:
     explicit SimProcess(SimMachine& machine)
-        : security(machine.mutexes), ports{machine.desktop, machine.clock,   machine.profile,
-                                           machine.mouse,   machine.files,   security,
-                                           machine.shell,   machine.threads, machine.serial,
+        : security(machine.mutexes), ports{machine.desktop, machine.clock,    machine.profile,
+                                           machine.mouse,   machine.files,    security,
+                                           machine.shell,   machine.threads,  machine.serial,
                                            machine.hid,     machine.registry, machine.ipc} {
         security.SetUserAdmin(true);
     }
