@@ -38,7 +38,8 @@ class CompanionTest(unittest.TestCase):
         companion = start_program(exe, f"--{transport}", "--log", windows_path(self.log),
                                   "--save", windows_path(self.bmp), "--seconds", 60)
         self.addCleanup(end_program, companion)
-        wintest("wait-window", *SHEET, 5000, timeout_ms=5000)
+        # The first window of a fresh prefix waits for Wine's desktop, slow on a busy machine.
+        wintest("wait-window", *SHEET, 20000, timeout_ms=30000)
         wintest("wait-window", *TOOL, 5000, timeout_ms=5000)
         return companion
 
