@@ -38,8 +38,10 @@ class CompanionTest(unittest.TestCase):
         companion = start_program(exe, f"--{transport}", "--log", windows_path(self.log),
                                   "--save", windows_path(self.bmp), "--seconds", 60)
         self.addCleanup(end_program, companion)
-        # The first window of a fresh prefix waits for Wine's desktop, slow on a busy machine.
-        wintest("wait-window", *SHEET, 20000, timeout_ms=30000)
+        # Its windows first: the first window of a prefix starts Wine's desktop process, which
+        # would hold on to the output of a helper that came first and never let it return.
+        self.assertTrue(wait_for(lambda: log_lines(self.log, "started"), 30), "no windows")
+        wintest("wait-window", *SHEET, 5000, timeout_ms=5000)
         wintest("wait-window", *TOOL, 5000, timeout_ms=5000)
         return companion
 
