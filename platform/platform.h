@@ -3,6 +3,7 @@
 #include "platform/clock_port.h"
 #include "platform/files_port.h"
 #include "platform/hid_port.h"
+#include "platform/ipc_port.h"
 #include "platform/mouse_port.h"
 #include "platform/profile_port.h"
 #include "platform/registry_port.h"
@@ -29,6 +30,7 @@ struct Platform {
     HidPort& hid;
     RegistryPort& registry;
     TracePort& trace;
+    IpcPort& ipc;
 };
 
 } // namespace platform

@@ -6,6 +6,7 @@
 #include "platform/sim/sim_desktop.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_hid_port.h"
+#include "platform/sim/sim_ipc.h"
 #include "platform/sim/sim_mouse.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_security.h"
@@ -57,6 +58,7 @@ public:
     platform::SimHidPort hid{clock};
     platform::SimRegistry registry;
     platform::SimTrace trace;
+    platform::SimIpcPort ipc{trace};
 
 private:
     TempDir m_dir;
@@ -79,7 +81,8 @@ public:
                 machine.files,    security,
                 machine.shell,    machine.threads,
                 machine.serial,   machine.hid,
-                machine.registry, machine.trace} {
+                machine.registry, machine.trace,
+                machine.ipc} {
         security.SetUserAdmin(true);
     }
 

@@ -20,6 +20,7 @@ The session format is described in resources/sessions/README.md.
 """
 
 import argparse
+import itertools
 import os
 import select
 import sys
@@ -134,6 +135,7 @@ class VirtualBoard:
         self.slave_name = None
         self.received = []        # (unix seconds, bytes) as the driver wrote them
         self.frames_sent = 0      # frames that went out whole
+        self.second_pen_frames = 0  # of those, frames with the second pen's header
         self.bytes_dropped = 0    # the driver did not read and the pty's queue was full
         self.last_send_time = None
         self._lock = threading.Lock()
@@ -261,6 +263,8 @@ class VirtualBoard:
                 break
         if written == len(data):
             self.frames_sent += frames
+            if frames == 1 and data[0] == SECOND_PEN:
+                self.second_pen_frames += 1
         self.last_send_time = time.time()
         self._note("out", data, self.last_send_time)
 
@@ -287,6 +291,18 @@ class VirtualBoard:
         if lift:
             frames.append(pen_frame(*path[-1], LIFT, pen))
         return self.send_frames(frames, rate)
+
+    def duet(self, first_points, second_points, rate=200.0, step=None, hold=0):
+        """Both pens writing at once: their frames in turn, each pen at rate per second, each
+        stroke ending with its lift."""
+        strokes = []
+        for points, pen in ((first_points, FIRST_PEN), (second_points, SECOND_PEN)):
+            path = resample(points, step)
+            path += [path[-1]] * hold
+            strokes.append([pen_frame(x, y, TOUCH, pen) for x, y in path] +
+                           [pen_frame(*path[-1], LIFT, pen)])
+        frames = [f for pair in itertools.zip_longest(*strokes) for f in pair if f is not None]
+        return self.send_frames(frames, rate * 2)
 
     def tap(self, x, y, touches=3, rate=100.0, pen=FIRST_PEN):
         return self.stroke([(x, y)], rate=rate, hold=touches - 1, pen=pen)
@@ -365,7 +381,8 @@ class Session:
         early when a wait-start sees no start command."""
         start = time.monotonic()
         end_of_previous = 0.0
-        summary = {"frames": 0, "strokes": 0, "start_wait_ms": None, "expected": []}
+        summary = {"frames": 0, "second_pen_frames": 0, "strokes": 0, "start_wait_ms": None,
+                   "expected": []}
         for number, when, command, args, screen in self.steps:
             due = (end_of_previous + float(when[1:]) if when.startswith("+")
                    else float(when)) / 1000 * time_scale
@@ -386,6 +403,7 @@ class Session:
                 summary["stopped_at_line"] = number  # nobody listens: the rest would be lost
                 break
         summary["frames"] = board.frames_sent
+        summary["second_pen_frames"] = board.second_pen_frames
         summary["duration_ms"] = (time.monotonic() - start) * 1000
         return summary
 
@@ -419,6 +437,20 @@ class Session:
             summary["strokes"] += 1
             # Where the pen left the board, for comparing with the pointer afterwards.
             summary["expected"].append((lifted, self.calibration.pixel(*points[-1])))
+        elif command == "duet":
+            rate = float(plain[0])
+            split = plain.index("/")
+            first = [self.point(p, screen) for p in plain[1:split]]
+            second = [self.point(p, screen) for p in plain[split + 1:]]
+            if not first or not second:
+                raise ValueError("points for both pens, split by '/'")
+            step = options.get("step")
+            if step is not None and screen:
+                step = float(step) * self.calibration.ax
+            lifted = board.duet(first, second, rate=rate, step=float(step) if step else None,
+                                hold=int(options.get("hold", 0)))
+            summary["strokes"] += 2
+            summary["expected"].append((lifted, self.calibration.pixel(*first[-1])))
         elif command == "tap":
             x, y = self.point(plain[0], screen)
             board.tap(x, y, touches=int(options.get("touches", 3)),

@@ -1,0 +1,28 @@
+#include "driver/ipc/orientation_pipe.h"
+
+namespace driver {
+
+bool OrientationPipe::Open(int mode, std::string name) {
+    if (mode != 2 || m_stream) {
+        return false;
+    }
+    auto server = m_port.CreatePipeServer(name, kDriverPipeSettings);
+    if (!server || !m_wait.Wait(*server)) {
+        return false;
+    }
+    m_stream = std::make_unique<FrameStream>(std::move(server));
+    return true;
+}
+
+bool OrientationPipe::Write(const std::uint8_t* data, int length) {
+    if (m_stream && length > 0) {
+        m_stream->Write({data, static_cast<std::size_t>(length)});
+    }
+    return true;
+}
+
+int OrientationPipe::Read(std::uint8_t* buffer, int length) {
+    return m_stream && length > 0 ? m_stream->Read({buffer, static_cast<std::size_t>(length)}) : 0;
+}
+
+} // namespace driver

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "driver/ipc/dravik_ipc_base.h"
+#include "driver/ipc/frame_stream.h"
+#include "driver/ipc/server_wait.h"
+#include "platform/ipc_port.h"
+
+#include <memory>
+#include <string>
+
+namespace driver {
+
+// The calibration program's pipe: a server instance of its own, apart from
+// the companion's class-wide handle, to which the reader writes raw frames.
+// Open takes mode 2 (server) only.
+class OrientationPipe : public CDravikIPCBase {
+public:
+    explicit OrientationPipe(platform::IpcPort& port) : m_port(port) {}
+
+    bool Open(int mode, std::string name) override;
+    // Always true: a calibration program that is gone or stalled loses the frames.
+    bool Write(const std::uint8_t* data, int length) override;
+    int Read(std::uint8_t* buffer, int length) override;
+
+    // Any thread, also before Open has begun: Open returns false at once.
+    void CancelOpen() { m_wait.Cancel(); }
+
+private:
+    platform::IpcPort& m_port;
+    ServerWait m_wait;
+    std::unique_ptr<FrameStream> m_stream;
+};
+
+} // namespace driver

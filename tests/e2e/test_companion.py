@@ -1,0 +1,97 @@
+"""The reference companion under Wine: the dual-pen handshake with a stand-in for the driver's
+side (the real channel classes over the real pipes and sockets), screen frames drawn and
+logged in order, messages logged as they arrive."""
+
+import os
+import sys
+import unittest
+from pathlib import Path
+
+from rig import (REPO, context, end_program, start_program, wait_for, windows_path, wine,
+                 wintest, work_folder)
+
+sys.path.insert(0, str(REPO / "tools" / "scribble"))
+import bmp_to_png  # noqa: E402
+
+SHEET = ("TfrmReSent", "EBoard")
+TOOL = ("TMainToolfrm", "Companion")
+STANDIN_EXE = "tests/dualpen_standin.exe"
+WM_CLOSE = 0x10
+FRAMES = 120
+
+
+def log_lines(path: Path, kind: str) -> list[list[str]]:
+    """The log's lines of one kind, without their times."""
+    if not path.exists():
+        return []
+    return [line.split()[2:] for line in path.read_text().splitlines()
+            if len(line.split()) > 1 and line.split()[1] == kind]
+
+
+class CompanionTest(unittest.TestCase):
+    def start_companion(self, transport: str):
+        exe = Path(os.environ.get("E2E_COMPANION", "/nonexistent")).resolve()
+        if not exe.exists():
+            self.skipTest("companion.exe not built (scripts/e2e-test builds it)")
+        folder = work_folder(self.id())
+        self.log, self.bmp = folder / "companion.log", folder / "sheet.bmp"
+        companion = start_program(exe, f"--{transport}", "--log", windows_path(self.log),
+                                  "--save", windows_path(self.bmp), "--seconds", 60)
+        self.addCleanup(end_program, companion)
+        # Its windows first: the first window of a prefix starts Wine's desktop process, which
+        # would hold on to the output of a helper that came first and never let it return.
+        self.assertTrue(wait_for(lambda: log_lines(self.log, "started"), 30), "no windows")
+        wintest("wait-window", *SHEET, 5000, timeout_ms=5000)
+        wintest("wait-window", *TOOL, 5000, timeout_ms=5000)
+        return companion
+
+    def handshake(self, transport: str, request: str):
+        companion = self.start_companion(transport)
+        standin = context().program(STANDIN_EXE)
+        if not standin.exists():
+            self.fail(f"{standin} is missing: build the windows-x64 preset first")
+        result = wine([standin, FRAMES, 2], timeout=60)
+        out = dict(line.split(" ", 1) for line in result.stdout.decode().splitlines() if " " in line)
+        self.assertEqual((out.get("request"), out.get("opened"), out.get("sent")),
+                         (request, "1", str(FRAMES)), out)
+
+        self.assertTrue(wait_for(lambda: len(log_lines(self.log, "frame")) >= FRAMES, 5),
+                        self.log.read_text())
+        frames = log_lines(self.log, "frame")
+        expected = [[transport, f"{0x81 if i + 1 < FRAMES else 0x83:#x}", str(200 + 4 * i),
+                     str(200 + 2 * i), "ok"] for i in range(FRAMES)]
+        self.assertEqual([[f[0], *f[2:]] for f in frames], expected)
+        messages = log_lines(self.log, "msg")
+        self.assertIn(["tool", "0x7f2", "1000", "3"], messages)
+        self.assertTrue(wait_for(lambda: ["tool", "0x7f2", "1000", "4"] in
+                                 log_lines(self.log, "msg"), 5))
+        self.assertEqual(log_lines(self.log, "request"), [[request, "2", "posted"]])
+
+        wintest("post", *SHEET, WM_CLOSE, 0, 0)
+        self.assertEqual(companion.wait(timeout=10), 0)
+        _, _, rows = bmp_to_png.read_bmp(self.bmp)
+        red = (220, 0, 0)
+        for i in (0, FRAMES // 2, FRAMES - 1):
+            x, y = 200 + 4 * i, 200 + 2 * i
+            self.assertEqual(tuple(rows[y][3 * x:3 * x + 3]), red, f"frame {i} not drawn")
+        self.assertEqual(tuple(rows[600][3 * 1200:3 * 1200 + 3]), (255, 255, 255))
+
+    def test_socket_handshake_draws_and_logs_every_frame_in_order(self):
+        self.handshake("socket", "32")
+
+    def test_pipe_handshake_draws_and_logs_every_frame_in_order(self):
+        self.handshake("pipe", "30")
+
+    def test_commands_and_button_codes_are_logged_as_they_arrive(self):
+        companion = self.start_companion("socket")
+        posts = [(0x7F2, 25, 0), (0x7F2, 273, 2), (0x7F4, 1, 0), (0x7F4, 8, 0)]
+        for message, w, l in posts:
+            wintest("post", *SHEET, message, w, l)
+        expected = [["companion", f"{m:#x}", str(w), str(l)] for m, w, l in posts]
+        self.assertTrue(wait_for(lambda: log_lines(self.log, "msg") == expected, 5),
+                        log_lines(self.log, "msg"))
+        end_program(companion)
+
+
+if __name__ == "__main__":
+    unittest.main()
