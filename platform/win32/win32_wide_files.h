@@ -1,0 +1,20 @@
+#pragma once
+
+#include "platform/files_port.h"
+
+namespace platform {
+
+// Files port of Unicode programs: paths are UTF-8 and reach the wide API
+// whole, so folders with names outside the ANSI code page work. UTF-8 never
+// puts a backslash inside a character, hence no lead bytes.
+class Win32WideFiles final : public FilesPort {
+public:
+    std::string ModulePath() override;
+    std::string AppDataFolder() override;
+    bool FileExists(const std::string& path) override;
+    bool MakeSureDirectoryPathExists(const std::string& folder) override;
+    bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
+    bool IsLeadByte(unsigned char) override { return false; }
+};
+
+} // namespace platform
