@@ -5,6 +5,7 @@ import shutil
 import sys
 import time
 import unittest
+from pathlib import Path
 
 import virtual_board as vb
 from rig import (REPO, context, end_program, has_serial_link, read_profile, replace_section,
@@ -20,7 +21,7 @@ TOOL_CLASS = "#32770"
 LANGUAGE = REPO / "resources" / "Language.ini"
 SCREENSHOT = "e2e-artifacts/lumeraset.png"
 
-WM_COMMAND, BM_CLICK, CB_SETCURSEL, CB_SHOWDROPDOWN = 0x111, 0xF5, 0x14E, 0x14F
+WM_NCACTIVATE, WM_COMMAND, BM_CLICK, CB_SETCURSEL, CB_SHOWDROPDOWN = 0x86, 0x111, 0xF5, 0x14E, 0x14F
 CBN_SELCHANGE = 1
 IDOK, IDCANCEL = 1, 2
 FRONT_LIST, BACK_LIST, DEFAULT_RADIO, CUSTOM_RADIO = 1008, 1010, 1009, 1011
@@ -33,6 +34,7 @@ CONTROL_TEXTS = [(-1, "IDC_STATIC"), (1000, "IDC_STATIC1"), (1002, "IDC_STATIC2"
 PICTURE_COLOURS = [(48, 116, 206), (240, 128, 146), (246, 204, 156)]
 # Without a window manager nothing draws captions, unless Wine draws its own.
 X11_DRIVER = r"HKCU\Software\Wine\X11 Driver"
+MARLETT = Path("/usr/share/wine/fonts/marlett.ttf")
 # The driver's command for each function; the companion gets it with lParam 100.
 MAGNIFIER, FULL_SCREEN, MAGNIFIER_COMMAND = 8, 9, 37
 COMPANION_CLASS, COMPANION_TITLE = "TfrmReSent", "EBoard"
@@ -92,6 +94,11 @@ class SettingsToolTest(unittest.TestCase):
         folder = work_folder(self.id())
         exe = self.install_tool(folder)
         settings = (folder / "DualData.ini").read_bytes()
+        # Wine finds its caption-button font only in the prefix's own font folder.
+        fonts = Path(context().env["WINEPREFIX"]) / "drive_c" / "windows" / "Fonts"
+        if MARLETT.exists() and not (fonts / MARLETT.name).exists():
+            fonts.mkdir(parents=True, exist_ok=True)
+            shutil.copy2(MARLETT, fonts)
         wine(["reg", "add", X11_DRIVER, "/v", "Decorated", "/d", "N", "/f"], timeout=30)
         self.addCleanup(wine, ["reg", "delete", X11_DRIVER, "/v", "Decorated", "/f"], timeout=30)
         process = self.start_tool(exe)
@@ -103,6 +110,8 @@ class SettingsToolTest(unittest.TestCase):
         self.assertEqual(combo(self.title, FRONT_LIST), (5, True, functions))
         self.assertEqual(combo(self.title, BACK_LIST), (6, True, functions))
 
+        # Nothing activates a window here; draw the caption as that of the active one.
+        wintest("post", TOOL_CLASS, self.title, WM_NCACTIVATE, 1, 0)
         self.send(FRONT_LIST, CB_SHOWDROPDOWN, 1)
         time.sleep(0.5)
         bmp = folder / "dialog.bmp"

@@ -58,11 +58,11 @@ std::string Section(std::string_view lines) {
 
 TEST(LumeraSetStart, ShowsTheSavedChoicesInTheirMode) {
     struct Case {
-        const char* name;
+        const char* name = "";
         std::optional<std::string> settings; // none: no DualData.ini at all
-        bool useDefaults;
-        int front;
-        int back;
+        bool useDefaults = false;
+        int front = 0;
+        int back = 0;
     };
     const Case cases[] = {
         {"no file", std::nullopt, false, 5, 6},

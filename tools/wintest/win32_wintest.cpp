@@ -658,8 +658,10 @@ int Screenshot(HWND window, const std::wstring& file) {
     constexpr int kMargin = 12;
     const int left = std::max(0L, area.bounds.left - kMargin);
     const int top = std::max(0L, area.bounds.top - kMargin);
-    const int width = std::min<int>(GetSystemMetrics(SM_CXSCREEN), area.bounds.right + kMargin) - left;
-    const int height = std::min<int>(GetSystemMetrics(SM_CYSCREEN), area.bounds.bottom + kMargin) - top;
+    const int width =
+        std::min<int>(GetSystemMetrics(SM_CXSCREEN), area.bounds.right + kMargin) - left;
+    const int height =
+        std::min<int>(GetSystemMetrics(SM_CYSCREEN), area.bounds.bottom + kMargin) - top;
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
     BITMAPINFO info{};
