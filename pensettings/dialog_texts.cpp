@@ -1,15 +1,12 @@
 #include "pensettings/dialog_texts.h"
 
-#include "common/settings_location.h"
-
 namespace pensettings {
 
 namespace {
 constexpr std::string_view kLanguageSection = "SetLumera";
 } // namespace
 
-DialogTexts ReadDialogTexts(platform::ProfilePort& profile, std::string_view toolFolder) {
-    const std::string path = common::PathInFolder(toolFolder, common::kLanguageFileName);
+DialogTexts ReadDialogTexts(platform::ProfilePort& profile, const std::string& path) {
     const auto read = [&](std::string_view key) {
         return profile.GetText(kLanguageSection, key, kMissingText, path);
     };

@@ -39,10 +39,10 @@ struct DialogTexts {
     std::array<std::string, kFunctionCount> functions;
 };
 
-// Reads the twenty texts from Language.ini in toolFolder, in the order of
+// Reads the twenty texts from the language file at path, in the order of
 // the tables above; a text the file lacks is kMissingText, one present but
-// empty stays empty, and each holds at most 259 characters. A folder the
-// path would not fit into gives kMissingText for all.
-DialogTexts ReadDialogTexts(platform::ProfilePort& profile, std::string_view toolFolder);
+// empty stays empty, and each holds at most 259 characters. No path (""),
+// no file: kMissingText for all.
+DialogTexts ReadDialogTexts(platform::ProfilePort& profile, const std::string& path);
 
 } // namespace pensettings

@@ -51,7 +51,10 @@ bool CLumeraSetDlg::OnInitDialog() {
 }
 
 void CLumeraSetDlg::LoadDialogTexts() {
-    m_dialogTexts = ReadDialogTexts(m_ports.profile, common::ExecutableFolder(m_ports.files));
+    // The tool's own folder, not the user's settings folder.
+    const std::string path = common::PathInFolder(common::ExecutableFolder(m_ports.files),
+                                                  common::kLanguageFileName, m_ports.files);
+    m_dialogTexts = ReadDialogTexts(m_ports.profile, path);
     Windows().SetWindowText(GetSafeHwnd(), m_dialogTexts.title);
     for (std::size_t i = 0; i < kControlTexts.size(); ++i) {
         Windows().SetDlgItemText(GetSafeHwnd(), kControlTexts[i].controlId,

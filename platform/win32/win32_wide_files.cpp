@@ -66,6 +66,10 @@ bool Win32WideFiles::MakeSureDirectoryPathExists(const std::string& folder) {
            (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
 }
 
+std::size_t Win32WideFiles::PathLength(std::string_view path) {
+    return Wide(path).size();
+}
+
 bool Win32WideFiles::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
     return CopyFileW(Wide(from).c_str(), Wide(to).c_str(), failIfExists ? TRUE : FALSE) != FALSE;
 }

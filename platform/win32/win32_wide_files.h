@@ -15,6 +15,8 @@ public:
     bool MakeSureDirectoryPathExists(const std::string& folder) override;
     bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
     bool IsLeadByte(unsigned char) override { return false; }
+    // UTF-16 units, which the wide API's buffers count.
+    std::size_t PathLength(std::string_view path) override;
 };
 
 } // namespace platform

@@ -31,6 +31,21 @@ TEST(Win32WideFiles, CreatesCopiesAndFindsFilesUnderUnicodeNames) {
     EXPECT_EQ(common::FolderOf(nested + "x.ini", files), nested);
 }
 
+// Path limits count what the wide API's buffers hold, not UTF-8 bytes.
+TEST(Win32WideFiles, MeasuresPathsInUtf16Units) {
+    Win32WideFiles files;
+    std::string folder = "C:\\";
+    for (int i = 0; i < 120; ++i) {
+        folder += "\xE8\xAE\xBE"; // three bytes, one unit
+    }
+    folder += "\\";
+    EXPECT_EQ(files.PathLength(folder), 124u);
+    EXPECT_EQ(files.PathLength("\xF0\x9D\x84\x9E"), 2u) << "a surrogate pair";
+    EXPECT_EQ(common::PathInFolder(folder, "DualData.ini", files), folder + "DualData.ini");
+    const std::string tooLong = folder + std::string(124, 'x') + "\\";
+    EXPECT_EQ(common::PathInFolder(tooLong, "DualData.ini", files), "");
+}
+
 // The driver reads what the tool writes with the ANSI functions: a new file
 // must not come out in UTF-16.
 TEST(Win32WideProfile, WritesNewFilesAsTextTheDriverReads) {
