@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,36 +20,30 @@ using testing_support::LumeraSetView;
 
 constexpr int kNone = -1;
 
-// The user's actions, by what they touch.
-struct Act {
-    enum class What { Default, Custom, PickFront, PickBack } what;
-    int index = 0;
-};
-const Act kClickDefault{Act::What::Default};
-const Act kClickCustom{Act::What::Custom};
+// One thing a user does on the open dialog.
+using Act = std::function<void(platform::SimDesktop&, WindowHandle)>;
+Act Click(int control) {
+    return [control](auto& desktop, WindowHandle dialog) {
+        desktop.ClickButton(dialog, control);
+    };
+}
+Act Pick(int list, int index) {
+    return [=](auto& desktop, WindowHandle dialog) {
+        desktop.ChooseComboItem(dialog, list, index);
+    };
+}
+const Act kClickDefault = Click(kDefaultOptionsId);
+const Act kClickCustom = Click(kCustomOptionsId);
 Act PickFront(int index) {
-    return {Act::What::PickFront, index};
+    return Pick(kFrontListId, index);
 }
 Act PickBack(int index) {
-    return {Act::What::PickBack, index};
+    return Pick(kBackListId, index);
 }
 
 void Perform(LumeraSetRig& rig, WindowHandle dialog, const std::vector<Act>& acts) {
     for (const Act& act : acts) {
-        switch (act.what) {
-        case Act::What::Default:
-            rig.desktop.ClickButton(dialog, kDefaultOptionsId);
-            break;
-        case Act::What::Custom:
-            rig.desktop.ClickButton(dialog, kCustomOptionsId);
-            break;
-        case Act::What::PickFront:
-            rig.desktop.ChooseComboItem(dialog, kFrontListId, act.index);
-            break;
-        case Act::What::PickBack:
-            rig.desktop.ChooseComboItem(dialog, kBackListId, act.index);
-            break;
-        }
+        act(rig.desktop, dialog);
     }
 }
 
