@@ -33,7 +33,7 @@ std::string FolderOf(std::string_view path, platform::FilesPort& files) {
 
 std::string ExecutableFolder(platform::FilesPort& files) {
     const std::string modulePath = files.ModulePath();
-    if (modulePath.size() > kMaxPathLength) {
+    if (files.PathLength(modulePath) > kMaxPathLength) {
         return {};
     }
     return FolderOf(modulePath, files);
@@ -48,9 +48,19 @@ std::string PathInFolder(std::string_view folder, std::string_view name) {
     return path;
 }
 
+std::string PathInFolder(std::string_view folder, std::string_view name,
+                         platform::FilesPort& files) {
+    if (folder.empty() || files.PathLength(folder) + files.PathLength(name) > kMaxPathLength) {
+        return {};
+    }
+    std::string path(folder);
+    path += name;
+    return path;
+}
+
 std::string LocateSettingsFile(platform::FilesPort& files, platform::ClockPort& clock,
                                bool isAdmin) {
-    std::string installedCopy = PathInFolder(ExecutableFolder(files), kSettingsFileName);
+    std::string installedCopy = PathInFolder(ExecutableFolder(files), kSettingsFileName, files);
     if (isAdmin) {
         return installedCopy;
     }
@@ -64,7 +74,7 @@ std::string LocateSettingsFile(platform::FilesPort& files, platform::ClockPort& 
     userFolder += separator;
     // An empty app-data path would put the user's copy at the drive's root.
     std::string userCopy =
-        appData.empty() ? std::string() : PathInFolder(userFolder, kSettingsFileName);
+        appData.empty() ? std::string() : PathInFolder(userFolder, kSettingsFileName, files);
     if (userCopy.empty() || files.FileExists(userCopy)) {
         return userCopy;
     }

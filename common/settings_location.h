@@ -21,12 +21,15 @@ inline constexpr std::string_view kLanguageFileName = "Language.ini";
 std::string FolderOf(std::string_view path, platform::FilesPort& files);
 
 // The folder of the running executable with its separator; "" when the
-// module path is unknown or longer than kMaxPathLength.
+// module path is unknown or longer than kMaxPathLength (in files' units).
 std::string ExecutableFolder(platform::FilesPort& files);
 
 // folder followed by name; "" when folder is "" or the result would not fit
 // kMaxPathLength, so that nothing reads or writes a cut path.
 std::string PathInFolder(std::string_view folder, std::string_view name);
+// The same, with lengths as the files port's path buffers count them.
+std::string PathInFolder(std::string_view folder, std::string_view name,
+                         platform::FilesPort& files);
 
 // The DualData.ini both programs use: the executable's copy for an
 // administrator, else the user's copy, made once from the executable's copy.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -32,6 +33,9 @@ public:
     // True for the first byte of a double-byte character, whose second byte
     // may equal a backslash.
     virtual bool IsLeadByte(unsigned char byte) = 0;
+    // A path's length in the units the system's path buffers count: bytes
+    // of the ANSI code page unless an implementation says otherwise.
+    virtual std::size_t PathLength(std::string_view path) { return path.size(); }
 };
 
 } // namespace platform

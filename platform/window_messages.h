@@ -32,6 +32,10 @@ inline constexpr std::uint32_t kBorder = 0x00800000;
 inline constexpr std::uint32_t kVScroll = 0x00200000;
 inline constexpr std::uint32_t kSysMenu = 0x00080000;
 inline constexpr std::uint32_t kTabStop = 0x00010000;
+// The same bit means "first of a group" on a control and "minimise box" on a
+// top-level window.
+inline constexpr std::uint32_t kGroup = 0x00020000;
+inline constexpr std::uint32_t kMinimizeBox = 0x00020000;
 inline constexpr std::uint32_t kChild = 0x40000000;
 inline constexpr std::uint32_t kDsModalFrame = 0x0080;
 inline constexpr std::uint32_t kDsSetFont = 0x0040;
@@ -40,12 +44,21 @@ inline constexpr std::uint32_t kDsShellFont = kDsSetFont | kDsFixedSys;
 inline constexpr std::uint32_t kBsDefPushButton = 0x0001;
 inline constexpr std::uint32_t kBsPushButton = 0x0000;
 inline constexpr std::uint32_t kEsAutoHScroll = 0x0080;
+inline constexpr std::uint32_t kBsGroupBox = 0x0007;
+inline constexpr std::uint32_t kBsAutoRadioButton = 0x0009;
+inline constexpr std::uint32_t kSsRight = 0x0002;
+inline constexpr std::uint32_t kCbsDropDownList = 0x0003;
 } // namespace ws
 
 namespace ws_ex {
 inline constexpr std::uint32_t kToolWindow = 0x00000080;
 inline constexpr std::uint32_t kAppWindow = 0x00040000;
 } // namespace ws_ex
+
+namespace ilc {
+inline constexpr std::uint32_t kMask = 0x0001;
+inline constexpr std::uint32_t kColor24 = 0x0018;
+} // namespace ilc
 
 namespace sw {
 inline constexpr int kHide = 0;

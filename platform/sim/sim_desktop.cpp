@@ -25,6 +25,8 @@ bool SameClass(std::string_view a, std::string_view b) {
 }
 
 constexpr std::uint32_t kIconBase = 0x7000;
+constexpr ImageListHandle kImageListBase = 0x9000;
+constexpr std::string_view kComboBoxEx = "ComboBoxEx32";
 
 } // namespace
 
@@ -115,6 +117,7 @@ LResult SimDesktop::DialogBoxModal(const DialogTemplate& dialog, WindowHandle pa
             state.source = control;
             state.text = control.text;
             window.controls.emplace(control.id, std::move(state));
+            window.controlOrder.push_back(control.id);
         }
         m_windows.emplace(handle, std::move(window));
         m_zOrder.insert(m_zOrder.begin(), handle);
@@ -348,6 +351,22 @@ void SimDesktop::SetExStyle(WindowHandle window, std::uint32_t exStyle) {
     }
 }
 
+bool SimDesktop::SetWindowText(WindowHandle window, std::string_view text) {
+    std::lock_guard lock(m_mutex);
+    Window* target = Find(window);
+    if (target == nullptr) {
+        return false;
+    }
+    target->title = std::string(text);
+    return true;
+}
+
+std::string SimDesktop::WindowTitle(WindowHandle window) const {
+    std::lock_guard lock(m_mutex);
+    const Window* target = Find(window);
+    return target == nullptr ? std::string() : target->title;
+}
+
 bool SimDesktop::SetDlgItemText(WindowHandle dialog, int controlId, std::string_view text) {
     std::lock_guard lock(m_mutex);
     Control* control = FindControl(dialog, controlId);
@@ -402,8 +421,10 @@ bool SimDesktop::SetComboSelection(WindowHandle dialog, int controlId, int index
     if (control == nullptr) {
         return false;
     }
-    control->comboSelection = index;
-    return true;
+    // Like CB_SETCURSEL: an index that names no item clears the selection.
+    const bool valid = index >= 0 && static_cast<std::size_t>(index) < control->items.size();
+    control->comboSelection = valid ? index : -1;
+    return valid || index == -1;
 }
 
 int SimDesktop::GetComboSelection(WindowHandle dialog, int controlId) {
@@ -421,6 +442,141 @@ void SimDesktop::SetIcon(WindowHandle window, IconHandle icon, bool big) {
     if (Window* target = Find(window)) {
         (big ? target->bigIcon : target->smallIcon) = icon;
     }
+}
+
+ImageListHandle SimDesktop::CreateImageList(int cx, int cy, std::uint32_t flags, int initial,
+                                            int grow) {
+    std::lock_guard lock(m_mutex);
+    if (cx <= 0 || cy <= 0 || initial < 0 || grow < 0) {
+        return 0;
+    }
+    ImageListRecord record;
+    record.cx = cx;
+    record.cy = cy;
+    record.flags = flags;
+    record.initial = initial;
+    record.grow = grow;
+    m_imageLists.push_back(std::move(record));
+    return kImageListBase + m_imageLists.size();
+}
+
+ImageListRecord* SimDesktop::FindImageList(ImageListHandle list) {
+    if (list <= kImageListBase || list - kImageListBase > m_imageLists.size()) {
+        return nullptr;
+    }
+    ImageListRecord& record = m_imageLists[list - kImageListBase - 1];
+    return record.destroyed ? nullptr : &record;
+}
+
+int SimDesktop::AddMaskedBitmap(ImageListHandle list, int bitmapResourceId,
+                                std::uint32_t maskColour) {
+    std::lock_guard lock(m_mutex);
+    ImageListRecord* record = FindImageList(list);
+    if (record == nullptr || bitmapResourceId <= 0) {
+        return -1;
+    }
+    record->images.push_back({bitmapResourceId, maskColour});
+    return static_cast<int>(record->images.size()) - 1;
+}
+
+void SimDesktop::DestroyImageList(ImageListHandle list) {
+    std::lock_guard lock(m_mutex);
+    if (ImageListRecord* record = FindImageList(list)) {
+        record->destroyed = true;
+    }
+}
+
+bool SimDesktop::SetComboImageList(WindowHandle dialog, int controlId, ImageListHandle list) {
+    std::lock_guard lock(m_mutex);
+    Control* control = FindControl(dialog, controlId);
+    if (control == nullptr || control->source.className != kComboBoxEx) {
+        return false;
+    }
+    control->imageList = list;
+    return true;
+}
+
+int SimDesktop::InsertComboItem(WindowHandle dialog, int controlId, int index,
+                                std::string_view text, int image, int selectedImage) {
+    std::lock_guard lock(m_mutex);
+    Control* control = FindControl(dialog, controlId);
+    if (control == nullptr || control->source.className != kComboBoxEx || index < -1 ||
+        index > static_cast<int>(control->items.size())) {
+        return -1;
+    }
+    const int at = index == -1 ? static_cast<int>(control->items.size()) : index;
+    control->items.insert(control->items.begin() + at, {std::string(text), image, selectedImage});
+    return at;
+}
+
+std::vector<ImageListRecord> SimDesktop::ImageLists() const {
+    std::lock_guard lock(m_mutex);
+    return m_imageLists;
+}
+
+std::vector<ComboItem> SimDesktop::ComboItems(WindowHandle dialog, int controlId) const {
+    std::lock_guard lock(m_mutex);
+    const Window* window = Find(dialog);
+    if (window == nullptr || window->controls.count(controlId) == 0) {
+        return {};
+    }
+    return window->controls.at(controlId).items;
+}
+
+ImageListHandle SimDesktop::ComboImageList(WindowHandle dialog, int controlId) const {
+    std::lock_guard lock(m_mutex);
+    const Window* window = Find(dialog);
+    if (window == nullptr || window->controls.count(controlId) == 0) {
+        return 0;
+    }
+    return window->controls.at(controlId).imageList;
+}
+
+void SimDesktop::ClickButton(WindowHandle dialog, int controlId) {
+    {
+        std::lock_guard lock(m_mutex);
+        Window* window = Find(dialog);
+        Control* control = FindControl(dialog, controlId);
+        if (control == nullptr || !control->enabled) {
+            return;
+        }
+        if ((control->source.style & 0x0F) == ws::kBsAutoRadioButton) {
+            // The group runs from the last control marked as its first up to
+            // the next one so marked.
+            const std::vector<int>& order = window->controlOrder;
+            const auto at = std::find(order.begin(), order.end(), controlId);
+            auto first = at;
+            while (first != order.begin() &&
+                   (window->controls.at(*first).source.style & ws::kGroup) == 0) {
+                --first;
+            }
+            auto end = at + 1;
+            while (end != order.end() &&
+                   (window->controls.at(*end).source.style & ws::kGroup) == 0) {
+                ++end;
+            }
+            for (auto it = first; it != end; ++it) {
+                Control& member = window->controls.at(*it);
+                if ((member.source.style & 0x0F) == ws::kBsAutoRadioButton) {
+                    member.checked = *it == controlId;
+                }
+            }
+        }
+    }
+    Send(dialog, wm::kCommand, static_cast<WParam>(controlId & 0xFFFF), 0);
+}
+
+void SimDesktop::ChooseComboItem(WindowHandle dialog, int controlId, int index) {
+    {
+        std::lock_guard lock(m_mutex);
+        const Control* control = FindControl(dialog, controlId);
+        if (control == nullptr || !control->enabled) {
+            return;
+        }
+    }
+    SetComboSelection(dialog, controlId, index);
+    constexpr WParam kSelChange = 1;
+    Send(dialog, wm::kCommand, static_cast<WParam>(controlId & 0xFFFF) | (kSelChange << 16), 0);
 }
 
 void SimDesktop::InitCommonControls(std::uint32_t classes) {

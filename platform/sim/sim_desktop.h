@@ -29,6 +29,28 @@ struct NotificationRegistration {
                            const NotificationRegistration&) = default;
 };
 
+struct ImageListRecord {
+    int cx = 0;
+    int cy = 0;
+    std::uint32_t flags = 0;
+    int initial = 0;
+    int grow = 0;
+    struct Image {
+        int bitmapResourceId = 0;
+        std::uint32_t maskColour = 0;
+        friend bool operator==(const Image&, const Image&) = default;
+    };
+    std::vector<Image> images;
+    bool destroyed = false;
+};
+
+struct ComboItem {
+    std::string text;
+    int image = -1;
+    int selectedImage = -1;
+    friend bool operator==(const ComboItem&, const ComboItem&) = default;
+};
+
 struct MessageBoxRecord {
     WindowHandle owner = kNoWindow;
     std::string text;
@@ -64,6 +86,7 @@ public:
                       std::uint32_t flags) override;
     std::uint32_t GetExStyle(WindowHandle window) override;
     void SetExStyle(WindowHandle window, std::uint32_t exStyle) override;
+    bool SetWindowText(WindowHandle window, std::string_view text) override;
     bool SetDlgItemText(WindowHandle dialog, int controlId, std::string_view text) override;
     std::string GetDlgItemText(WindowHandle dialog, int controlId) override;
     bool CheckDlgButton(WindowHandle dialog, int controlId, bool checked) override;
@@ -72,6 +95,14 @@ public:
     bool IsDlgItemEnabled(WindowHandle dialog, int controlId) override;
     bool SetComboSelection(WindowHandle dialog, int controlId, int index) override;
     int GetComboSelection(WindowHandle dialog, int controlId) override;
+    ImageListHandle CreateImageList(int cx, int cy, std::uint32_t flags, int initial,
+                                    int grow) override;
+    int AddMaskedBitmap(ImageListHandle list, int bitmapResourceId,
+                        std::uint32_t maskColour) override;
+    void DestroyImageList(ImageListHandle list) override;
+    bool SetComboImageList(WindowHandle dialog, int controlId, ImageListHandle list) override;
+    int InsertComboItem(WindowHandle dialog, int controlId, int index, std::string_view text,
+                        int image, int selectedImage) override;
     void InitCommonControls(std::uint32_t classes) override;
     IconHandle LoadAppIcon(int resourceId) override;
     void SetIcon(WindowHandle window, IconHandle icon, bool big) override;
@@ -94,6 +125,17 @@ public:
     bool HasTimer(WindowHandle window, std::uintptr_t timerId) const;
     std::uint32_t CommonControlClasses() const { return m_commonControls; }
     int IconPaints() const { return m_iconPaints; }
+    std::vector<ImageListRecord> ImageLists() const;
+    std::vector<ComboItem> ComboItems(WindowHandle dialog, int controlId) const;
+    ImageListHandle ComboImageList(WindowHandle dialog, int controlId) const;
+    // "" for no such window.
+    std::string WindowTitle(WindowHandle window) const;
+    // A user's click on a button (BM_CLICK): an automatic radio button checks
+    // itself and clears the other automatic radio buttons of its group, then
+    // the owner gets the clicked notification. Ignored while disabled.
+    void ClickButton(WindowHandle dialog, int controlId);
+    // A user's pick in a drop-down list; ignored while disabled.
+    void ChooseComboItem(WindowHandle dialog, int controlId, int index);
     // Sends WM_DEVICECHANGE with a record of the broadcast; the handler's result.
     LResult SendDeviceChange(WindowHandle window, std::uint32_t eventCode, std::uint32_t deviceType,
                              std::string interfaceName);
@@ -118,8 +160,11 @@ private:
         bool checked = false;
         bool enabled = true;
         int comboSelection = -1;
+        std::vector<ComboItem> items;
+        ImageListHandle imageList = 0;
     };
     struct Window {
+        std::vector<int> controlOrder; // as the template lists them
         std::string className;
         std::string title;
         std::uint32_t style = 0;
@@ -155,6 +200,7 @@ private:
     Window* Find(WindowHandle window);
     const Window* Find(WindowHandle window) const;
     Control* FindControl(WindowHandle dialog, int controlId);
+    ImageListRecord* FindImageList(ImageListHandle list);
     LResult Send(WindowHandle window, std::uint32_t message, WParam wParam, LParam lParam);
     void DefaultProcessing(WindowHandle window, std::uint32_t message, WParam wParam);
     bool DispatchOne();
@@ -182,6 +228,7 @@ private:
     int m_iconPaints = 0;
     std::vector<NotificationRegistration> m_registrations;
     std::map<LParam, DeviceInterfaceEvent> m_broadcastRecords;
+    std::vector<ImageListRecord> m_imageLists;
 };
 
 } // namespace platform

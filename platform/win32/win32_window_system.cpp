@@ -6,6 +6,7 @@
 #undef MessageBox
 #undef SetDlgItemText
 #undef GetDlgItemText
+#undef SetWindowText
 
 #include "platform/win32/win32_text.h"
 #include "platform/win32/win32_window_system.h"
@@ -159,6 +160,10 @@ void Win32WindowSystem::SetExStyle(WindowHandle window, std::uint32_t exStyle) {
     ::SetWindowLongW(Hwnd(window), GWL_EXSTYLE, static_cast<LONG>(exStyle));
 }
 
+bool Win32WindowSystem::SetWindowText(WindowHandle window, std::string_view text) {
+    return ::SetWindowTextW(Hwnd(window), Wide(text).c_str()) != FALSE;
+}
+
 bool Win32WindowSystem::SetDlgItemText(WindowHandle dialog, int controlId, std::string_view text) {
     return ::SetDlgItemTextW(Hwnd(dialog), controlId, Wide(text).c_str()) != FALSE;
 }
@@ -205,6 +210,58 @@ bool Win32WindowSystem::SetComboSelection(WindowHandle dialog, int controlId, in
 
 int Win32WindowSystem::GetComboSelection(WindowHandle dialog, int controlId) {
     return static_cast<int>(::SendDlgItemMessageW(Hwnd(dialog), controlId, CB_GETCURSEL, 0, 0));
+}
+
+ImageListHandle Win32WindowSystem::CreateImageList(int cx, int cy, std::uint32_t flags, int initial,
+                                                   int grow) {
+    return reinterpret_cast<ImageListHandle>(::ImageList_Create(cx, cy, flags, initial, grow));
+}
+
+int Win32WindowSystem::AddMaskedBitmap(ImageListHandle list, int bitmapResourceId,
+                                       std::uint32_t maskColour) {
+    // A DIB section keeps the resource's 24-bit colours on any display depth.
+    const auto bitmap = static_cast<HBITMAP>(::LoadImageW(::GetModuleHandleW(nullptr),
+                                                          MAKEINTRESOURCEW(bitmapResourceId),
+                                                          IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    if (bitmap == nullptr) {
+        return -1;
+    }
+    const int index = ::ImageList_AddMasked(reinterpret_cast<HIMAGELIST>(list), bitmap, maskColour);
+    ::DeleteObject(bitmap); // the list keeps its own copy
+    return index;
+}
+
+void Win32WindowSystem::DestroyImageList(ImageListHandle list) {
+    if (list != 0) {
+        ::ImageList_Destroy(reinterpret_cast<HIMAGELIST>(list));
+    }
+}
+
+bool Win32WindowSystem::SetComboImageList(WindowHandle dialog, int controlId,
+                                          ImageListHandle list) {
+    const HWND control = ::GetDlgItem(Hwnd(dialog), controlId);
+    if (control == nullptr) {
+        return false;
+    }
+    ::SendMessageW(control, CBEM_SETIMAGELIST, 0, static_cast<LPARAM>(list));
+    return true;
+}
+
+int Win32WindowSystem::InsertComboItem(WindowHandle dialog, int controlId, int index,
+                                       std::string_view text, int image, int selectedImage) {
+    const HWND control = ::GetDlgItem(Hwnd(dialog), controlId);
+    if (control == nullptr) {
+        return -1;
+    }
+    std::wstring wideText = Wide(text);
+    COMBOBOXEXITEMW item{};
+    item.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE;
+    item.iItem = index;
+    item.pszText = wideText.data();
+    item.iImage = image;
+    item.iSelectedImage = selectedImage;
+    return static_cast<int>(
+        ::SendMessageW(control, CBEM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
 void Win32WindowSystem::InitCommonControls(std::uint32_t classes) {

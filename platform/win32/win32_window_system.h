@@ -25,6 +25,7 @@ public:
                       std::uint32_t flags) override;
     std::uint32_t GetExStyle(WindowHandle window) override;
     void SetExStyle(WindowHandle window, std::uint32_t exStyle) override;
+    bool SetWindowText(WindowHandle window, std::string_view text) override;
     bool SetDlgItemText(WindowHandle dialog, int controlId, std::string_view text) override;
     std::string GetDlgItemText(WindowHandle dialog, int controlId) override;
     bool CheckDlgButton(WindowHandle dialog, int controlId, bool checked) override;
@@ -33,6 +34,14 @@ public:
     bool IsDlgItemEnabled(WindowHandle dialog, int controlId) override;
     bool SetComboSelection(WindowHandle dialog, int controlId, int index) override;
     int GetComboSelection(WindowHandle dialog, int controlId) override;
+    ImageListHandle CreateImageList(int cx, int cy, std::uint32_t flags, int initial,
+                                    int grow) override;
+    int AddMaskedBitmap(ImageListHandle list, int bitmapResourceId,
+                        std::uint32_t maskColour) override;
+    void DestroyImageList(ImageListHandle list) override;
+    bool SetComboImageList(WindowHandle dialog, int controlId, ImageListHandle list) override;
+    int InsertComboItem(WindowHandle dialog, int controlId, int index, std::string_view text,
+                        int image, int selectedImage) override;
     void InitCommonControls(std::uint32_t classes) override;
     IconHandle LoadAppIcon(int resourceId) override;
     void SetIcon(WindowHandle window, IconHandle icon, bool big) override;

@@ -6,10 +6,12 @@
 #include <io.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -573,10 +575,137 @@ int Companion(const Args& a, long long seconds) {
     return 0;
 }
 
+// A control of a dialog in another process, by its identifier ("-1" too).
+HWND DialogItem(HWND dialog, const std::wstring& id) {
+    const auto number = ParseNumber(id);
+    HWND control = number ? GetDlgItem(dialog, static_cast<int>(*number)) : nullptr;
+    if (control == nullptr) {
+        Fail("no such control");
+    }
+    return control;
+}
+
+int ItemSend(HWND dialog, const Args& a) {
+    HWND control = DialogItem(dialog, a[2]);
+    const auto message = ParseNumber(a[3]);
+    const auto w = ParseNumber(a[4]);
+    const auto l = ParseNumber(a[5]);
+    if (control == nullptr || !message || !w || !l) {
+        Fail(control == nullptr ? "" : "bad number");
+        return 1;
+    }
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(control, static_cast<UINT>(*message), static_cast<WPARAM>(*w),
+                             static_cast<LPARAM>(*l), SMTO_ABORTIFHUNG, 5000, &result)) {
+        Fail("SendMessageTimeoutW failed: " + std::to_string(GetLastError()));
+        return 1;
+    }
+    Print("result " + std::to_string(static_cast<long long>(static_cast<LRESULT>(result))));
+    return 0;
+}
+
+// A combo box (plain or extended) as a user sees it: its items, the selection, whether it
+// takes input. WM_GETTEXT on an extended one gives junk across processes; CB_GETLBTEXT works.
+int Combo(HWND dialog, const std::wstring& id) {
+    HWND control = DialogItem(dialog, id);
+    if (control == nullptr) {
+        return 1;
+    }
+    const auto count = SendMessageW(control, CB_GETCOUNT, 0, 0);
+    Print("count " + std::to_string(count));
+    Print("selection " + std::to_string(SendMessageW(control, CB_GETCURSEL, 0, 0)));
+    Print(std::string("enabled ") + (IsWindowEnabled(control) ? "1" : "0"));
+    for (LRESULT i = 0; i < count; ++i) {
+        const auto length = SendMessageW(control, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
+        std::wstring text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, L'\0');
+        SendMessageW(control, CB_GETLBTEXT, static_cast<WPARAM>(i),
+                     reinterpret_cast<LPARAM>(text.data()));
+        text.resize(std::wcslen(text.c_str()));
+        Print("item " + ToUtf8(text));
+    }
+    return 0;
+}
+
+struct ThreadWindows {
+    RECT bounds{};
+    bool any = false;
+};
+
+BOOL CALLBACK AddVisibleWindow(HWND window, LPARAM context) {
+    auto* area = reinterpret_cast<ThreadWindows*>(context);
+    RECT rect{};
+    if (IsWindowVisible(window) && GetWindowRect(window, &rect)) {
+        if (area->any) {
+            UnionRect(&area->bounds, &area->bounds, &rect);
+        } else {
+            area->bounds = rect;
+            area->any = true;
+        }
+    }
+    return TRUE;
+}
+
+// Saves, as a 24-bit BMP, the screen under every visible top-level window of the thread that
+// owns window (a dropped-down list is one of them), with a margin.
+int Screenshot(HWND window, const std::wstring& file) {
+    ThreadWindows area;
+    EnumThreadWindows(GetWindowThreadProcessId(window, nullptr), AddVisibleWindow,
+                      reinterpret_cast<LPARAM>(&area));
+    if (!area.any) {
+        Fail("no visible window");
+        return 1;
+    }
+    constexpr int kMargin = 12;
+    const int left = std::max(0L, area.bounds.left - kMargin);
+    const int top = std::max(0L, area.bounds.top - kMargin);
+    const int width =
+        std::min<int>(GetSystemMetrics(SM_CXSCREEN), area.bounds.right + kMargin) - left;
+    const int height =
+        std::min<int>(GetSystemMetrics(SM_CYSCREEN), area.bounds.bottom + kMargin) - top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height; // bottom-up, as BMP files store rows
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    const bool copied = BitBlt(memory, 0, 0, width, height, screen, left, top, SRCCOPY) != FALSE;
+    GdiFlush();
+    const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+    const DWORD size = stride * static_cast<DWORD>(height);
+    BITMAPFILEHEADER header{};
+    header.bfType = 0x4D42;
+    header.bfOffBits = sizeof header + sizeof info.bmiHeader;
+    header.bfSize = header.bfOffBits + size;
+    bool written = false;
+    if (FILE* out = _wfopen(file.c_str(), L"wb")) {
+        written = std::fwrite(&header, sizeof header, 1, out) == 1 &&
+                  std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out) == 1 &&
+                  std::fwrite(bits, 1, size, out) == size;
+        written = std::fclose(out) == 0 && written;
+    }
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    if (!copied || !written) {
+        Fail("screenshot failed");
+        return 1;
+    }
+    Print("size " + std::to_string(width) + " " + std::to_string(height));
+    return 0;
+}
+
 int Usage() {
     Fail("usage: wintest "
          "list|find|wait-window|wait-gone|wait-hidden|post|post-registered|styles|text|"
-         "msgbox|show-msgbox|companion|cursor|cursor-trace|serial-probe|drag ...");
+         "msgbox|show-msgbox|companion|cursor|cursor-trace|serial-probe|drag|item-send|combo|"
+         "screenshot ...");
     return 1;
 }
 
@@ -621,6 +750,18 @@ int Run(const Args& args) {
         const UINT message = RegisterWindowMessageW(a[2].c_str());
         HWND target = message ? window() : nullptr;
         return target ? Post(target, message, a[3], a[4]) : 1;
+    }
+    if (command == L"item-send" && a.size() == 6) {
+        HWND target = window();
+        return target ? ItemSend(target, a) : 1;
+    }
+    if (command == L"combo" && a.size() == 3) {
+        HWND target = window();
+        return target ? Combo(target, a[2]) : 1;
+    }
+    if (command == L"screenshot" && a.size() == 3) {
+        HWND target = window();
+        return target ? Screenshot(target, a[2]) : 1;
     }
     if (command == L"styles" && a.size() == 2) {
         HWND target = window();

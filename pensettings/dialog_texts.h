@@ -1,0 +1,48 @@
+#pragma once
+
+#include "pensettings/lumeraset_ids.h"
+#include "platform/profile_port.h"
+
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace pensettings {
+
+// Where each text of section "SetLumera" goes: the title, then the
+// controls in the order they are set, then the function items.
+struct TextSlot {
+    std::string_view key;
+    int controlId;
+};
+
+inline constexpr std::string_view kTitleKey = "IDC_TOP";
+inline constexpr std::array<TextSlot, 8> kControlTexts = {{
+    {"IDC_STATIC", kOuterGroupId},
+    {"IDC_STATIC1", kFrontLabelId},
+    {"IDC_STATIC2", kBackLabelId},
+    {"IDC_STATIC3", kInnerGroupId},
+    {"IDC_RADIO1", kDefaultOptionsId},
+    {"IDC_RADIO2", kCustomOptionsId},
+    {"IDOK", 1},
+    {"IDCANCEL", 2},
+}};
+inline constexpr std::array<std::string_view, kFunctionCount> kFunctionKeys = {
+    "IDC_BMP1", "IDC_BMP2", "IDC_BMP3", "IDC_BMP4",  "IDC_BMP5", "IDC_BMP6",
+    "IDC_BMP7", "IDC_BMP8", "IDC_BMP9", "IDC_BMP10", "IDC_BMP11"};
+
+inline constexpr std::string_view kMissingText = "GetError";
+
+struct DialogTexts {
+    std::string title;
+    std::array<std::string, kControlTexts.size()> controls;
+    std::array<std::string, kFunctionCount> functions;
+};
+
+// Reads the twenty texts from the language file at path, in the order of
+// the tables above; a text the file lacks is kMissingText, one present but
+// empty stays empty, and each holds at most 259 characters. No path (""),
+// no file: kMissingText for all.
+DialogTexts ReadDialogTexts(platform::ProfilePort& profile, const std::string& path);
+
+} // namespace pensettings
