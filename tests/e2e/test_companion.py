@@ -32,7 +32,7 @@ class CompanionTest(unittest.TestCase):
     def start_companion(self, transport: str):
         exe = Path(os.environ.get("E2E_COMPANION", "/nonexistent")).resolve()
         if not exe.exists():
-            self.skipTest("companion.exe not built (scripts/e2e-test builds it)")
+            self.fail("companion.exe is not built (scripts/e2e-test builds it)")
         folder = work_folder(self.id())
         self.log, self.bmp = folder / "companion.log", folder / "sheet.bmp"
         companion = start_program(exe, f"--{transport}", "--log", windows_path(self.log),

@@ -19,7 +19,7 @@ class ScribbleTest(unittest.TestCase):
     def setUp(self):
         exe = Path(os.environ.get("E2E_SCRIBBLE", "/nonexistent")).resolve()
         if not exe.exists():
-            self.skipTest("scribble.exe not built (scripts/e2e-test builds it)")
+            self.fail("scribble.exe is not built (scripts/e2e-test builds it)")
         self.bmp = work_folder(self.id()) / "sheet.bmp"
         self.sheet = start_program(exe, windows_path(self.bmp), 60)
         self.addCleanup(end_program, self.sheet)
