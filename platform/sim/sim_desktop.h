@@ -119,10 +119,16 @@ public:
     std::vector<PostedMessage> MessagesTo(WindowHandle window) const;
     std::vector<MessageBoxRecord> MessageBoxes() const;
     void AnswerMessageBoxesWith(int buttonId) { m_messageBoxAnswer = buttonId; }
+    // A message box stays up this long before it is answered, running the
+    // caller's messages and timers meanwhile, as a real one does.
+    void KeepMessageBoxesOpenFor(std::uint64_t ms) { m_messageBoxOpenMs = ms; }
     void SetForegroundWindow(WindowHandle window);
     int CountWindows(std::string_view className, std::string_view title) const;
     IconHandle GetIcon(WindowHandle window, bool big) const;
     bool HasTimer(WindowHandle window, std::uintptr_t timerId) const;
+    // Messages of this number posted to the window so far, dispatched or
+    // not: a post from another thread counts here at once.
+    int PostCount(WindowHandle window, std::uint32_t message) const;
     std::uint32_t CommonControlClasses() const { return m_commonControls; }
     int IconPaints() const { return m_iconPaints; }
     std::vector<ImageListRecord> ImageLists() const;
@@ -222,6 +228,8 @@ private:
     std::map<std::string, std::uint32_t> m_registered;
     std::vector<MessageBoxRecord> m_messageBoxes;
     int m_messageBoxAnswer = 1;
+    std::uint64_t m_messageBoxOpenMs = 0;
+    std::map<std::pair<WindowHandle, std::uint32_t>, int> m_postCounts;
     WindowHandle m_foreground = kNoWindow;
     std::uint64_t m_modalLimitMs = 3'600'000;
     std::uint32_t m_commonControls = 0;
