@@ -13,7 +13,7 @@ from rig import (REPO, context, end_program, read_profile, replace_section,
                  work_folder)
 from test_driver import DIALOG_CLASS, DIALOG_TITLE, DRIVER_EXE, install_driver
 
-sys.path.insert(0, str(REPO / "tools" / "scribble"))
+sys.path.insert(0, str(REPO / "tools" / "companion"))
 import bmp_to_png  # noqa: E402
 
 TOOL_EXE = "pensettings/LumeraSet.exe"
