@@ -31,9 +31,21 @@ std::string FolderOf(std::string_view path, platform::FilesPort& files) {
     return cut == std::string_view::npos ? std::string() : std::string(path.substr(0, cut));
 }
 
+bool IsWholePath(std::string_view path, platform::FilesPort& files) {
+    if (path.find('\0') != std::string_view::npos) {
+        return false;
+    }
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        if (files.IsLeadByte(static_cast<unsigned char>(path[i])) && ++i == path.size()) {
+            return false;
+        }
+    }
+    return true;
+}
+
 std::string ExecutableFolder(platform::FilesPort& files) {
     const std::string modulePath = files.ModulePath();
-    if (files.PathLength(modulePath) > kMaxPathLength) {
+    if (files.PathLength(modulePath) > kMaxPathLength || !IsWholePath(modulePath, files)) {
         return {};
     }
     return FolderOf(modulePath, files);
@@ -73,8 +85,9 @@ std::string LocateSettingsFile(platform::FilesPort& files, platform::ClockPort& 
     }
     userFolder += separator;
     // An empty app-data path would put the user's copy at the drive's root.
-    std::string userCopy =
-        appData.empty() ? std::string() : PathInFolder(userFolder, kSettingsFileName, files);
+    std::string userCopy = appData.empty() || !IsWholePath(appData, files)
+                               ? std::string()
+                               : PathInFolder(userFolder, kSettingsFileName, files);
     if (userCopy.empty() || files.FileExists(userCopy)) {
         return userCopy;
     }

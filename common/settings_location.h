@@ -20,8 +20,14 @@ inline constexpr std::string_view kLanguageFileName = "Language.ini";
 // separator.
 std::string FolderOf(std::string_view path, platform::FilesPort& files);
 
+// False for a path the system would read otherwise than its bytes say: one
+// with a NUL, where every call would cut it, or one that ends inside a
+// double-byte character, which would swallow a separator appended to it.
+bool IsWholePath(std::string_view path, platform::FilesPort& files);
+
 // The folder of the running executable with its separator; "" when the
-// module path is unknown or longer than kMaxPathLength (in files' units).
+// module path is unknown, not whole or longer than kMaxPathLength (in
+// files' units).
 std::string ExecutableFolder(platform::FilesPort& files);
 
 // folder followed by name; "" when folder is "" or the result would not fit
@@ -33,7 +39,7 @@ std::string PathInFolder(std::string_view folder, std::string_view name,
 
 // The DualData.ini both programs use: the executable's copy for an
 // administrator, else the user's copy, made once from the executable's copy.
-// "" when the path that applies does not fit.
+// "" when the path that applies does not fit or its folder is not whole.
 std::string LocateSettingsFile(platform::FilesPort& files, platform::ClockPort& clock,
                                bool isAdmin);
 

@@ -52,7 +52,8 @@ bool OrientationControl::OnOpenDone(std::uint32_t ticket, bool opened) {
 void OrientationControl::OnOrientationDone(std::uintptr_t wParam, std::intptr_t lParam) {
     m_timers.Start(timer::kCodeRearm);
     if (wParam == 0 && lParam == 0) {
-        LoadCalibration(m_calibration, m_platform.profile, m_platform.mouse, m_state.settingsPath);
+        LoadCalibration(m_calibration, m_platform.profile, m_platform.mouse, m_platform.trace,
+                        m_state.settingsPath);
     }
     m_state.orientationMode = 0;
     m_state.orientationForwardAll = 0;

@@ -257,7 +257,7 @@ bool BoardConnection::Close() {
 
 void BoardConnection::LoadCalibration() {
     driver::LoadCalibration(m_pipeline.calibration, m_platform.profile, m_platform.mouse,
-                            m_state.settingsPath);
+                            m_platform.trace, m_state.settingsPath);
 }
 
 } // namespace driver

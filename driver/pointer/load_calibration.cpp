@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <string>
 
 namespace driver {
 namespace {
@@ -106,25 +107,46 @@ double ParseBoardValue(std::string_view text) {
     return negative ? -value : value;
 }
 
+bool IsSupportedGridLayout(int columns, int rows) {
+    switch (columns) {
+    case 2:
+        return rows >= 2 && rows <= kGridCapacity;
+    case 3:
+        return rows >= 3 && rows <= kGridCapacity;
+    case 5:
+        return rows >= 4 && rows <= kGridCapacity;
+    default:
+        return false;
+    }
+}
+
 Calibration ReadCalibration(const Calibration& previous, platform::ProfilePort& profile,
-                            platform::MousePort& screen, const std::string& settingsPath) {
+                            platform::MousePort& screen, platform::TracePort& trace,
+                            const std::string& settingsPath) {
     Calibration next = previous;
-    CalibrationGrid& grid = next.grid;
-    grid.ColumnCount = std::clamp(profile.GetInt(kCoordinateSection, "wdot", 3, settingsPath),
-                                  kMinGridCount, kMaxGridCount);
-    grid.RowCount = std::clamp(profile.GetInt(kCoordinateSection, "hdot", 3, settingsPath),
-                               kMinGridCount, kMaxGridCount);
-    grid.ScreenWidth = screen.ScreenWidth();
-    grid.ScreenHeight = screen.ScreenHeight();
-    ReadGrid(grid, profile, settingsPath);
+    const int columns = profile.GetInt(kCoordinateSection, "wdot", 3, settingsPath);
+    const int rows = profile.GetInt(kCoordinateSection, "hdot", 3, settingsPath);
+    if (IsSupportedGridLayout(columns, rows)) {
+        CalibrationGrid& grid = next.grid;
+        grid.ColumnCount = columns;
+        grid.RowCount = rows;
+        grid.ScreenWidth = screen.ScreenWidth();
+        grid.ScreenHeight = screen.ScreenHeight();
+        ReadGrid(grid, profile, settingsPath);
+    } else {
+        trace.Failure("LoadCalibration", 0,
+                      "wdot=" + std::to_string(columns) + " hdot=" + std::to_string(rows) +
+                          " is no grid layout; the previous grid is kept");
+    }
     ReadButtons(next, profile, settingsPath);
     DeriveAreas(next);
     return next;
 }
 
 void LoadCalibration(CalibrationStore& store, platform::ProfilePort& profile,
-                     platform::MousePort& screen, const std::string& settingsPath) {
-    store.Publish(ReadCalibration(store.Snapshot(), profile, screen, settingsPath));
+                     platform::MousePort& screen, platform::TracePort& trace,
+                     const std::string& settingsPath) {
+    store.Publish(ReadCalibration(store.Snapshot(), profile, screen, trace, settingsPath));
 }
 
 } // namespace driver

@@ -4,16 +4,18 @@
 #include "driver/pointer/calibration_store.h"
 #include "platform/mouse_port.h"
 #include "platform/profile_port.h"
+#include "platform/trace_port.h"
 
 #include <string>
 #include <string_view>
 
 namespace driver {
 
-// Grid counts the 5 x 5 tables can hold; a count of 1 or less would also
-// make the target spacing divide by zero.
-inline constexpr int kMinGridCount = 2;
-inline constexpr int kMaxGridCount = kGridCapacity;
+// The transform picks its layout by the column count alone: 2 x 2, 3 x 3,
+// else 5 x 4. A grid is taken only when the file gives every point of that
+// layout (spare rows allowed, up to what the tables hold); any other count
+// pair would map through points an earlier load left, or zeros.
+bool IsSupportedGridLayout(int columns, int rows);
 
 // The C conversion restricted to decimal numbers: blanks skipped, the
 // longest numeric prefix taken, 0 for no number or one beyond double range.
@@ -21,11 +23,15 @@ double ParseBoardValue(std::string_view text);
 
 // Reads sections "coordinate" and "ElecButton". Grid entries beyond the
 // counts keep what previous holds, as a fresh load over the old one would.
+// A grid of no supported layout is refused with a trace line: previous's
+// grid stays, whole; the button points are read all the same.
 Calibration ReadCalibration(const Calibration& previous, platform::ProfilePort& profile,
-                            platform::MousePort& screen, const std::string& settingsPath);
+                            platform::MousePort& screen, platform::TracePort& trace,
+                            const std::string& settingsPath);
 
 // Builds the new calibration aside and publishes it whole.
 void LoadCalibration(CalibrationStore& store, platform::ProfilePort& profile,
-                     platform::MousePort& screen, const std::string& settingsPath);
+                     platform::MousePort& screen, platform::TracePort& trace,
+                     const std::string& settingsPath);
 
 } // namespace driver

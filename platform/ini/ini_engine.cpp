@@ -231,6 +231,22 @@ std::int32_t ReadInt(std::string_view text, std::string_view section, std::strin
     return static_cast<std::int32_t>(ParseProfileInt(value));
 }
 
+bool IsWritableEntry(std::string_view section, std::string_view key, std::string_view value) {
+    using namespace std::string_view_literals;
+    constexpr std::string_view kLineBreaks = "\r\n\0"sv;
+    const std::string_view keyName = Trim(key);
+    if (Trim(section).empty() || keyName.empty() || keyName.front() == '[' ||
+        keyName.find('=') != std::string_view::npos) {
+        return false;
+    }
+    for (const std::string_view part : {section, key, value}) {
+        if (part.find_first_of(kLineBreaks) != std::string_view::npos) {
+            return false;
+        }
+    }
+    return true;
+}
+
 std::string SetValue(std::string_view text, std::string_view section, std::string_view key,
                      std::string_view value) {
     const std::string_view sectionName = Trim(section);

@@ -35,6 +35,12 @@ std::string ReadString(std::string_view text, std::string_view section, std::str
 std::int32_t ReadInt(std::string_view text, std::string_view section, std::string_view key,
                      std::int32_t defaultValue);
 
+// Whether key=value can be written into section without changing what any
+// other key reads: names not blank, no line break or NUL anywhere (it would
+// start a line of its own), no '=' in the key and no key that opens with
+// '[' (the line could read as a section header).
+bool IsWritableEntry(std::string_view section, std::string_view key, std::string_view value);
+
 // The text after writing key=value: the first matching key gets the value in
 // place, else the key joins the end of the first matching section, else a
 // new section is appended. Every other byte is kept.

@@ -53,8 +53,7 @@ int IniFileProfile::GetInt(std::string_view section, std::string_view key, int d
 
 bool IniFileProfile::WriteString(std::string_view section, std::string_view key,
                                  std::string_view value, const std::string& path) {
-    // Windows versions disagree on empty names (some crash); refuse them.
-    if (path.empty() || ini::Trim(section).empty() || ini::Trim(key).empty()) {
+    if (path.empty() || !ini::IsWritableEntry(section, key, value)) {
         return false;
     }
     const std::optional<std::string> text = ReadFileText(path);

@@ -1,4 +1,5 @@
 #include "platform/win32/win32_profile.h"
+#include "platform/ini/ini_engine.h"
 #include "platform/win32/win32_text.h"
 
 #include <algorithm>
@@ -27,10 +28,6 @@ std::wstring WidePath(const std::string& path) {
                             length);
     }
     return wide;
-}
-
-bool IsBlankName(std::string_view name) {
-    return name.find_first_not_of(" \t\v\f\x1a") == std::string_view::npos;
 }
 
 } // namespace
@@ -94,8 +91,9 @@ int Win32Profile::GetInt(std::string_view section, std::string_view key, int def
 
 bool Win32Profile::WriteString(std::string_view section, std::string_view key,
                                std::string_view value, const std::string& path) {
-    // Windows versions disagree on empty names (some crash); refuse them.
-    if (!IsUsablePath(path) || IsBlankName(section) || IsBlankName(key)) {
+    // The API writes whatever it is given: a line break or a stray '=' in a
+    // name would change other keys, and blank names crash some versions.
+    if (!IsUsablePath(path) || !ini::IsWritableEntry(section, key, value)) {
         return false;
     }
     const std::string sectionText(section);

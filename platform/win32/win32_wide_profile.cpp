@@ -1,4 +1,5 @@
 #include "platform/win32/win32_wide_profile.h"
+#include "platform/ini/ini_engine.h"
 #include "platform/win32/win32_text.h"
 
 #include <algorithm>
@@ -23,10 +24,6 @@ std::optional<std::wstring> UsablePath(const std::string& path) {
         return std::nullopt;
     }
     return wide;
-}
-
-bool IsBlankName(std::string_view name) {
-    return name.find_first_not_of(" \t\v\f\x1a") == std::string_view::npos;
 }
 
 } // namespace
@@ -79,8 +76,8 @@ int Win32WideProfile::GetInt(std::string_view section, std::string_view key, int
 bool Win32WideProfile::WriteString(std::string_view section, std::string_view key,
                                    std::string_view value, const std::string& path) {
     const std::optional<std::wstring> widePath = UsablePath(path);
-    // Windows versions disagree on empty names (some crash); refuse them.
-    if (!widePath || IsBlankName(section) || IsBlankName(key)) {
+    // As the ANSI port: nothing that would change other keys is written.
+    if (!widePath || !ini::IsWritableEntry(section, key, value)) {
         return false;
     }
     return WritePrivateProfileStringW(Wide(section).c_str(), Wide(key).c_str(), Wide(value).c_str(),

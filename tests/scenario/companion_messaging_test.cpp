@@ -223,7 +223,7 @@ TEST_F(CompanionMessaging, KeyFaultsShowOneBoxAtATime) {
 // calibration only for (0, 0), and command 33 comes back 1000 ms later.
 TEST_F(CompanionMessaging, OrientationForwardsRawFramesAndReloadsOnlyWhenAsked) {
     const std::string settings =
-        m_machine.WriteInstalled("DualData.ini", "[coordinate]\r\nwdot=5\r\n");
+        m_machine.WriteInstalled("DualData.ini", "[coordinate]\r\nwdot=5\r\nhdot=4\r\n");
     std::unique_ptr<platform::StreamEnd> orient;
     Post(100, user_message::kOrientationStart, 0, 8);
     At(150, [&] {

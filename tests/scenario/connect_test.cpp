@@ -78,7 +78,7 @@ TEST_F(ConnectScene, WithoutABoardEveryAttemptReloadsTheCalibration) {
             columns.push_back(ColumnCount());
             m_machine.WriteInstalled("DualData.ini",
                                      "[coordinate]\r\nwdot=" + std::to_string(columns.size() + 2) +
-                                         "\r\n");
+                                         "\r\nhdot=4\r\n");
         });
     }
     Run(5000);
@@ -93,7 +93,7 @@ TEST_F(ConnectScene, AnArrivalStartsAFreshCountdown) {
         m_machine.desktop.SendDeviceChange(Driver(), dbt::kDeviceArrival,
                                            dbt::kDevTypDeviceInterface,
                                            "\\\\?\\USB#VID_0000&PID_0000#1#{x}");
-        m_machine.WriteInstalled("DualData.ini", "[coordinate]\r\nwdot=5\r\n");
+        m_machine.WriteInstalled("DualData.ini", "[coordinate]\r\nwdot=5\r\nhdot=4\r\n");
     });
     for (const std::uint64_t t : {4001U, 5001U}) {
         m_machine.desktop.At(t, [&] { columns.push_back(ColumnCount()); });

@@ -107,7 +107,7 @@ TEST_F(BoardConnectionTest, AbsentBoardOpensNothingButReloadsCalibrationEachAtte
     port.AddDevice(kOtherProduct, 0x1314, 0x1002);
     EXPECT_FALSE(connection.OpenHidLink());
     EXPECT_EQ(ColumnCount(), 3);
-    machine.WriteInstalled("DualData.ini", "[coordinate]\r\nwdot=5\r\n");
+    machine.WriteInstalled("DualData.ini", "[coordinate]\r\nwdot=5\r\nhdot=4\r\n");
     EXPECT_FALSE(connection.OpenHidLink());
     EXPECT_EQ(ColumnCount(), 5);
     EXPECT_TRUE(port.Opens().empty());

@@ -3,12 +3,14 @@
 
 #include "platform/sim/ini_file_profile.h"
 #include "platform/sim/sim_mouse.h"
+#include "platform/sim/sim_trace.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cmath>
+#include <cstdlib>
 #include <thread>
 
 namespace driver {
@@ -18,7 +20,7 @@ class CalibrationLoad : public ::testing::Test {
 protected:
     Calibration Load(std::string_view ini, int width = 1920, int height = 1080) {
         platform::SimMouse screen(width, height);
-        LoadCalibration(m_store, m_profile, screen, m_dir.Write("DualData.ini", ini));
+        LoadCalibration(m_store, m_profile, screen, m_trace, m_dir.Write("DualData.ini", ini));
         return m_store.Snapshot();
     }
 
@@ -31,6 +33,7 @@ protected:
 
     testing_support::TempDir m_dir;
     platform::IniFileProfile m_profile;
+    platform::SimTrace m_trace;
     CalibrationStore m_store;
 };
 
@@ -117,7 +120,7 @@ TEST_F(CalibrationLoad, PenAreasFollowTheSmallestColumnX) {
 
 TEST_F(CalibrationLoad, MissingFileGivesTheDefaults) {
     platform::SimMouse screen(1920, 1080);
-    LoadCalibration(m_store, m_profile, screen, m_dir.File("absent.ini"));
+    LoadCalibration(m_store, m_profile, screen, m_trace, m_dir.File("absent.ini"));
     const Calibration c = m_store.Snapshot();
     EXPECT_EQ(c.grid.ColumnCount, 3);
     EXPECT_EQ(c.grid.RowCount, 3);
@@ -132,24 +135,33 @@ TEST_F(CalibrationLoad, MissingFileGivesTheDefaults) {
     EXPECT_EQ(y, 0);
 }
 
-TEST_F(CalibrationLoad, CountsTheTablesCannotHoldAreClamped) {
+// The layout follows wdot alone; a pair whose layout needs points the file
+// does not give (or that the tables cannot hold, or that would divide by
+// zero) would map through what an earlier load left. Such a grid is refused
+// and the one before stays, whatever it was.
+TEST_F(CalibrationLoad, CountPairsWithoutTheirLayoutsPointsAreRefusedAndThePreviousKept) {
     struct Case {
         const char* wdot;
         const char* hdot;
-        int columns, rows;
+        bool taken;
     };
-    const Case cases[] = {{"1", "0", 2, 2},          {"-4", "-1", 2, 2},        {"6", "99", 5, 5},
-                          {"2147483647", "4", 5, 4}, {"0x7fffffff", "2", 5, 2}, {"5", "4", 5, 4}};
+    const Case cases[] = {{"2", "2", true},   {"2", "5", true},           {"3", "3", true},
+                          {"3", "5", true},   {"5", "4", true},           {"5", "5", true},
+                          {"0", "0", false},  {"1", "1", false},          {"6", "6", false},
+                          {"-1", "3", false}, {"2147483647", "4", false}, {"3", "2", false},
+                          {"4", "4", false},  {"4", "3", false},          {"5", "3", false},
+                          {"2", "6", false},  {"0x7fffffff", "2", false}, {"three", "3", false},
+                          {"3", "", true}};
+    const std::string previous = "[coordinate]\nwdot=2\nhdot=2\ndot(1,1).x=99\n";
     for (const Case& k : cases) {
-        const Calibration c =
-            Load(std::string("[coordinate]\nwdot=") + k.wdot + "\nhdot=" + k.hdot + "\n");
-        EXPECT_EQ(c.grid.ColumnCount, k.columns) << k.wdot;
-        EXPECT_EQ(c.grid.RowCount, k.rows) << k.hdot;
-        for (const auto& column : c.grid.ScreenTargets) {
-            for (const GridPoint& target : column) {
-                EXPECT_TRUE(std::isfinite(target.x) && std::isfinite(target.y)) << k.wdot;
-            }
-        }
+        Load(previous, 1024, 768);
+        const std::size_t lines = m_trace.Lines().size();
+        const Calibration c = Load(std::string("[coordinate]\nwdot=") + k.wdot +
+                                   "\nhdot=" + k.hdot + "\ndot(1,1).x=7\n");
+        EXPECT_EQ(c.grid.ColumnCount, k.taken ? std::atoi(k.wdot) : 2) << k.wdot << "/" << k.hdot;
+        EXPECT_EQ(c.grid.ScreenWidth, k.taken ? 1920 : 1024) << k.wdot << "/" << k.hdot;
+        EXPECT_DOUBLE_EQ(Board(c, 1, 1).x, k.taken ? 7.0 : 99.0) << k.wdot << "/" << k.hdot;
+        EXPECT_EQ(m_trace.Lines().size(), lines + (k.taken ? 0 : 1)) << k.wdot << "/" << k.hdot;
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include "platform/sim/ini_file_profile.h"
 #include "platform/sim/sim_mouse.h"
+#include "platform/sim/sim_trace.h"
 
 #include <gtest/gtest.h>
 
@@ -74,7 +75,10 @@ TEST(ShippedSettingsFile, HoldsEveryKeyTheProgramsRead) {
 TEST(ShippedSettingsFile, GivesAWorkingBoardAndTheDefaultButtons) {
     platform::IniFileProfile profile;
     platform::SimMouse screen(1920, 1080);
-    const Calibration calibration = ReadCalibration(Calibration{}, profile, screen, kSettingsFile);
+    platform::SimTrace trace;
+    const Calibration calibration =
+        ReadCalibration(Calibration{}, profile, screen, trace, kSettingsFile);
+    EXPECT_TRUE(trace.Lines().empty());
     // Button columns at the edges, a writing area across the middle.
     EXPECT_GT(calibration.PenAreaLeft, 300);
     EXPECT_LT(calibration.PenAreaLeft, 1000);

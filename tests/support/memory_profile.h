@@ -1,0 +1,51 @@
+#pragma once
+
+#include "platform/ini/ini_engine.h"
+#include "platform/profile_port.h"
+
+#include <map>
+#include <string>
+#include <string_view>
+
+namespace testing_support {
+
+// The native profile rules over files held in memory, for runs that read
+// settings files millions of times (fuzzing). A path never set is a
+// missing file.
+class MemoryProfile final : public platform::ProfilePort {
+public:
+    void SetFile(const std::string& path, std::string text) { m_files[path] = std::move(text); }
+
+    std::string GetString(std::string_view section, std::string_view key,
+                          std::string_view defaultValue, const std::string& path,
+                          std::size_t capacity = kDefaultCapacity) override {
+        return platform::ini::ReadString(Text(path), section, key, defaultValue, capacity);
+    }
+    std::string GetText(std::string_view section, std::string_view key,
+                        std::string_view defaultValue, const std::string& path,
+                        std::size_t capacity = kDefaultCapacity) override {
+        return GetString(section, key, defaultValue, path, capacity);
+    }
+    int GetInt(std::string_view section, std::string_view key, int defaultValue,
+               const std::string& path) override {
+        return platform::ini::ReadInt(Text(path), section, key, defaultValue);
+    }
+    bool WriteString(std::string_view section, std::string_view key, std::string_view value,
+                     const std::string& path) override {
+        if (path.empty() || !platform::ini::IsWritableEntry(section, key, value)) {
+            return false;
+        }
+        m_files[path] = platform::ini::SetValue(Text(path), section, key, value);
+        return true;
+    }
+
+private:
+    std::string_view Text(const std::string& path) const {
+        const auto file = m_files.find(path);
+        return file == m_files.end() ? std::string_view() : std::string_view(file->second);
+    }
+
+    std::map<std::string, std::string> m_files;
+};
+
+} // namespace testing_support
