@@ -203,6 +203,12 @@ int SimHidPort::OpenHandleCount() const {
                                           [](const auto& entry) { return entry.second.open; }));
 }
 
+std::size_t SimHidPort::QueuedReports(HidHandle handle) const {
+    std::lock_guard lock(m_mutex);
+    const auto it = m_handles.find(handle);
+    return it == m_handles.end() ? 0 : it->second.reports.size();
+}
+
 int SimHidPort::BlockedReads() const {
     std::lock_guard lock(m_mutex);
     return m_blockedReads;

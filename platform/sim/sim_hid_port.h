@@ -77,6 +77,8 @@ public:
     int OpenHandleCount() const;
     // Reads currently blocked, so a test can wait until a thread is inside one.
     int BlockedReads() const;
+    // Reports waiting on a read handle: a read of it now would not block.
+    std::size_t QueuedReports(HidHandle handle) const;
 
 private:
     struct Device {

@@ -64,8 +64,8 @@ SimRegistry::Node* SimRegistry::Opened(const RegistryKey& key) const {
     return open == m_open.end() ? nullptr : open->second;
 }
 
-const std::variant<std::string, std::uint32_t>* SimRegistry::Value(const RegistryKey& key,
-                                                                   const std::string& name) const {
+const SimRegistry::Value* SimRegistry::FindValue(const RegistryKey& key,
+                                                 const std::string& name) const {
     const Node* node = Opened(key);
     if (node == nullptr) {
         return nullptr;
@@ -92,27 +92,35 @@ void SimRegistry::CloseKey(std::uintptr_t handle) {
     m_open.erase(handle);
 }
 
+// As RegQueryValueEx: a value larger than the buffer does not come at all;
+// one stored without its terminator comes up to its first NUL, and must
+// leave room for the terminator like any other.
 std::optional<std::string> SimRegistry::ReadString(const RegistryKey& key, const std::string& name,
                                                    std::size_t bufferSize) {
     std::lock_guard lock(m_mutex);
-    const auto* stored = Value(key, name);
-    const auto* text = stored == nullptr ? nullptr : std::get_if<std::string>(stored);
-    // The terminator needs its byte too.
-    if (text == nullptr || text->size() + 1 > bufferSize) {
+    const Value* stored = FindValue(key, name);
+    if (stored == nullptr || stored->type != kRegSz || stored->data.size() > bufferSize) {
         return std::nullopt;
     }
-    return *text;
+    const auto end = std::ranges::find(stored->data, std::uint8_t{0});
+    if (static_cast<std::size_t>(end - stored->data.begin()) >= bufferSize) {
+        return std::nullopt;
+    }
+    return std::string(stored->data.begin(), end);
 }
 
 std::optional<std::uint32_t> SimRegistry::ReadDword(const RegistryKey& key,
                                                     const std::string& name) {
     std::lock_guard lock(m_mutex);
-    const auto* stored = Value(key, name);
-    const auto* number = stored == nullptr ? nullptr : std::get_if<std::uint32_t>(stored);
-    if (number == nullptr) {
+    const Value* stored = FindValue(key, name);
+    if (stored == nullptr || stored->type != kRegDword || stored->data.size() != 4) {
         return std::nullopt;
     }
-    return *number;
+    std::uint32_t number = 0;
+    for (std::size_t i = 0; i < 4; ++i) {
+        number |= std::uint32_t{stored->data[i]} << (8 * i);
+    }
+    return number;
 }
 
 std::optional<std::uint32_t> SimRegistry::SubkeyCount(const RegistryKey& key) {
@@ -140,17 +148,25 @@ void SimRegistry::AddKey(const std::string& path) {
 }
 
 void SimRegistry::SetString(const std::string& path, const std::string& name, std::string value) {
-    std::lock_guard lock(m_mutex);
-    Node& node = Create(path);
-    std::erase_if(node.values, [&](const auto& old) { return SameName(old.first, name); });
-    node.values.emplace_back(name, std::move(value));
+    std::vector<std::uint8_t> data(value.begin(), value.end());
+    data.push_back(0);
+    SetValue(path, name, kRegSz, std::move(data));
 }
 
 void SimRegistry::SetDword(const std::string& path, const std::string& name, std::uint32_t value) {
+    std::vector<std::uint8_t> data;
+    for (int i = 0; i < 4; ++i) {
+        data.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+    }
+    SetValue(path, name, kRegDword, std::move(data));
+}
+
+void SimRegistry::SetValue(const std::string& path, const std::string& name, std::uint32_t type,
+                           std::vector<std::uint8_t> data) {
     std::lock_guard lock(m_mutex);
     Node& node = Create(path);
     std::erase_if(node.values, [&](const auto& old) { return SameName(old.first, name); });
-    node.values.emplace_back(name, value);
+    node.values.emplace_back(name, Value{type, std::move(data)});
 }
 
 int SimRegistry::OpenAttempts(const std::string& path) const {

@@ -40,8 +40,14 @@ Win32Registry::ReadString(const RegistryKey& key, const std::string& name, std::
         m_trace.Failure("RegQueryValueExA", static_cast<std::uint32_t>(status), name);
         return std::nullopt;
     }
-    // A value stored without its terminator is not terminated in the buffer.
-    return std::string(buffer.data(), ::strnlen(buffer.data(), size));
+    // A value stored without its terminator is not terminated in the buffer;
+    // one that fills the buffer would not fit with its terminator.
+    const std::size_t length = ::strnlen(buffer.data(), size);
+    if (length >= bufferSize) {
+        m_trace.Failure("RegQueryValueExA", ERROR_MORE_DATA, name);
+        return std::nullopt;
+    }
+    return std::string(buffer.data(), length);
 }
 
 std::optional<std::uint32_t> Win32Registry::ReadDword(const RegistryKey& key,

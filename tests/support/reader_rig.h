@@ -92,7 +92,7 @@ inline driver::HidReport HidReportWith(const driver::PenFrame& frame) {
 // Every part the reader thread touches, over simulated devices, wired as
 // the driver wires them.
 struct ReaderRig {
-    ReaderRig() {
+    explicit ReaderRig(SimMachine::Disk disk = SimMachine::Disk::Temporary) : machine(1000, disk) {
         calibration.Publish(ReaderCalibration());
         companionWindow = desktop.CreateLoggingWindow("TfrmReSent", "EBoard");
     }
@@ -113,7 +113,7 @@ struct ReaderRig {
         hidPort.Feed(kHidBoardPath, HidReportWith(frame));
     }
 
-    SimMachine machine{1000};
+    SimMachine machine;
     SimProcess process{machine};
     driver::DriverState state;
     RecordingDialogLink dialog;

@@ -18,6 +18,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -27,12 +28,20 @@ namespace testing_support {
 // folder with the program installed in "Program Files/Board".
 class SimMachine {
 public:
+    // Runs that never touch a file (fuzzing) are spared the folders.
+    enum class Disk { Temporary, None };
+
     // The virtual clock reads startMs at first.
-    explicit SimMachine(std::uint32_t startMs = 0)
-        : clock(startMs), m_installFolder(m_dir.Path() / "Program Files" / "Board"),
-          m_appData(m_dir.Path() / "AppData" / "Roaming") {
-        std::filesystem::create_directories(m_installFolder);
-        std::filesystem::create_directories(m_appData);
+    explicit SimMachine(std::uint32_t startMs = 0, Disk disk = Disk::Temporary)
+        : clock(startMs),
+          m_dir(disk == Disk::Temporary ? std::make_optional<TempDir>() : std::nullopt),
+          m_root(m_dir ? m_dir->Path() : std::filesystem::path("/nonexistent")),
+          m_installFolder(m_root / "Program Files" / "Board"),
+          m_appData(m_root / "AppData" / "Roaming") {
+        if (m_dir) {
+            std::filesystem::create_directories(m_installFolder);
+            std::filesystem::create_directories(m_appData);
+        }
     }
 
     std::string InstalledFile(std::string_view name) const {
@@ -61,7 +70,8 @@ public:
     platform::SimIpcPort ipc{trace};
 
 private:
-    TempDir m_dir;
+    std::optional<TempDir> m_dir;
+    std::filesystem::path m_root;
     std::filesystem::path m_installFolder;
     std::filesystem::path m_appData;
 
