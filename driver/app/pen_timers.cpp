@@ -88,16 +88,18 @@ void PenTimers::RightTaps() {
 }
 
 void PenTimers::ReportButton(int button, WindowHandle companion) {
-    const int count = m_state.buttonClickCount[static_cast<std::size_t>(button)].load();
+    // Taken out in one step: a click counted after this report starts a new
+    // group with a timer of its own instead of changing this one's action.
+    const int count = m_state.buttonClickCount[static_cast<std::size_t>(button)].exchange(0);
     if (count == 0) {
         return;
     }
     const bool twice = count >= 2;
     if (button == 1 && twice && m_windows.FindWindow(companion::kToolClass, std::nullopt) == 0) {
-        m_state.buttonClickCount[1].exchange(0);
         m_windows.PostMessage(companion, companion::kNotice, kButton2DoubleFallbackCode, 0);
         return;
     }
+    m_reportedClicks[static_cast<std::size_t>(button)] += count;
     if (m_buttons.m_fixedButtonCodes != 0) {
         // Fixed codes: 1 and 2 for button 1, 3 and 4 for button 2.
         const int code = button * 2 + (twice ? 2 : 1);
@@ -119,15 +121,14 @@ void PenTimers::DefaultAction() {
     m_timers.Stop(timer::kButtonDefaultAction);
     if (m_state.defaultActionArmed.exchange(1) == 0) {
         // The companion claimed this click within the delay.
-        m_state.buttonClickCount[0].exchange(0);
-        m_state.buttonClickCount[1].exchange(0);
+        ForgetReportedClicks();
         return;
     }
     const std::int32_t x = m_state.buttonClickX;
     const std::int32_t y = m_state.buttonClickY;
     const bool fixed = m_buttons.m_fixedButtonCodes != 0;
 
-    const int button1 = m_state.buttonClickCount[0].load();
+    const int button1 = m_reportedClicks[0];
     if (button1 == 1) {
         m_mouse.MouseLeftDown(x, y);
         m_mouse.MouseLeftUp(x, y);
@@ -137,7 +138,7 @@ void PenTimers::DefaultAction() {
         }
     }
 
-    const int button2 = m_state.buttonClickCount[1].load();
+    const int button2 = m_reportedClicks[1];
     if (button2 == 1) {
         bool toolInFront = false;
         if (!fixed) {
@@ -153,8 +154,7 @@ void PenTimers::DefaultAction() {
             m_mouse.MouseRightClick(x, y);
         }
     }
-    m_state.buttonClickCount[0].exchange(0);
-    m_state.buttonClickCount[1].exchange(0);
+    ForgetReportedClicks();
 }
 
 } // namespace driver

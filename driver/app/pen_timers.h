@@ -7,6 +7,7 @@
 #include "platform/clock_port.h"
 #include "platform/window_port.h"
 
+#include <array>
 #include <cstdint>
 
 namespace driver {
@@ -36,6 +37,7 @@ private:
     void ResolveTaps(int side, platform::WindowHandle companion, platform::LParam lParam);
     void ReportButton(int button, platform::WindowHandle companion);
     bool ForegroundIs(const char* className);
+    void ForgetReportedClicks() { m_reportedClicks = {}; }
 
     DriverState& m_state;
     platform::WindowSystem& m_windows;
@@ -43,6 +45,10 @@ private:
     MouseInjector& m_mouse;
     const ButtonSettings& m_buttons;
     DialogTimers& m_timers;
+    // The clicks of each button that the last report told the companion
+    // about: its default action follows them, not clicks counted since,
+    // which make a group of their own.
+    std::array<int, 2> m_reportedClicks{};
 };
 
 } // namespace driver

@@ -205,6 +205,11 @@ void SimSerialPort::Arrive(std::vector<std::uint8_t> bytes) {
     m_arrived.notify_all();
 }
 
+std::size_t SimSerialPort::QueuedBursts() const {
+    std::lock_guard lock(m_mutex);
+    return m_bursts.size();
+}
+
 void SimSerialPort::HangUp() {
     {
         std::lock_guard lock(m_mutex);

@@ -51,6 +51,9 @@ public:
     // the reader still holds its event reads "close under the reader".
     std::vector<std::string> LinkCalls() const;
     void Arrive(std::vector<std::uint8_t> bytes);
+    // Bursts that arrived and are not read yet, so a feeding thread can keep
+    // pace with the reader.
+    std::size_t QueuedBursts() const;
     void SetThreaded(bool threaded);
     void FailEventCreation(bool fail);
     // The next read start fails, as a removed device makes it.
