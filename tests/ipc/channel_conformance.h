@@ -12,12 +12,14 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <future>
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace ipc_test {
 
@@ -316,11 +318,70 @@ TYPED_TEST_P(ChannelConformance, ListeningAndDatagramSocketsCarryBytesBothWays) 
     }
 }
 
+// A companion that reads part of the stream, stops mid-frame and closes its
+// end: the writer loses the frames, never waits for them and floods nothing,
+// and the next channel's companion gets whole frames from its first byte.
+TYPED_TEST_P(ChannelConformance, APeerThatClosesMidStreamCostsTheWriterNothing) {
+    for (const bool pipe : {true, false}) {
+        SCOPED_TRACE(pipe ? "pipe" : "socket");
+        CDravikPipe::ClassHandle classHandle;
+        const std::uint16_t tcpPort = this->TcpPort();
+        auto listener = pipe ? nullptr : this->Listener(tcpPort);
+        const auto connect = [&](const std::string& name, std::unique_ptr<CDravikIPCBase>& channel,
+                                 std::unique_ptr<platform::StreamEnd>& peer) {
+            if (pipe) {
+                channel = std::make_unique<CDravikPipe>(this->port, classHandle);
+                auto opened = this->OpenLater(*channel, 2, this->PipeName(name));
+                peer = this->ClientOf(this->PipeName(name));
+                ASSERT_TRUE(ReadyWithin(opened, 5s) && opened.get());
+            } else {
+                channel = std::make_unique<CDravikSocket>(this->port, tcpPort);
+                channel->Open(2, "127.0.0.1");
+                peer = listener->Accept(2000);
+            }
+            ASSERT_TRUE(peer);
+        };
+        std::unique_ptr<CDravikIPCBase> channel;
+        std::unique_ptr<platform::StreamEnd> peer;
+        connect("first", channel, peer);
+        for (std::uint32_t n = 0; n < 10; ++n) {
+            WriteNumbered(*channel, n);
+        }
+        std::array<std::uint8_t, 12> half{};
+        std::size_t got = 0;
+        while (got < half.size()) {
+            const int count = peer->Receive(std::span(half).subspan(got));
+            ASSERT_GT(count, 0);
+            got += static_cast<std::size_t>(count);
+        }
+        peer.reset();
+        const std::size_t linesBefore = this->trace.Lines().size();
+        bool allTrue = true;
+        const double ms = MillisecondsOf([&] {
+            for (std::uint32_t n = 10; n < 2010; ++n) {
+                allTrue = WriteNumbered(*channel, n) && allTrue;
+            }
+        });
+        EXPECT_TRUE(allTrue) << "a write never reports the companion's end";
+        EXPECT_LT(ms, 2000.0) << "writes to a closed end must not wait";
+        EXPECT_LE(this->trace.Lines().size(), linesBefore + 3)
+            << "one line per write floods the trace";
+
+        connect("second", channel, peer);
+        WriteNumbered(*channel, 1);
+        WriteNumbered(*channel, kMarker);
+        const auto read = ReadNumbersUntil(*peer, kMarker);
+        ASSERT_TRUE(read.numbers) << "not whole frames: " << read.bytes << " bytes";
+        EXPECT_EQ(*read.numbers, (std::vector<std::uint32_t>{1, kMarker}));
+    }
+}
+
 REGISTER_TYPED_TEST_SUITE_P(ChannelConformance, ServerOpenReturnsOnceAClientHasOpenedThePipe,
                             ACancelledWaitEndsOpenAtOnceAndLeavesNoInstance,
                             APipeChannelAfterADeletedOneServesANewInstance,
                             SocketForwardingReportsTrueWithOrWithoutAListener,
                             AStalledPeerCostsOneBoundedWaitAndTheStreamStaysFramed,
-                            ListeningAndDatagramSocketsCarryBytesBothWays);
+                            ListeningAndDatagramSocketsCarryBytesBothWays,
+                            APeerThatClosesMidStreamCostsTheWriterNothing);
 
 } // namespace ipc_test

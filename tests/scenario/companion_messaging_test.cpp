@@ -218,6 +218,31 @@ TEST_F(CompanionMessaging, KeyFaultsShowOneBoxAtATime) {
     }
 }
 
+// A board that floods key faults through the reader: each frame is one
+// message to the dialog, a box stays up alone while the rest are handled,
+// and the dialog keeps serving the companion meanwhile.
+TEST_F(CompanionMessaging, AFloodOfKeyFaultFramesShowsOneBoxAndTheDialogKeepsUp) {
+    constexpr int kFaults = 10000;
+    m_machine.desktop.KeepMessageBoxesOpenFor(1000);
+    At(100, [this] {
+        for (int i = 0; i < kFaults; ++i) {
+            m_dialog->Pipeline().dispatcher.Dispatch(Frame(0xEE, i % 2 == 0 ? 0xAE : 0xAF));
+        }
+    });
+    PostRegistered(500, "QelDriverSet", 100, 0); // answered while the box is up
+    Frames(2000, {Frame(0xEE, 0xAF)});
+    int posted = 0;
+    At(3900,
+       [&] { posted = m_machine.desktop.PostCount(DriverWindow(), user_message::kKeyError); });
+    Run(4000);
+    EXPECT_EQ(posted, kFaults + 1);
+    const auto boxes = m_machine.desktop.MessageBoxes();
+    ASSERT_EQ(boxes.size(), 2U);
+    EXPECT_EQ(boxes[0].text, "Right key");
+    EXPECT_EQ(boxes[1].text, "Left key");
+    EXPECT_TRUE(PostsAre(ToolPosts(), {{500, kNotice, 1002, 0}}));
+}
+
 // The calibration program: raw frames once it has opened its pipe, touches
 // on the orientation areas among them when asked; its end reloads the
 // calibration only for (0, 0), and command 33 comes back 1000 ms later.

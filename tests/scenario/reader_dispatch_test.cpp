@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <memory>
 
 namespace driver {
@@ -259,6 +260,92 @@ TEST_F(ReaderDispatch, TouchesOnAreasReachTheAreasNotThePointer) {
     Send(Frame(kEE, 0xFA)); // a board key
     EXPECT_EQ(Notices(companion::kNotice),
               (std::vector<std::pair<WParam, LParam>>{{25, 0}, {25, 2}}));
+}
+
+namespace status_table {
+
+// Everything a frame can change that the driver's peers or its later frames see.
+struct Effects {
+    std::size_t mouse = 0, dialogPosts = 0, timers = 0, companion = 0, programs = 0;
+    std::size_t channel = 0, pipe = 0;
+    int clicks = 0, held = 0, orientation = 0, identified = 0;
+    friend bool operator==(const Effects&, const Effects&) = default;
+};
+
+Effects Observe(testing_support::ReaderRig& rig, RecordingChannel& channel,
+                RecordingChannel& pipe) {
+    return {rig.mouse.Records().size(),
+            rig.dialog.Posts().size(),
+            rig.dialog.TimerStarts().size(),
+            rig.CompanionMessages().size(),
+            rig.machine.shell.Opened().size(),
+            channel.Frames().size(),
+            pipe.Frames().size(),
+            rig.state.buttonClickCount[0] + rig.state.buttonClickCount[1],
+            rig.state.button1Held + rig.state.button2Held,
+            rig.state.orientationMode,
+            rig.state.boardIdentified};
+}
+
+// Whether a frame of this header and status may act, by the frame's table:
+// pen statuses of each pen, any status of a known board's identification;
+// in orientation mode only touch, lift and the two orientation keys.
+bool MayAct(std::uint8_t header, std::uint8_t status, bool orientation) {
+    if (orientation) {
+        return status == 0x81 || status == 0x83 || status == 0xD8 || status == 0xF8;
+    }
+    switch (header) {
+    case kEE:
+        return status == 0x81 || status == 0x83 || status == 0x85 || status == 0x87 ||
+               status == 0x89 || status == 0x8A || status == 0xAE || status == 0xAF ||
+               (status >= 0xD2 && status <= 0xDF) || status >= 0xF2;
+    case kAA:
+        return status == 0x81 || status == 0x83;
+    case 0xE8: // with 0x5F: a board the table knows
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace status_table
+
+// All 256 statuses behind each kind of header, with the pen on the board,
+// in the normal modes and in orientation mode: a status that means nothing
+// changes nothing, and every one that means something does something.
+TEST(ReaderStatusTable, EveryStatusOfEveryHeaderActsOnlyWhenItMeansSomething) {
+    using status_table::Effects;
+    constexpr std::array<std::array<std::uint8_t, 2>, 4> kHeaders = {
+        {{kEE, 0}, {kAA, 0}, {0xE8, 0x5F}, {0x12, 0x34}}};
+    for (const bool orientation : {false, true}) {
+        for (const bool dualPen : {false, true}) {
+            for (const auto& [header, second] : kHeaders) {
+                for (int status = 0; status < 256; ++status) {
+                    SCOPED_TRACE(testing::Message()
+                                 << std::hex << "header " << int{header} << " status " << status
+                                 << (orientation ? " orientation" : "")
+                                 << (dualPen ? " dual-pen" : ""));
+                    testing_support::ReaderRig rig(testing_support::SimMachine::Disk::None);
+                    auto channel = std::make_shared<RecordingChannel>();
+                    auto pipe = std::make_shared<RecordingChannel>();
+                    rig.currentChannel.Publish(channel);
+                    rig.orientationPipe.Publish(pipe);
+                    rig.state.codePermitted = 1;
+                    rig.state.announcePending = 0;
+                    // The pen is down, so that a lift has something to end.
+                    rig.dispatcher.Dispatch(Frame(header == kAA ? kAA : kEE, 0x81, 8000, 8000));
+                    rig.state.dualPenMode = dualPen ? 1 : 0;
+                    rig.state.orientationMode = orientation ? 1 : 0;
+                    const Effects before = status_table::Observe(rig, *channel, *pipe);
+                    rig.dispatcher.Dispatch(
+                        Frame(header, static_cast<std::uint8_t>(status), 8000, 8000, second));
+                    const bool acted = status_table::Observe(rig, *channel, *pipe) != before;
+                    EXPECT_EQ(acted, status_table::MayAct(header, static_cast<std::uint8_t>(status),
+                                                          orientation));
+                }
+            }
+        }
+    }
 }
 
 } // namespace

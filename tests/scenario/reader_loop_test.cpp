@@ -5,6 +5,8 @@
 
 #include <chrono>
 #include <future>
+#include <span>
+#include <vector>
 
 namespace driver {
 namespace {
@@ -42,6 +44,61 @@ TEST_F(ReaderLoopTest, ShortSerialReadIsCheckedWithTheBytesLeftFromTheFrameBefor
     const std::size_t before = MouseEvents();
     ASSERT_TRUE(rig.loop.RunOnce());
     EXPECT_EQ(MouseEvents(), before);
+}
+
+// A burst that starts mid-frame (a line that came up mid-stream) is read in
+// chunks of 8 that straddle its frames, and one cut short leaves a short
+// last read: none of it acts, and the next burst, after a pause, is read in
+// step again. Every offset, whole or cut.
+TEST(ReaderLoopSteps, OutOfStepAndTruncatedReadsActOnNothingAndStepBackAtThePause) {
+    const PenFrame lift = Frame(0xEE, 0x83, 8000, 8000);
+    for (std::size_t offset = 1; offset < 8; ++offset) {
+        for (std::size_t cut = 0; cut < 8; ++cut) {
+            SCOPED_TRACE(testing::Message() << "offset " << offset << " cut " << cut);
+            testing_support::ReaderRig rig(testing_support::SimMachine::Disk::None);
+            rig.state.linkOpen = 1;
+            // The tail of a frame nobody saw begin, then a stroke; the last frame cut.
+            std::vector<std::uint8_t> burst(lift.end() - static_cast<std::ptrdiff_t>(offset),
+                                            lift.end());
+            for (const std::int32_t x : {8000, 8100, 8200}) {
+                const PenFrame touch = Frame(0xEE, 0x81, x, 8000);
+                burst.insert(burst.end(), touch.begin(), touch.end());
+            }
+            burst.resize(burst.size() - cut);
+            rig.serial.Arrive(burst);
+            for (std::size_t read = 0; read < (burst.size() + 7) / 8; ++read) {
+                ASSERT_TRUE(rig.loop.RunOnce());
+            }
+            EXPECT_TRUE(rig.mouse.Records().empty());
+            EXPECT_TRUE(rig.CompanionMessages().empty());
+            EXPECT_EQ(rig.state.boardIdentified, 0);
+            rig.serial.Arrive(Bytes(Frame(0xEE, 0x81, 9000, 8000)));
+            ASSERT_TRUE(rig.loop.RunOnce());
+            EXPECT_EQ(rig.mouse.Events().size(), 1U) << "in step again";
+        }
+    }
+}
+
+// HID reads of every length the device could return: only a report that
+// holds the whole frame (10 bytes or more) acts; a shorter one reads as the
+// frame's first bytes and zeros and fails its check, and one of 0 bytes is
+// read past after a short pause, as a failing read is.
+TEST(ReaderLoopHidReads, OnlyReportsHoldingTheWholeFrameActAndEmptyOnesPause) {
+    const PenFrame touch = Frame(0xEE, 0x81, 8000, 8000);
+    for (std::size_t length = 0; length <= kHidReportSize; ++length) {
+        SCOPED_TRACE(testing::Message() << length << " bytes");
+        testing_support::ReaderRig rig(testing_support::SimMachine::Disk::None);
+        rig.state.linkOpen = 1;
+        rig.state.hidMode = 1;
+        rig.PlugInHidBoard();
+        const HidReport report = testing_support::HidReportWith(touch);
+        rig.hidPort.Feed(testing_support::ReaderRig::kHidBoardPath,
+                         std::span(report).first(length));
+        ASSERT_TRUE(rig.loop.RunOnce());
+        EXPECT_EQ(rig.mouse.Events().size(), length >= 10 ? 1U : 0U);
+        EXPECT_EQ(rig.clock.TickCount(),
+                  length == 0 ? 1000U + HidFrameSource::kRetryPauseMs : 1000U);
+    }
 }
 
 TEST_F(ReaderLoopTest, SilentBoardGetsOneStartCommandPerWaitAndOneOutstandingRead) {

@@ -118,6 +118,45 @@ TEST_F(CalibrationLoad, PenAreasFollowTheSmallestColumnX) {
     EXPECT_EQ(c.ElecButtonPoints[2].y, 1500);
 }
 
+// Button points at the ends of the integer range, or not numbers at all:
+// the tolerance stays within 50..80 and the area bounds saturate instead of
+// wrapping round to the other end of the board.
+TEST_F(CalibrationLoad, ExtremeButtonPointsKeepTheAreasInRange) {
+    struct Case {
+        const char* rowY[3]; // ept0.y, ept1.y, ept2.y
+        const char* leftX;   // every point of the left column
+        const char* rightX;  // every point of the right column
+        std::int32_t tolerance, penAreaLeft, penAreaRight;
+    };
+    const Case cases[] = {
+        {{"-2147483648", "-2147483648", "2147483647"},
+         "2147483647",
+         "-2147483648",
+         80,
+         2147483647,
+         -2147483647 - 1},
+        {{"2147483647", "2147483647", "-2147483648"},
+         "-2147483648",
+         "2147483647",
+         50,
+         -2147483648 + 25 + 60,
+         2147483647 - 25 - 60},
+        {{"abc", "", "99999999999"}, "x", "0x7fffffff", 80, 40 + 60, 2147483647 - 40 - 60}};
+    for (const Case& k : cases) {
+        std::string ini = "[ElecButton]\n";
+        for (int i = 0; i < 3; ++i) {
+            ini += "ept" + std::to_string(i) + ".y=" + k.rowY[i] + "\n";
+        }
+        for (int i = 0; i < 28; ++i) {
+            ini += "ept" + std::to_string(i) + ".x=" + (i < 14 ? k.leftX : k.rightX) + "\n";
+        }
+        const Calibration c = Load(ini);
+        EXPECT_EQ(c.ButtonTolerance, k.tolerance) << k.leftX;
+        EXPECT_EQ(c.PenAreaLeft, k.penAreaLeft) << k.leftX;
+        EXPECT_EQ(c.PenAreaRight, k.penAreaRight) << k.leftX;
+    }
+}
+
 TEST_F(CalibrationLoad, MissingFileGivesTheDefaults) {
     platform::SimMouse screen(1920, 1080);
     LoadCalibration(m_store, m_profile, screen, m_trace, m_dir.File("absent.ini"));

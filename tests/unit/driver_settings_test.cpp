@@ -109,6 +109,32 @@ TEST_F(ButtonSettingsFile, ChoicesMapToCommandsAndOutOfRangeGivesZero) {
     EXPECT_EQ(reread.m_button2Command, 25);
 }
 
+// Values no settings tool writes: read as the Windows integer read reads
+// them (wrapping modulo 2^32, 0 without digits), then mapped like any choice.
+TEST_F(ButtonSettingsFile, HugeNegativeAndNonNumericChoicesGiveADefinedCommand) {
+    struct Case {
+        const char* value;
+        int choice;
+        int command;
+    };
+    const Case cases[] = {{"99999999999", 1215752191, 0},
+                          {"-2147483649", 2147483647, 0},
+                          {"4294967301", 5, 16},
+                          {"-4", -4, 0},
+                          {"abc", 0, 25},
+                          {"0x0A", 10, 38},
+                          {"  7 trailing", 7, 53},
+                          {"", 5, 16}};
+    for (const Case& k : cases) {
+        const std::string path =
+            m_dir.Write("DualData.ini", std::string("[LUMERASET]\r\nBOX1LASTCHOOSE=") + k.value);
+        ButtonCommandMap map;
+        const ButtonSettings settings = ReadButtonSettings(m_profile, path, map);
+        EXPECT_EQ(settings.m_button1Choice, k.choice) << '"' << k.value << '"';
+        EXPECT_EQ(settings.m_button1Command, k.command) << '"' << k.value << '"';
+    }
+}
+
 using HardwareSection = SettingsFiles;
 
 TEST_F(HardwareSection, KeyTypeFollowsTheFunctionAreas) {

@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 #include <thread>
+#include <vector>
 
 namespace driver {
 namespace {
@@ -90,6 +91,73 @@ TEST_F(SerialLinkTest, PortNameMustFitEightyBytesWithItsTerminator) {
     registry.SetString(kPortNameKey32, "PortName", std::string(79, 'C'));
     ASSERT_TRUE(link.FindSerialPortName());
     EXPECT_EQ(link.SerialPortName(), "\\\\.\\" + std::string(79, 'C'));
+}
+
+// Values of the wrong type or length, as a broken driver installation may
+// leave them: a string is taken only as REG_SZ that fits its buffer with a
+// terminator, up to its first NUL; a number only as a 4-byte REG_DWORD.
+TEST_F(SerialLinkTest, RegistryValuesOfTheWrongTypeOrLengthAreNotTaken) {
+    using platform::SimRegistry;
+    using Bytes = std::vector<std::uint8_t>;
+    const auto text = [](std::string value, bool terminated) {
+        Bytes bytes(value.begin(), value.end());
+        if (terminated) {
+            bytes.push_back(0);
+        }
+        return bytes;
+    };
+    struct Case {
+        const char* what;
+        std::uint32_t type;
+        Bytes data;
+        std::optional<std::string> portName; // as read; none: not taken
+    };
+    const Case portNames[] = {
+        {"REG_EXPAND_SZ", 2, text("COM4", true), std::nullopt},
+        {"REG_MULTI_SZ", 7, text("COM4", true), std::nullopt},
+        {"REG_BINARY", 3, text("COM4", true), std::nullopt},
+        {"REG_DWORD", 4, {4, 0, 0, 0}, std::nullopt},
+        {"no terminator", 1, text("COM4", false), "COM4"},
+        {"80 bytes, no terminator", 1, text(std::string(80, 'C'), false), std::nullopt},
+        {"79 bytes and a terminator", 1, text(std::string(79, 'C'), true), std::string(79, 'C')},
+        {"a NUL inside", 1, text(std::string("COM4\0junk", 9), true), "COM4"},
+        {"empty", 1, {}, ""},
+    };
+    link.SelectKeyPaths(false);
+    for (const Case& k : portNames) {
+        registry.SetValue(kPortNameKey32, "PortName", k.type, k.data);
+        const std::string before = link.SerialPortName();
+        EXPECT_EQ(link.FindSerialPortName(), k.portName.has_value()) << k.what;
+        EXPECT_EQ(link.SerialPortName(), k.portName ? "\\\\.\\" + *k.portName : before) << k.what;
+    }
+
+    struct Flag {
+        const char* what;
+        std::uint32_t type;
+        Bytes data;
+        int linked;
+    };
+    const Flag flags[] = {
+        {"REG_DWORD 1", 4, {1, 0, 0, 0}, 1},
+        {"low byte 1 of 0x101", 4, {1, 1, 0, 0}, 1},
+        {"REG_SZ \"1\"", 1, text("1", true), 0},
+        {"REG_BINARY 1", 3, {1, 0, 0, 0}, 0},
+        {"REG_DWORD of 2 bytes", 4, {1, 0}, 0},
+        {"REG_DWORD of 8 bytes", 4, {1, 0, 0, 0, 0, 0, 0, 0}, 0},
+        {"REG_QWORD 1", 11, {1, 0, 0, 0, 0, 0, 0, 0}, 0},
+    };
+    for (const Flag& k : flags) {
+        registry.SetValue(kLinkedKey32, "Linked", k.type, k.data);
+        EXPECT_EQ(link.IsSerialInterfaceLinked(), k.linked) << k.what;
+        AddInterface(registry, kBoardInterface, std::nullopt);
+        registry.SetValue(kRoot + "\\" + kBoardInterface + "\\#\\Control", "Linked", k.type,
+                          k.data);
+        registry.SetValue(kRoot + "\\" + kBoardInterface + "\\#", "SymbolicLink", k.type, k.data);
+        const std::optional<std::string> found = link.FindLinkedSerialInterface(kSerialBridgeIds);
+        EXPECT_EQ(found.has_value(), k.linked == 1) << k.what;
+        EXPECT_EQ(found.value_or(""), "") << k.what << ": a link that is no string";
+    }
+    EXPECT_EQ(registry.OpenKeyCount(), 0);
 }
 
 TEST_F(SerialLinkTest, NoLinkedInterfaceFound) {

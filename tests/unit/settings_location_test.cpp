@@ -5,6 +5,7 @@
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_security.h"
 #include "tests/support/files.h"
+#include "tests/support/memory_files.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -165,6 +166,32 @@ TEST(ExecutableFolder, SkipsTheSecondByteOfADoubleByteCharacter) {
     files.SetLeadByteRange(0x81, 0xFE);
     EXPECT_EQ(ExecutableFolder(files), "C:\\Board\\");
     EXPECT_EQ(FolderOf("C:\\\xB0\xE5\\Dravik.exe", files), "C:\\\xB0\xE5\\");
+}
+
+// Folders the system would read otherwise than their bytes: one cut at a
+// NUL, or ending inside a double-byte character, whose second byte would
+// swallow the separator the driver adds. Neither is used; a whole one is.
+TEST(LocateSettingsPaths, FoldersTheSystemWouldMisreadAreRefused) {
+    using namespace std::string_literals;
+    struct Case {
+        std::string appData;
+        std::string modulePath;
+        bool userCopy;
+        bool installedCopy;
+    };
+    const Case cases[] = {
+        {"C:\\Users\\u\\\xD6\xD0", "C:\\\xB0\xE5\\Dravik.exe", true, true},
+        {"C:\\Users\\u\\\xD6", "C:\\Board\\Dravik.exe", false, true},
+        {"C:\\Users\0\\u"s, "C:\\Board\0x\\Dravik.exe"s, false, false},
+    };
+    for (const Case& k : cases) {
+        testing_support::MemoryFiles files(k.modulePath, k.appData);
+        files.SetLeadByteRange(0x81, 0xFE);
+        platform::SimClock clock;
+        EXPECT_EQ(LocateSettingsFile(files, clock, false).empty(), !k.userCopy) << k.appData;
+        EXPECT_EQ(files.made.size(), k.userCopy ? 1U : 0U) << k.appData;
+        EXPECT_EQ(LocateSettingsFile(files, clock, true).empty(), !k.installedCopy) << k.modulePath;
+    }
 }
 
 TEST(SimSecurity, TheMutexOutlivesTheSecondInstanceButNotTheFirst) {
