@@ -57,6 +57,42 @@ void BM_MixedStreamDispatch(benchmark::State& state) {
 }
 BENCHMARK(BM_MixedStreamDispatch);
 
+// The first pen's strokes through the reader's dispatch, as a board sends
+// them: check byte, decode, calibrated transform, pen state machine, mouse.
+void BM_StrokeDispatch(benchmark::State& state) {
+    MixedStreamRig rig;
+    rig.state.functionAreasEnabled = false;
+    const std::vector<driver::PenFrame> frames = StrokeFrames(4096);
+    std::size_t next = 0;
+    for (auto _ : state) {
+        rig.dispatcher.Dispatch(frames[next]);
+        next = (next + 1) % frames.size();
+    }
+    benchmark::DoNotOptimize(rig.mouse.events);
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_StrokeDispatch);
+
+// The floor for the two above: what any reader of the board must do per
+// frame (check byte, decode, one mouse event at a linear scale).
+void BM_FloorFrame(benchmark::State& state) {
+    DiscardingMouse mouse;
+    platform::MousePort& port = mouse;
+    const std::vector<driver::PenFrame> frames = StrokeFrames(4096);
+    std::size_t next = 0;
+    for (auto _ : state) {
+        const driver::PenFrame& frame = frames[next];
+        if (driver::FrameChecksumOk(frame)) {
+            const driver::BoardPoint point = driver::DecodeBoardPoint(frame);
+            port.MouseEvent(0x8001, point.x * 65535 / 0x4000, point.y * 65535 / 0x4000);
+        }
+        next = (next + 1) % frames.size();
+    }
+    benchmark::DoNotOptimize(mouse.events);
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_FloorFrame);
+
 } // namespace
 
 BENCHMARK_MAIN();

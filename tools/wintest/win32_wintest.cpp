@@ -4,7 +4,10 @@
 
 #include <fcntl.h>
 #include <io.h>
+#include <psapi.h>
 #include <shellapi.h>
+#include <tlhelp32.h>
+#include <winternl.h>
 
 #include <algorithm>
 #include <chrono>
@@ -747,11 +750,82 @@ int Screenshot(HWND window, const std::wstring& file) {
     return 0;
 }
 
+// The handle count from the system's process list: Wine's GetProcessHandleCount
+// answers 0 for every process, its process list counts them.
+std::optional<unsigned long> HandleCountOf(DWORD pid) {
+    using Query = LONG(WINAPI*)(int, void*, ULONG, ULONG*);
+    const auto query = reinterpret_cast<Query>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+    if (query == nullptr) {
+        return std::nullopt;
+    }
+    constexpr int kSystemProcessInformation = 5;
+    std::vector<std::uint8_t> buffer(1 << 20);
+    ULONG needed = 0;
+    if (query(kSystemProcessInformation, buffer.data(), static_cast<ULONG>(buffer.size()),
+              &needed) != 0) {
+        return std::nullopt;
+    }
+    for (std::size_t at = 0;;) {
+        const auto* process = reinterpret_cast<const SYSTEM_PROCESS_INFORMATION*>(&buffer[at]);
+        if (reinterpret_cast<std::uintptr_t>(process->UniqueProcessId) == pid) {
+            return process->HandleCount;
+        }
+        if (process->NextEntryOffset == 0) {
+            return std::nullopt;
+        }
+        at += process->NextEntryOffset;
+    }
+}
+
+// What a long run watches for leaks: the threads, handles and memory of
+// every running process of that executable name.
+int ProcessStats(const std::wstring& exeName) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) {
+        Fail("CreateToolhelp32Snapshot failed: " + std::to_string(GetLastError()));
+        return 1;
+    }
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    int found = 0;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more;
+         more = Process32NextW(snapshot, &entry)) {
+        if (_wcsicmp(entry.szExeFile, exeName.c_str()) != 0) {
+            continue;
+        }
+        ++found;
+        std::string line = "process " + std::to_string(entry.th32ProcessID) + " threads " +
+                           std::to_string(entry.cntThreads);
+        if (const auto handles = HandleCountOf(entry.th32ProcessID)) {
+            line += " handles " + std::to_string(*handles);
+        }
+        HANDLE process =
+            OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, entry.th32ProcessID);
+        if (process != nullptr) {
+            PROCESS_MEMORY_COUNTERS memory{};
+            memory.cb = sizeof memory;
+            if (GetProcessMemoryInfo(process, &memory, sizeof memory)) {
+                line += " workingset " + std::to_string(memory.WorkingSetSize) + " pagefile " +
+                        std::to_string(memory.PagefileUsage);
+            }
+            CloseHandle(process);
+        }
+        Print(line);
+    }
+    CloseHandle(snapshot);
+    if (found == 0) {
+        Fail("no such process");
+        return 1;
+    }
+    return 0;
+}
+
 int Usage() {
     Fail("usage: wintest "
          "list|find|wait-window|wait-gone|wait-hidden|post|post-registered|styles|text|"
          "msgbox|show-msgbox|companion|cursor|cursor-trace|serial-probe|pipe-client|drag|item-send|"
-         "combo|"
+         "combo|process|"
          "screenshot ...");
     return 1;
 }
@@ -838,6 +912,9 @@ int Run(const Args& args) {
     }
     if (command == L"pipe-client" && a.size() == 2 && number(1) > 0) {
         return PipeClient(a[0], number(1));
+    }
+    if (command == L"process" && a.size() == 1) {
+        return ProcessStats(a[0]);
     }
     if (command == L"serial-probe" && a.size() == 2 && number(1) > 0) {
         return SerialProbe(a[0], number(1));
