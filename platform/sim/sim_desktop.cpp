@@ -68,6 +68,7 @@ bool SimDesktop::PostMessage(WindowHandle window, std::uint32_t message, WParam 
     if (target == nullptr) {
         return false;
     }
+    ++m_postCounts[{window, message}];
     if (target->logging) {
         target->log.push_back({m_elapsedMs, message, wParam, lParam});
     } else {
@@ -134,6 +135,10 @@ LResult SimDesktop::DialogBoxModal(const DialogTemplate& dialog, WindowHandle pa
             window->style |= ws::kVisible;
         }
     }
+    return RunLoop(handle);
+}
+
+LResult SimDesktop::RunLoop(WindowHandle handle) {
     const std::uint64_t limit = m_modalLimitMs;
     for (;;) {
         {
@@ -146,7 +151,7 @@ LResult SimDesktop::DialogBoxModal(const DialogTemplate& dialog, WindowHandle pa
                 break;
             }
         }
-        if (!DispatchOne() && !AdvanceToNextEvent(limit)) {
+        if (!DispatchOne() && !PaintOne() && !AdvanceToNextEvent(limit)) {
             return -1; // nothing can happen any more, or the time bound passed
         }
     }
@@ -155,17 +160,140 @@ LResult SimDesktop::DialogBoxModal(const DialogTemplate& dialog, WindowHandle pa
         std::lock_guard lock(m_mutex);
         result = Find(handle)->endResult;
     }
-    DestroyDialog(handle);
+    DestroyOwnWindow(handle);
     return result;
 }
 
-void SimDesktop::DestroyDialog(WindowHandle handle) {
+void SimDesktop::DestroyOwnWindow(WindowHandle handle) {
     Send(handle, wm::kDestroy, 0, 0);
     std::lock_guard lock(m_mutex);
     std::erase_if(m_timers, [&](const auto& entry) { return entry.first.first == handle; });
     std::erase_if(m_queue, [&](const Queued& q) { return q.window == handle; });
     m_zOrder.erase(std::remove(m_zOrder.begin(), m_zOrder.end(), handle), m_zOrder.end());
     m_windows.erase(handle);
+}
+
+LResult SimDesktop::RunWindow(const WindowSpec& spec, WindowProcedure& procedure) {
+    WindowHandle handle = kNoWindow;
+    {
+        std::lock_guard lock(m_mutex);
+        handle = m_nextHandle;
+        m_nextHandle += 0x10;
+        Window window;
+        window.className = spec.className;
+        window.title = spec.title;
+        window.style = spec.style & ~ws::kVisible;
+        window.exStyle = spec.exStyle;
+        window.x = spec.x;
+        window.y = spec.y;
+        window.cx = spec.cx;
+        window.cy = spec.cy;
+        window.procedure = &procedure;
+        window.plain = true;
+        m_windows.emplace(handle, std::move(window));
+        m_zOrder.insert(m_zOrder.begin(), handle);
+    }
+    if (Send(handle, wm::kCreate, 0, 0) == -1) {
+        DestroyOwnWindow(handle);
+        return -1;
+    }
+    {
+        std::lock_guard lock(m_mutex);
+        if (Window* window = Find(handle)) {
+            window->visible = true;
+            window->style |= ws::kVisible;
+            window->needsPaint = true;
+            m_foreground = handle;
+        }
+    }
+    return RunLoop(handle);
+}
+
+bool SimDesktop::EndWindow(WindowHandle window, LResult result) {
+    return EndDialog(window, result);
+}
+
+void SimDesktop::Invalidate(WindowHandle window) {
+    std::lock_guard lock(m_mutex);
+    if (Window* target = Find(window)) {
+        target->needsPaint = true;
+    }
+}
+
+void SimDesktop::Paint(WindowHandle window, const std::function<void(Canvas&)>& draw) {
+    int width = 0;
+    int height = 0;
+    {
+        std::lock_guard lock(m_mutex);
+        Window* target = Find(window);
+        if (target == nullptr) {
+            return;
+        }
+        target->needsPaint = false;
+        width = target->cx;
+        height = target->cy;
+    }
+    SimCanvas canvas(width, height);
+    draw(canvas);
+    std::lock_guard lock(m_mutex);
+    if (Window* target = Find(window)) {
+        target->picture = canvas.TakeShapes();
+        ++target->paints;
+    }
+}
+
+bool SimDesktop::PaintOne() {
+    WindowHandle handle = kNoWindow;
+    {
+        std::lock_guard lock(m_mutex);
+        for (const auto& [candidate, window] : m_windows) {
+            if (window.needsPaint && !window.ended) {
+                handle = candidate;
+                break;
+            }
+        }
+    }
+    if (handle == kNoWindow) {
+        return false;
+    }
+    Send(handle, wm::kPaint, 0, 0);
+    std::lock_guard lock(m_mutex);
+    if (Window* window = Find(handle)) {
+        window->needsPaint = false; // validated, painted or not
+    }
+    return true;
+}
+
+std::vector<DrawnShape> SimDesktop::Picture(WindowHandle window) const {
+    std::lock_guard lock(m_mutex);
+    const Window* target = Find(window);
+    return target == nullptr ? std::vector<DrawnShape>{} : target->picture;
+}
+
+int SimDesktop::Paints(WindowHandle window) const {
+    std::lock_guard lock(m_mutex);
+    const Window* target = Find(window);
+    return target == nullptr ? 0 : target->paints;
+}
+
+std::size_t SimDesktop::PostsTo(WindowHandle window, std::uint32_t message) const {
+    std::lock_guard lock(m_mutex);
+    const auto it = m_postCounts.find({window, message});
+    return it == m_postCounts.end() ? 0 : it->second;
+}
+
+std::optional<Rect> SimDesktop::WindowRect(WindowHandle window) const {
+    std::lock_guard lock(m_mutex);
+    const Window* target = Find(window);
+    if (target == nullptr) {
+        return std::nullopt;
+    }
+    return Rect{target->x, target->y, target->x + target->cx, target->y + target->cy};
+}
+
+void SimDesktop::ClickAt(WindowHandle window, Point point) {
+    PostMessage(window, wm::kLButtonDown, 1, LParamFromPoint(point));
+    PostMessage(window, wm::kLButtonUp, 0, LParamFromPoint(point));
 }
 
 bool SimDesktop::EndDialog(WindowHandle dialog, LResult result) {
@@ -205,6 +333,18 @@ LResult SimDesktop::Send(WindowHandle window, std::uint32_t message, WParam wPar
 
 void SimDesktop::DefaultProcessing(WindowHandle window, std::uint32_t message, WParam wParam) {
     (void)wParam;
+    bool plain = false;
+    {
+        std::lock_guard lock(m_mutex);
+        const Window* target = Find(window);
+        plain = target != nullptr && target->plain;
+    }
+    if (plain) {
+        if (message == wm::kClose) {
+            EndWindow(window, 0); // the window is destroyed
+        }
+        return;
+    }
     if (message == wm::kClose) {
         // The dialog manager turns a close into the Cancel command.
         Send(window, wm::kCommand, static_cast<WParam>(id::kCancel), 0);
@@ -715,6 +855,16 @@ void SimDesktop::PressEnter(WindowHandle dialog) {
 }
 
 void SimDesktop::PressEscape(WindowHandle dialog) {
+    bool plain = false;
+    {
+        std::lock_guard lock(m_mutex);
+        const Window* target = Find(dialog);
+        plain = target != nullptr && target->plain;
+    }
+    if (plain) {
+        PostMessage(dialog, wm::kKeyDown, vk::kEscape, 1);
+        return;
+    }
     PostMessage(dialog, wm::kCommand, static_cast<WParam>(id::kCancel), 0);
 }
 
