@@ -1,12 +1,16 @@
 #include "orient/drawing.h"
 
+#include <algorithm>
+
 namespace orient {
 
 void DrawCross(platform::Canvas& canvas, platform::Point centre, platform::Colour colour, int arm,
                int width) {
-    canvas.Line({centre.x - arm, centre.y}, {centre.x + arm, centre.y}, colour, width);
-    canvas.Line({centre.x, centre.y - arm}, {centre.x, centre.y + arm}, colour, width);
-    canvas.Circle(centre, arm / 4, colour, width);
+    // Bars of an odd width, so that the cross's middle is the pixel's centre.
+    const int half = width / 2;
+    canvas.Fill({centre.x - arm, centre.y - half, centre.x + arm + 1, centre.y + half + 1}, colour);
+    canvas.Fill({centre.x - half, centre.y - arm, centre.x + half + 1, centre.y + arm + 1}, colour);
+    canvas.Circle(centre, arm / 4, colour, std::max(width - 1, 1));
 }
 
 void DrawButton(platform::Canvas& canvas, const Button& button) {

@@ -29,8 +29,9 @@ struct Button {
     std::string label;
 };
 
+// Centred on the pixel centre; width is the bars' thickness, best odd.
 void DrawCross(platform::Canvas& canvas, platform::Point centre, platform::Colour colour,
-               int arm = kCrossArm, int width = 2);
+               int arm = kCrossArm, int width = 3);
 void DrawButton(platform::Canvas& canvas, const Button& button);
 // Lines of text, centred, one under the other from top; "" lines are skipped.
 void DrawLines(platform::Canvas& canvas, int top,

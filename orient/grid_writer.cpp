@@ -34,7 +34,8 @@ std::vector<Entry> EntriesOf(const MeasuredGrid& grid) {
             entries.push_back({key, FormatBoardValue(point.y), point.y});
         }
     }
-    entries.push_back({std::string(kColumnsKey), std::to_string(layout.columns), 0.0 + layout.columns});
+    entries.push_back(
+        {std::string(kColumnsKey), std::to_string(layout.columns), 0.0 + layout.columns});
     entries.push_back({std::string(kRowsKey), std::to_string(layout.rows), 0.0 + layout.rows});
     return entries;
 }

@@ -26,7 +26,9 @@ void OrientLog::Write(std::string_view line) {
     if (size && *size >= kMaxFileBytes) {
         m_files.RenameFile(m_path, m_path + ".old");
     }
-    std::string text = "[" + std::to_string(m_clock.TickCount()) + " ms] ";
+    std::string text(1, '[');
+    text += std::to_string(m_clock.TickCount());
+    text += " ms] ";
     text += line;
     text += "\r\n";
     m_files.AppendToFile(m_path, text);

@@ -8,8 +8,8 @@
 int framework::RunProgram(platform::Platform& platform) {
     platform::Win32WideFiles files;
     platform::Win32WideProfile profile;
-    orient::OrientPorts ports{platform.windows, platform.clock,   profile,       files,
-                              platform.security, platform.mouse,  platform.threads, platform.ipc};
+    orient::OrientPorts ports{platform.windows,  platform.clock, profile,          files,
+                              platform.security, platform.mouse, platform.threads, platform.ipc};
     orient::COrientApp app(ports);
     return app.Run();
 }

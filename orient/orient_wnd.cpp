@@ -3,6 +3,7 @@
 #include "common/settings_location.h"
 #include "orient/grid_writer.h"
 #include "orient/orient_ids.h"
+#include "orient/target_points.h"
 #include "platform/window_messages.h"
 
 #include <array>
@@ -30,16 +31,16 @@ std::string PointText(Point point) {
 } // namespace
 
 COrientWnd::COrientWnd(OrientPorts& ports)
-    : CWnd(ports.windows), m_ports(ports), m_log(ports.files, ports.clock),
-      m_run(GridLayout{}), m_reader(ports.threads, ports.windows) {}
+    : CWnd(ports.windows), m_ports(ports), m_log(ports.files, ports.clock), m_run(GridLayout{}),
+      m_reader(ports.threads, ports.windows) {}
 
 LResult COrientWnd::Run() {
     FilesPort& files = m_ports.files;
     m_settingsPath =
         common::LocateSettingsFile(files, m_ports.clock, m_ports.security.IsUserAdmin());
-    m_texts = ReadOrientTexts(m_ports.profile,
-                              common::PathInFolder(common::ExecutableFolder(files),
-                                                   common::kLanguageFileName, files));
+    m_texts =
+        ReadOrientTexts(m_ports.profile, common::PathInFolder(common::ExecutableFolder(files),
+                                                              common::kLanguageFileName, files));
     m_run = CalibrationRun(LayoutForColumns(
         m_ports.profile.GetInt(kCoordinateSection, kColumnsKey, 3, m_settingsPath)));
     m_width = m_ports.screen.ScreenWidth();
@@ -135,8 +136,7 @@ LResult COrientWnd::OnFrameArrived(WParam wParam, LParam lParam) {
 }
 
 LResult COrientWnd::OnPipeEnded(WParam generation, LParam) {
-    if (m_stage == Stage::Collecting && m_reader.Running() &&
-        generation == m_reader.Generation()) {
+    if (m_stage == Stage::Collecting && m_reader.Running() && generation == m_reader.Generation()) {
         m_reader.Stop();
         m_log.Write("pipe ended");
         ShowStage(Stage::PipeLost);
@@ -147,7 +147,7 @@ LResult COrientWnd::OnPipeEnded(WParam generation, LParam) {
 void COrientWnd::TakeContact(const ContactResult& contact) {
     m_run.OnContact(contact);
     static constexpr std::array<const char*, 4> kOutcome = {"taken", "too short", "wandered",
-                                                           "folded"};
+                                                            "folded"};
     m_log.Write("contact " + std::to_string(contact.frames) + " frames spread " +
                 std::to_string(contact.spread) + ": " +
                 kOutcome[static_cast<std::size_t>(m_run.LastRefusal())] + " " +
@@ -164,7 +164,8 @@ void COrientWnd::TakeContact(const ContactResult& contact) {
 
 void COrientWnd::SaveGrid() {
     m_reader.Stop();
-    if (!WriteCalibrationGrid(m_ports.profile, m_ports.files, m_settingsPath, m_run.Grid())) {
+    if (!WriteCalibrationGrid(m_ports.profile, m_ports.files, m_settingsPath,
+                              AtTargetPoints(m_run.Grid(), Width(), Height()))) {
         m_log.Write("could not write " + m_settingsPath);
         ShowStage(Stage::SaveFailed);
         return;
@@ -222,8 +223,8 @@ LResult COrientWnd::OnLButtonDown(WParam, LParam lParam) {
                 " error " + Number(std::hypot(at.x - cross.x, at.y - cross.y)));
     if (m_verification->Done()) {
         const Residual residual = m_verification->Result();
-        m_log.Write("residual mean " + Number(residual.mean) + " max " +
-                    Number(residual.largest) + " px");
+        m_log.Write("residual mean " + Number(residual.mean) + " max " + Number(residual.largest) +
+                    " px");
         ShowStage(Stage::Result);
         return 0;
     }
@@ -283,8 +284,8 @@ void COrientWnd::ShowStage(Stage stage) {
 
 void COrientWnd::LogTarget() {
     if (const auto target = m_run.Current()) {
-        m_log.Write("target " + std::to_string(m_run.Step()) + "/" +
-                    std::to_string(m_run.Steps()) + " at " +
+        m_log.Write("target " + std::to_string(m_run.Step()) + "/" + std::to_string(m_run.Steps()) +
+                    " at " +
                     PointText(TargetPixel(m_run.Grid().Layout(), *target, Width(), Height())));
     }
 }
@@ -402,8 +403,7 @@ void COrientWnd::PaintVerifying(Canvas& canvas) const {
         FillIn(m_texts.verifyProgress, {std::to_string(m_verification->Pressed() + 1),
                                         std::to_string(Verification::kCrossCount)});
     DrawLines(canvas, TextTop(*cross, Height()),
-              {{progress, colour::kText}, {m_texts.verify, colour::kText}},
-              TextHeight(Height()));
+              {{progress, colour::kText}, {m_texts.verify, colour::kText}}, TextHeight(Height()));
 }
 
 void COrientWnd::PaintResult(Canvas& canvas) const {

@@ -9,8 +9,7 @@ namespace orient {
 Verification::Verification(int width, int height, std::uint32_t seed, platform::Rect keepClear) {
     std::mt19937 random(seed);
     std::uniform_int_distribution<int> x(width / 10, std::max(width / 10, width - width / 10));
-    std::uniform_int_distribution<int> y(height / 10,
-                                         std::max(height / 10, height - height / 10));
+    std::uniform_int_distribution<int> y(height / 10, std::max(height / 10, height - height / 10));
     constexpr int kClearance = 48;
     const platform::Rect avoid{keepClear.left - kClearance, keepClear.top - kClearance,
                                keepClear.right + kClearance, keepClear.bottom + kClearance};

@@ -12,12 +12,12 @@ struct DrawnShape {
     enum class Kind : std::uint8_t { Fill, Line, Circle, Text };
 
     Kind kind = Kind::Fill;
-    Rect box;        // Fill and Text
-    Point from;      // Line; the centre of a Circle
-    Point to;        // Line
-    int radius = 0;  // Circle
-    int width = 0;   // Line and Circle: the pen's width
-    int height = 0;  // Text: the pixel height
+    Rect box;       // Fill and Text
+    Point from;     // Line; the centre of a Circle
+    Point to;       // Line
+    int radius = 0; // Circle
+    int width = 0;  // Line and Circle: the pen's width
+    int height = 0; // Text: the pixel height
     Colour colour;
     std::string text;
     TextAlign align = TextAlign::Left;

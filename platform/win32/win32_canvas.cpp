@@ -67,10 +67,9 @@ HFONT Win32Canvas::FontOf(int pixelHeight) {
         return found->second;
     }
     // A negative height asks for the characters' own height, not the cell's.
-    const HFONT font =
-        ::CreateFontW(-pixelHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
-                      DEFAULT_PITCH | FF_SWISS, kFace);
+    const HFONT font = ::CreateFontW(-pixelHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                     DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                     ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_SWISS, kFace);
     m_fonts.emplace(pixelHeight, font);
     return font;
 }

@@ -174,7 +174,9 @@ private:
         return Check(::ioctlsocket(m_socket, FIONBIO, &on), "ioctlsocket");
     }
 
-    bool WaitFor(bool writable, std::uint32_t milliseconds) { return Select(writable, milliseconds) > 0; }
+    bool WaitFor(bool writable, std::uint32_t milliseconds) {
+        return Select(writable, milliseconds) > 0;
+    }
 
     // The count of ready sockets: 0 when the time passed, SOCKET_ERROR on failure.
     int Select(bool writable, std::uint32_t milliseconds) {

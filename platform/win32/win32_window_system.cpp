@@ -97,8 +97,7 @@ constexpr const wchar_t* kLoopProperty = L"Whiteboard.Loop";
 LRESULT CALLBACK PlainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
         const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
     auto* procedure = reinterpret_cast<WindowProcedure*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (message == WM_NCDESTROY) {
@@ -112,8 +111,8 @@ LRESULT CALLBACK PlainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
         return DefWindowProcW(hwnd, message, wParam, lParam);
     }
     bool handled = false;
-    const LResult result = procedure->HandleMessage(
-        Handle(hwnd), message, wParam, message == WM_CREATE ? 0 : lParam, handled);
+    const LResult result = procedure->HandleMessage(Handle(hwnd), message, wParam,
+                                                    message == WM_CREATE ? 0 : lParam, handled);
     return handled ? result : DefWindowProcW(hwnd, message, wParam, lParam);
 }
 

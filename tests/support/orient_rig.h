@@ -21,6 +21,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -47,47 +48,65 @@ inline driver::BoardPoint Rounded(driver::GridPoint point) {
             static_cast<std::int32_t>(std::lround(point.y))};
 }
 
-// One contact at a board point: touches frames that jitter by a unit, the
-// first two landing up to 18 units off (a spread of 36), then the lift.
-// jitter widens the steady part's jitter, as a hand that wanders.
+// One contact at a board point: the first two frames land 18 units off (a
+// spread of 36), the rest jitter by up to jitter units, evenly either way,
+// so that a pen at rest has its reports' median where it rests; then the
+// lift.
 inline std::vector<driver::PenFrame> ContactAt(driver::BoardPoint at, int touches,
-                                               std::uint32_t seed, int jitter = 1) {
+                                               std::uint32_t seed, int jitter = 2) {
     std::mt19937 random(seed);
-    std::uniform_int_distribution<int> small(-jitter, jitter);
+    std::uniform_int_distribution<int> size(0, jitter);
+    const int resting = std::max(touches - 2, 0);
+    std::vector<std::pair<int, int>> offsets(static_cast<std::size_t>(resting % 2));
+    while (static_cast<int>(offsets.size()) < resting) {
+        const int x = size(random);
+        const int y = size(random);
+        offsets.insert(offsets.end(), {{x, -y}, {-x, y}});
+    }
+    std::shuffle(offsets.begin(), offsets.end(), random);
+    offsets.insert(offsets.begin(), {{18, -18}, {-17, 17}});
     std::vector<driver::PenFrame> frames;
     for (int k = 0; k < touches; ++k) {
-        const int landing = k == 0 ? 18 : (k == 1 ? -17 : 0);
-        frames.push_back(
-            Frame(0xEE, 0x81, at.x + landing + small(random), at.y - landing + small(random)));
+        const auto [x, y] = offsets[static_cast<std::size_t>(k)];
+        frames.push_back(Frame(0xEE, 0x81, at.x + x, at.y + y));
     }
     frames.push_back(Frame(0xEE, 0x83, at.x, at.y));
     return frames;
 }
 
+// Where a pen touches a cross drawn on a pixel: its centre.
+inline driver::GridPoint UnderCross(platform::Point cross) {
+    return CrookedBoard(cross.x + 0.5, cross.y + 0.5);
+}
+
 // What the calibration program shows, from its latest paint.
 struct OrientView {
-    // A cross: a level and an upright line that halve each other, longer
-    // than the error marks of the result picture.
+    // A cross: a level and an upright bar that halve each other, as long as
+    // a target's (the result picture's marks are shorter).
     std::vector<platform::Point> crosses;
     std::vector<std::string> texts;
 };
 
 inline OrientView ViewOf(const std::vector<platform::DrawnShape>& picture) {
     using Kind = platform::DrawnShape::Kind;
+    const auto middle = [](const platform::Rect& r) {
+        return platform::Point{(r.left + r.right - 1) / 2, (r.top + r.bottom - 1) / 2};
+    };
     OrientView view;
     for (const auto& level : picture) {
         if (level.kind == Kind::Text) {
             view.texts.push_back(level.text);
         }
-        if (level.kind != Kind::Line || level.from.y != level.to.y ||
-            level.to.x - level.from.x < 2 * orient::kCrossArm) {
+        const platform::Rect& bar = level.box;
+        if (level.kind != Kind::Fill || bar.right - bar.left < 2 * orient::kCrossArm ||
+            bar.bottom - bar.top >= orient::kCrossArm) {
             continue;
         }
-        const platform::Point centre{(level.from.x + level.to.x) / 2, level.from.y};
         for (const auto& upright : picture) {
-            if (upright.kind == Kind::Line && upright.from.x == centre.x &&
-                upright.to.x == centre.x && (upright.from.y + upright.to.y) / 2 == centre.y) {
-                view.crosses.push_back(centre);
+            const platform::Rect& other = upright.box;
+            if (upright.kind == Kind::Fill && other.bottom - other.top >= 2 * orient::kCrossArm &&
+                other.right - other.left < orient::kCrossArm && middle(other) == middle(bar)) {
+                view.crosses.push_back(middle(bar));
             }
         }
     }

@@ -1,9 +1,11 @@
 #include "driver/pointer/load_calibration.h"
+#include "driver/pointer/screen_targets.h"
 #include "orient/contact.h"
 #include "orient/frame_reader.h"
 #include "orient/grid_writer.h"
 #include "orient/orient_ids.h"
 #include "orient/orient_texts.h"
+#include "orient/target_points.h"
 #include "platform/sim/ini_file_profile.h"
 #include "platform/sim/sim_desktop.h"
 #include "platform/sim/sim_files.h"
@@ -35,8 +37,7 @@ std::vector<driver::PenFrame> Touches(std::initializer_list<std::pair<int, int>>
 }
 
 std::vector<driver::PenFrame> Still(int count, int x, int y) {
-    return std::vector<driver::PenFrame>(static_cast<std::size_t>(count),
-                                         Frame(0xEE, 0x81, x, y));
+    return std::vector<driver::PenFrame>(static_cast<std::size_t>(count), Frame(0xEE, 0x81, x, y));
 }
 
 TEST(ContactRule, TenStillFramesAreTakenAtTheirMedian) {
@@ -55,31 +56,45 @@ TEST(ContactRule, TenStillFramesAreTakenAtTheirMedian) {
     driver::PenFrame badCheck = Frame(0xEE, 0x81, 9000, 9000);
     badCheck[7] ^= 1;
     const Case cases[] = {
-        {"ten still frames", with(Still(10, 5000, 6000), {lift}), ContactVerdict::Taken,
+        {"ten still frames",
+         with(Still(10, 5000, 6000), {lift}),
+         ContactVerdict::Taken,
          {5000, 6000}},
         {"nine", with(Still(9, 5000, 6000), {lift}), ContactVerdict::TooShort, {5000, 6000}},
         {"spread of exactly 40",
          with(with(Still(8, 5000, 6000), {Frame(0xEE, 0x81, 4980, 6000)}),
               {Frame(0xEE, 0x81, 5020, 6000), lift}),
-         ContactVerdict::Taken, {5000, 6000}},
+         ContactVerdict::Taken,
+         {5000, 6000}},
         {"spread of 41 on y alone",
          with(with(Still(9, 5000, 6000), {Frame(0xEE, 0x81, 5000, 6041)}), {lift}),
-         ContactVerdict::Wandered, {5000, 6000}},
+         ContactVerdict::Wandered,
+         {5000, 6000}},
         {"an even count takes the middle pair's mean",
-         with(Touches({{5000, 6000}, {5001, 6001}, {5000, 6000}, {5001, 6001}, {5000, 6000},
-                       {5001, 6001}, {5000, 6000}, {5001, 6001}, {5000, 6000}, {5001, 6001}}),
+         with(Touches({{5000, 6000},
+                       {5001, 6001},
+                       {5000, 6000},
+                       {5001, 6001},
+                       {5000, 6000},
+                       {5001, 6001},
+                       {5000, 6000},
+                       {5001, 6001},
+                       {5000, 6000},
+                       {5001, 6001}}),
               {lift}),
-         ContactVerdict::Taken, {5000.5, 6000.5}},
+         ContactVerdict::Taken,
+         {5000.5, 6000.5}},
         {"bad check bytes, second pen and other statuses are not touches",
-         with(Still(9, 5000, 6000), {badCheck, Frame(0xAA, 0x81, 5000, 6000),
-                                     Frame(0xEE, 0x85, 5000, 6000),
-                                     Frame(0xEE, 0x89, 5000, 6000), Frame(0xAA, 0x83, 1, 1),
-                                     lift}),
-         ContactVerdict::TooShort, {5000, 6000}},
+         with(Still(9, 5000, 6000),
+              {badCheck, Frame(0xAA, 0x81, 5000, 6000), Frame(0xEE, 0x85, 5000, 6000),
+               Frame(0xEE, 0x89, 5000, 6000), Frame(0xAA, 0x83, 1, 1), lift}),
+         ContactVerdict::TooShort,
+         {5000, 6000}},
         {"a lift alone", {lift, lift}, std::nullopt, {}},
         {"held far beyond the samples kept",
          with(Still(static_cast<int>(ContactCollector::kMaxSamples) * 3, 7000, 3000), {lift}),
-         ContactVerdict::Taken, {7000, 3000}},
+         ContactVerdict::Taken,
+         {7000, 3000}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -155,6 +170,30 @@ TEST(FoldRule, APointMustLieBeyondEachTakenNeighbour) {
     }
 }
 
+TEST(TargetPoints, PointsTouchedOnPixelCentresMoveBackToTheDriversTargets) {
+    for (const auto& [width, height] : {std::pair{1920, 1080}, std::pair{1024, 768}}) {
+        for (const GridLayout layout : {GridLayout{2, 2}, GridLayout{3, 3}, GridLayout{5, 4}}) {
+            SCOPED_TRACE(testing::Message() << layout.columns << " x " << layout.rows << " on "
+                                            << width << " x " << height);
+            MeasuredGrid touched(layout);
+            for (int k = 0; k < TargetCount(layout); ++k) {
+                const GridIndex index = TargetAt(layout, k);
+                touched.Set(index,
+                            testing_support::UnderCross(TargetPixel(layout, index, width, height)));
+            }
+            const MeasuredGrid moved = AtTargetPoints(touched, width, height);
+            for (int k = 0; k < TargetCount(layout); ++k) {
+                const GridIndex index = TargetAt(layout, k);
+                const GridPoint target = driver::ScreenTarget(
+                    index.column, index.row, layout.columns, layout.rows, width, height);
+                const GridPoint truth = testing_support::CrookedBoard(target.x, target.y);
+                EXPECT_NEAR(moved.At(index).x, truth.x, 1e-6) << k;
+                EXPECT_NEAR(moved.At(index).y, truth.y, 1e-6) << k;
+            }
+        }
+    }
+}
+
 // A profile whose write number failAt fails, or is stored with a wrong value.
 class FaultyProfile final : public platform::ProfilePort {
 public:
@@ -224,8 +263,8 @@ TEST(GridWriter, EveryLayoutRoundTripsExactlyThroughTheDriversLoad) {
         EXPECT_EQ(loaded.grid.RowCount, layout.rows);
         for (int k = 0; k < TargetCount(layout); ++k) {
             const GridIndex index = TargetAt(layout, k);
-            const GridPoint& point = loaded.grid.BoardPoints[static_cast<std::size_t>(
-                index.column)][static_cast<std::size_t>(index.row)];
+            const GridPoint& point = loaded.grid.BoardPoints[static_cast<std::size_t>(index.column)]
+                                                            [static_cast<std::size_t>(index.row)];
             EXPECT_EQ(point.x, grid.At(index).x) << k;
             EXPECT_EQ(point.y, grid.At(index).y) << k;
         }
@@ -240,14 +279,14 @@ TEST(GridWriter, EveryLayoutRoundTripsExactlyThroughTheDriversLoad) {
 
 TEST(GridWriter, AnyFailedStepLeavesTheFileAsItWas) {
     const std::string before = "[coordinate]\r\nwdot=3\r\nhdot=3\r\ndot(0,0).x=2210\r\n";
-    const MeasuredGrid grid = Filled({5, 4});
+    const MeasuredGrid grid = Filled({3, 3});
     const int writes = 2 * TargetCount(grid.Layout()) + 2;
     for (const auto fault : {FaultyProfile::Fault::Refuse, FaultyProfile::Fault::Garble}) {
         for (int failAt = 0; failAt < writes; ++failAt) {
-            SCOPED_TRACE(testing::Message() << (fault == FaultyProfile::Fault::Refuse
-                                                    ? "refused write "
-                                                    : "garbled write ")
-                                            << failAt);
+            SCOPED_TRACE(
+                testing::Message()
+                << (fault == FaultyProfile::Fault::Refuse ? "refused write " : "garbled write ")
+                << failAt);
             testing_support::TempDir dir;
             const std::string path = dir.Write("DualData.ini", before);
             FaultyProfile profile(failAt, fault);
