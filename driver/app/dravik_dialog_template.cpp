@@ -23,8 +23,8 @@ const DialogTemplate& DravikDialogTemplate() {
         t.charset = 134; // GB2312: the texts are Chinese
         const std::uint32_t child = ws::kChild | ws::kVisible | ws::kTabStop;
         t.controls = {
-            {id::kOk, ControlClass::Button, "", "启用双笔", child | ws::kBsDefPushButton, 0, 7, 7,
-             50, 16},
+            {id::kOk, ControlClass::Button, "", kEnableDualPenText, child | ws::kBsDefPushButton, 0,
+             7, 7, 50, 16},
             {id::kCancel, ControlClass::Button, "", "退出", child | ws::kBsPushButton, 0, 7, 23, 50,
              16},
             {kStateEditId, ControlClass::Edit, "", "", child | ws::kBorder | ws::kEsAutoHScroll, 0,

@@ -18,6 +18,10 @@ CDravikDlg::CDravikDlg(Platform& platform, DriverState& state, WindowHandle pare
       m_state(state), m_hIcon(platform.windows.LoadAppIcon(kAppIconId)),
       m_pipeline(platform, state, *this),
       m_penTimers(state, platform.windows, platform.clock, m_pipeline.inject, m_buttons, *this),
+      m_opens(platform.threads, platform.windows),
+      m_dualPen(platform, state, m_pipeline.currentChannel, m_opens, m_pipeHandle),
+      m_orientation(platform, state, m_pipeline.calibration, m_pipeline.orientationPipe, m_opens,
+                    *this),
       m_connection(platform, state, m_pipeline, *this, *this) {}
 
 CDravikDlg::~CDravikDlg() {
@@ -44,13 +48,19 @@ bool CDravikDlg::DispatchMessageMap(std::uint32_t message, WParam wParam, LParam
         framework::OnMessage(wm::kQueryDragIcon, &CDravikDlg::OnQueryDragIcon),
         framework::OnMessage(wm::kTimer, &CDravikDlg::OnTimer),
         framework::OnMessage(wm::kDestroy, &CDravikDlg::OnDestroy),
+        framework::OnMessage(user_message::kOrientationStart, &CDravikDlg::OnOrientationStart),
         framework::OnMessage(user_message::kSaveKeyType, &CDravikDlg::OnSaveKeyType),
+        framework::OnMessage(user_message::kKeyError, &CDravikDlg::OnKeyError),
+        framework::OnMessage(user_message::kRefreshState, &CDravikDlg::OnRefreshState),
         framework::OnMessage(user_message::kResetBoardType, &CDravikDlg::OnResetBoardType),
         framework::OnMessage(user_message::kButtonSettingsChanged,
                              &CDravikDlg::OnButtonSettingsChanged),
+        framework::OnMessage(user_message::kOrientationDone, &CDravikDlg::OnOrientationDone),
         framework::OnCommand(id::kOk, &CDravikDlg::OnDualPenButton),
+        framework::OnRegistered(&CDravikDlg::QelOkId, &CDravikDlg::OnAnnounceRequest),
         framework::OnRegistered(&CDravikDlg::QelDriverSetId, &CDravikDlg::OnDriverSet),
         framework::OnMessage(user_message::kReaderEnded, &CDravikDlg::OnReaderEnded),
+        framework::OnMessage(user_message::kOpenDone, &CDravikDlg::OnOpenDone),
         framework::OnMessage(user_message::kStartTimerRequest, &CDravikDlg::OnStartTimerRequest),
         framework::OnCommand(id::kCancel, &CDravikDlg::OnExitButton),
     };
@@ -70,6 +80,7 @@ bool CDravikDlg::OnInitDialog() {
     m_state.isAdmin = m_platform.security.IsUserAdmin() ? 1 : 0;
     m_state.isWow64 = m_platform.security.IsWow64() ? 1 : 0;
     m_state.codePermitted = 1;
+    m_opens.SetDialog(GetSafeHwnd());
     m_connection.RegisterNotifications(GetSafeHwnd());
     m_state.settingsPath =
         common::LocateSettingsFile(m_platform.files, m_platform.clock, m_state.isAdmin != 0);
@@ -128,6 +139,7 @@ LResult CDravikDlg::OnDestroy(WParam, LParam) {
             Windows().FindWindow(companion::kMainClass, companion::kMainTitle);
         Windows().PostMessage(companionWindow, companion::kNotice, 0, companion::kBoardGone);
     }
+    m_pipeline.currentChannel.Retire();
     return 0;
 }
 
@@ -181,17 +193,99 @@ void CDravikDlg::StartLogFileIfAsked() {
 }
 
 LResult CDravikDlg::OnDriverSet(WParam command, LParam argument) {
-    constexpr WParam kClaimClick = 10;
-    if (command == kClaimClick && argument == 1) {
-        // The companion handles this pen-button click itself.
-        m_state.defaultActionArmed = 0;
+    constexpr LParam kClaimArgument = 1;
+    constexpr LParam kChannelArgument = 2;
+    switch (command) {
+    case driver_set::kClaimClick:
+        if (argument == kClaimArgument) {
+            // The companion handles this pen-button click itself.
+            m_state.defaultActionArmed = 0;
+        }
+        break;
+    case driver_set::kPipeChannel:
+        if (argument == kChannelArgument) {
+            m_dualPen.OpenPipeChannel();
+        }
+        break;
+    case driver_set::kSocketChannel:
+        if (argument == kChannelArgument) {
+            m_dualPen.OpenSocketChannel();
+        }
+        break;
+    case driver_set::kStopChannel:
+    case driver_set::kStopChannelToo:
+        if (argument == kChannelArgument) {
+            m_dualPen.StopChannel();
+        }
+        break;
+    case driver_set::kQueryDualPen:
+        m_dualPen.AnswerQuery();
+        break;
+    default:
+        break;
     }
     return 0;
 }
 
+LResult CDravikDlg::OnOpenDone(WParam ticket, LParam opened) {
+    const auto which = static_cast<std::uint32_t>(ticket);
+    if (!m_dualPen.OnOpenDone(which, opened != 0)) {
+        m_orientation.OnOpenDone(which, opened != 0);
+    }
+    return 0;
+}
+
+LResult CDravikDlg::OnOrientationStart(WParam, LParam lParam) {
+    m_orientation.OnOrientationStart(lParam);
+    return 0;
+}
+
+LResult CDravikDlg::OnOrientationDone(WParam wParam, LParam lParam) {
+    m_orientation.OnOrientationDone(wParam, lParam);
+    return 0;
+}
+
+LResult CDravikDlg::OnKeyError(WParam, LParam lParam) {
+    // A board that floods key faults must not stack boxes: one at a time.
+    if (m_keyErrorShown) {
+        return 0;
+    }
+    m_keyErrorShown = true;
+    const MessageTexts& texts = m_state.messageTexts;
+    Windows().MessageBox(GetSafeHwnd(), lParam != 0 ? texts.rKeyError : texts.lKeyError,
+                         texts.connectCap, mb::kOk | mb::kTopmost);
+    m_keyErrorShown = false;
+    return 0;
+}
+
+LResult CDravikDlg::OnRefreshState(WParam, LParam) {
+    UpdateData(false);
+    return 0;
+}
+
+LResult CDravikDlg::OnAnnounceRequest(WParam, LParam) {
+    if (m_state.boardIdentified == 1) {
+        m_pipeline.companion.Announce(m_state.dualCapable != 0);
+    }
+    return 0;
+}
+
+void CDravikDlg::ShowState(std::string_view text) {
+    m_strState = text;
+    PostToDialog(user_message::kRefreshState, 0, 0);
+}
+
 void CDravikDlg::OnDualPenButton() {
-    // Enter lands here as well; switching dual-pen mode arrives with the
-    // companion channel. Until then the command must simply not end the driver.
+    // Enter reaches this too: IDOK is the default button.
+    if (m_state.dualPenMode != 0) {
+        ShowState(kDualPenLeftText);
+        m_dualPen.Leave();
+        Windows().SetDlgItemText(GetSafeHwnd(), id::kOk, kEnableDualPenText);
+    } else {
+        ShowState(kDualPenEnteredText);
+        m_dualPen.Enter();
+        Windows().SetDlgItemText(GetSafeHwnd(), id::kOk, kDisableDualPenText);
+    }
 }
 
 void CDravikDlg::OnExitButton() {

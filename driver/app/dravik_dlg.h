@@ -1,6 +1,9 @@
 #pragma once
 
+#include "driver/app/dual_pen_control.h"
+#include "driver/app/orientation_control.h"
 #include "driver/app/pen_timers.h"
+#include "driver/app/pending_opens.h"
 #include "driver/link/board_connection.h"
 #include "driver/pen/dialog_link.h"
 #include "driver/pen/pen_pipeline.h"
@@ -12,6 +15,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace driver {
 
@@ -47,9 +51,16 @@ public:
     LResult OnSaveKeyType(WParam, LParam);
     LResult OnResetBoardType(WParam, LParam);
     LResult OnButtonSettingsChanged(WParam, LParam);
+    LResult OnOrientationStart(WParam, LParam lParam);
+    LResult OnOrientationDone(WParam wParam, LParam lParam);
+    LResult OnKeyError(WParam, LParam lParam);
+    LResult OnRefreshState(WParam, LParam);
     LResult OnStartTimerRequest(WParam timerId, LParam milliseconds);
+    LResult OnAnnounceRequest(WParam, LParam);
     LResult OnDriverSet(WParam command, LParam argument);
     LResult OnReaderEnded(WParam, LParam exitCode);
+    LResult OnOpenDone(WParam ticket, LParam opened);
+    std::uint32_t QelOkId() const { return m_state.qelOkMessage.load(); }
     std::uint32_t QelDriverSetId() const { return m_state.qelDriverSetMessage.load(); }
     void OnDualPenButton();
     void OnExitButton();
@@ -65,9 +76,14 @@ protected:
 
 private:
     void StartLogFileIfAsked();
+    // m_strState into edit control 1000, by the message the driver posts itself.
+    void ShowState(std::string_view text);
 
     platform::Platform& m_platform;
     DriverState& m_state;
+    // First: the pipe channels it serves may live on in the slots and the
+    // workers until those go.
+    CDravikPipe::ClassHandle m_pipeHandle;
 
     platform::IconHandle m_hIcon = 0;
     std::string m_strState;
@@ -75,6 +91,10 @@ private:
     ButtonCommandMap m_buttonCommandMap;
     PenPipeline m_pipeline;
     PenTimers m_penTimers;
+    PendingOpens m_opens;
+    DualPenControl m_dualPen;
+    OrientationControl m_orientation;
+    bool m_keyErrorShown = false;
     // Last: it stops the reader before everything the reader uses goes.
     BoardConnection m_connection;
 };

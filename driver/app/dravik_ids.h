@@ -15,4 +15,11 @@ inline constexpr const char* kInstanceMutexName = "ZEKDUALPENPRO";
 inline constexpr const char* kDialogClass = "#32770";
 inline constexpr const char* kDialogTitle = "QelELECDUALPRO";
 
+// Dual-pen mode as the dialog shows it: the state line, and the button that
+// switches the mode (its text says what pressing it does).
+inline constexpr const char* kDualPenEnteredText = "进入双笔状态";
+inline constexpr const char* kDualPenLeftText = "禁用双笔状态";
+inline constexpr const char* kEnableDualPenText = "启用双笔";
+inline constexpr const char* kDisableDualPenText = "禁用双笔";
+
 } // namespace driver

@@ -14,10 +14,9 @@ using platform::WParam;
 
 namespace {
 
-constexpr const char* kToolWindowClass = "TMainToolfrm";
 // Windows in front of which a pen-button right click would disturb the
 // companion's own tools.
-constexpr std::array<const char*, 4> kCompanionToolClasses = {"TMainToolfrm", "wb_lamu",
+constexpr std::array<const char*, 4> kCompanionToolClasses = {companion::kToolClass, "wb_lamu",
                                                               "wb_spotlight", "ThunderRT6FormDC"};
 constexpr LParam kButtonCommandLParam = 100;
 constexpr WParam kButton2DoubleFallbackCode = 33;
@@ -94,7 +93,7 @@ void PenTimers::ReportButton(int button, WindowHandle companion) {
         return;
     }
     const bool twice = count >= 2;
-    if (button == 1 && twice && m_windows.FindWindow(kToolWindowClass, std::nullopt) == 0) {
+    if (button == 1 && twice && m_windows.FindWindow(companion::kToolClass, std::nullopt) == 0) {
         m_state.buttonClickCount[1].exchange(0);
         m_windows.PostMessage(companion, companion::kNotice, kButton2DoubleFallbackCode, 0);
         return;
@@ -133,7 +132,7 @@ void PenTimers::DefaultAction() {
         m_mouse.MouseLeftDown(x, y);
         m_mouse.MouseLeftUp(x, y);
     } else if (button1 >= 2) {
-        if (fixed || !ForegroundIs(kToolWindowClass)) {
+        if (fixed || !ForegroundIs(companion::kToolClass)) {
             m_mouse.MouseDoubleClick(x, y);
         }
     }

@@ -3,14 +3,23 @@
 namespace driver {
 
 bool OrientationPipe::Open(int mode, std::string name) {
-    if (mode != 2 || m_stream) {
+    return mode == 2 && Create(name) && WaitForClient();
+}
+
+bool OrientationPipe::Create(const std::string& name) {
+    if (m_server || m_stream) {
         return false;
     }
-    auto server = m_port.CreatePipeServer(name, kDriverPipeSettings);
-    if (!server || !m_wait.Wait(*server)) {
+    m_server = m_port.CreatePipeServer(name, kDriverPipeSettings);
+    return m_server != nullptr;
+}
+
+bool OrientationPipe::WaitForClient() {
+    if (!m_server || !m_wait.Wait(*m_server)) {
+        m_server.reset();
         return false;
     }
-    m_stream = std::make_unique<FrameStream>(std::move(server));
+    m_stream = std::make_unique<FrameStream>(std::move(m_server));
     return true;
 }
 

@@ -17,10 +17,16 @@ class OrientationPipe : public CDravikIPCBase {
 public:
     explicit OrientationPipe(platform::IpcPort& port) : m_port(port) {}
 
+    // Mode 2: Create, then WaitForClient.
     bool Open(int mode, std::string name) override;
     // Always true: a calibration program that is gone or stalled loses the frames.
     bool Write(const std::uint8_t* data, int length) override;
     int Read(std::uint8_t* buffer, int length) override;
+
+    // The two halves of Open, for a caller that must know at once whether
+    // the instance exists and can wait for the client elsewhere.
+    bool Create(const std::string& name);
+    bool WaitForClient();
 
     // Any thread, also before Open has begun: Open returns false at once.
     void CancelOpen() { m_wait.Cancel(); }
@@ -28,6 +34,7 @@ public:
 private:
     platform::IpcPort& m_port;
     ServerWait m_wait;
+    std::unique_ptr<platform::PipeServer> m_server;
     std::unique_ptr<FrameStream> m_stream;
 };
 

@@ -28,6 +28,13 @@ public:
         m_windows.PostMessage(Stored(), message, wParam, lParam);
     }
 
+    // The board's announcement: what kind of board it is, then that it is done.
+    void Announce(bool twoPens) {
+        LookUp();
+        PostStored(companion::kNotice, twoPens ? 6 : 0, companion::kAnnounceModel);
+        PostStored(companion::kNotice, 0, companion::kAnnounceDone);
+    }
+
 private:
     platform::WindowSystem& m_windows;
     DriverState& m_state;

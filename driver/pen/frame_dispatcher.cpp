@@ -191,10 +191,7 @@ void FrameDispatcher::Identify(const PenFrame& frame) {
     state.functionAreasEnabled = board->features.functionAreas;
     state.dualCapable = board->features.twoPens ? 1 : 0;
     if (state.announcePending.exchange(0) != 0) {
-        m_env.companion.LookUp();
-        m_env.companion.PostStored(companion::kNotice, board->features.twoPens ? 6 : 0,
-                                   companion::kAnnounceModel);
-        m_env.companion.PostStored(companion::kNotice, 0, companion::kAnnounceDone);
+        m_env.companion.Announce(board->features.twoPens);
     }
 }
 

@@ -94,8 +94,22 @@ WindowHandle SimDesktop::GetForegroundWindow() {
 
 int SimDesktop::MessageBox(WindowHandle owner, std::string_view text, std::string_view caption,
                            std::uint32_t style) {
+    std::uint64_t answeredAt = 0;
+    {
+        std::lock_guard lock(m_mutex);
+        m_messageBoxes.push_back({owner, std::string(text), std::string(caption), style});
+        if (m_messageBoxOpenMs == 0) {
+            return m_messageBoxAnswer;
+        }
+        answeredAt = m_elapsedMs + m_messageBoxOpenMs;
+    }
+    while (DispatchOne() || AdvanceToNextEvent(answeredAt)) {
+    }
     std::lock_guard lock(m_mutex);
-    m_messageBoxes.push_back({owner, std::string(text), std::string(caption), style});
+    if (m_elapsedMs < answeredAt) {
+        m_clock.Advance(static_cast<std::uint32_t>(answeredAt - m_elapsedMs));
+        m_elapsedMs = answeredAt;
+    }
     return m_messageBoxAnswer;
 }
 
@@ -274,12 +288,6 @@ int SimDesktop::Paints(WindowHandle window) const {
     std::lock_guard lock(m_mutex);
     const Window* target = Find(window);
     return target == nullptr ? 0 : target->paints;
-}
-
-std::size_t SimDesktop::PostsTo(WindowHandle window, std::uint32_t message) const {
-    std::lock_guard lock(m_mutex);
-    const auto it = m_postCounts.find({window, message});
-    return it == m_postCounts.end() ? 0 : it->second;
 }
 
 std::optional<Rect> SimDesktop::WindowRect(WindowHandle window) const {
@@ -828,6 +836,12 @@ IconHandle SimDesktop::GetIcon(WindowHandle window, bool big) const {
     std::lock_guard lock(m_mutex);
     const Window* target = Find(window);
     return target == nullptr ? 0 : (big ? target->bigIcon : target->smallIcon);
+}
+
+int SimDesktop::PostCount(WindowHandle window, std::uint32_t message) const {
+    std::lock_guard lock(m_mutex);
+    const auto found = m_postCounts.find({window, message});
+    return found == m_postCounts.end() ? 0 : found->second;
 }
 
 bool SimDesktop::HasTimer(WindowHandle window, std::uintptr_t timerId) const {

@@ -124,10 +124,16 @@ public:
     std::vector<PostedMessage> MessagesTo(WindowHandle window) const;
     std::vector<MessageBoxRecord> MessageBoxes() const;
     void AnswerMessageBoxesWith(int buttonId) { m_messageBoxAnswer = buttonId; }
+    // A message box stays up this long before it is answered, running the
+    // caller's messages and timers meanwhile, as a real one does.
+    void KeepMessageBoxesOpenFor(std::uint64_t ms) { m_messageBoxOpenMs = ms; }
     void SetForegroundWindow(WindowHandle window);
     int CountWindows(std::string_view className, std::string_view title) const;
     IconHandle GetIcon(WindowHandle window, bool big) const;
     bool HasTimer(WindowHandle window, std::uintptr_t timerId) const;
+    // Messages of this number posted to the window so far, dispatched or
+    // not: a post from another thread counts here at once.
+    int PostCount(WindowHandle window, std::uint32_t message) const;
     std::uint32_t CommonControlClasses() const { return m_commonControls; }
     int IconPaints() const { return m_iconPaints; }
     std::vector<ImageListRecord> ImageLists() const;
@@ -159,9 +165,6 @@ public:
     // What the window's latest paint drew, and how many paints it had.
     std::vector<DrawnShape> Picture(WindowHandle window) const;
     int Paints(WindowHandle window) const;
-    // Messages of this kind posted to the window so far, whether or not
-    // handled yet; other threads' posts can be waited for with it.
-    std::size_t PostsTo(WindowHandle window, std::uint32_t message) const;
     // Where a window of this program lies; none for no such window.
     std::optional<Rect> WindowRect(WindowHandle window) const;
     // Modal loops give up (returning -1) once the clock passes this bound,
@@ -247,6 +250,8 @@ private:
     std::map<std::string, std::uint32_t> m_registered;
     std::vector<MessageBoxRecord> m_messageBoxes;
     int m_messageBoxAnswer = 1;
+    std::uint64_t m_messageBoxOpenMs = 0;
+    std::map<std::pair<WindowHandle, std::uint32_t>, int> m_postCounts;
     WindowHandle m_foreground = kNoWindow;
     std::uint64_t m_modalLimitMs = 3'600'000;
     std::uint32_t m_commonControls = 0;
@@ -254,7 +259,6 @@ private:
     std::vector<NotificationRegistration> m_registrations;
     std::map<LParam, DeviceInterfaceEvent> m_broadcastRecords;
     std::vector<ImageListRecord> m_imageLists;
-    std::map<std::pair<WindowHandle, std::uint32_t>, std::size_t> m_postCounts;
 };
 
 } // namespace platform

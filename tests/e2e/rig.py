@@ -178,7 +178,6 @@ def replace_section(path: Path, section: str, lines: list[str]):
 SERIAL_PORT = "COM7"
 _CLASS = "{4d36e978-e325-11ce-bfc1-08002be10318}"
 _INTERFACE = rf"##?#USB#Vid_10c4&Pid_1320#0001#{_CLASS}"
-SERIAL_MARKER = "Vid_10c4&Pid_1320"
 
 
 def serial_registry_text(port: str = SERIAL_PORT) -> str:

@@ -10,7 +10,7 @@ from pathlib import Path
 from rig import (REPO, context, end_program, start_program, wait_for, windows_path, wine,
                  wintest, work_folder)
 
-sys.path.insert(0, str(REPO / "tools" / "scribble"))
+sys.path.insert(0, str(REPO / "tools" / "companion"))
 import bmp_to_png  # noqa: E402
 
 SHEET = ("TfrmReSent", "EBoard")
@@ -32,7 +32,7 @@ class CompanionTest(unittest.TestCase):
     def start_companion(self, transport: str):
         exe = Path(os.environ.get("E2E_COMPANION", "/nonexistent")).resolve()
         if not exe.exists():
-            self.skipTest("companion.exe not built (scripts/e2e-test builds it)")
+            self.fail("companion.exe is not built (scripts/e2e-test builds it)")
         folder = work_folder(self.id())
         self.log, self.bmp = folder / "companion.log", folder / "sheet.bmp"
         companion = start_program(exe, f"--{transport}", "--log", windows_path(self.log),
@@ -81,6 +81,28 @@ class CompanionTest(unittest.TestCase):
 
     def test_pipe_handshake_draws_and_logs_every_frame_in_order(self):
         self.handshake("pipe", "30")
+
+    def test_the_mouse_draws_the_first_pen_in_black_and_close_saves_it(self):
+        companion = self.start_companion("socket")
+        wintest("drag", 200, 300, 600, 300, 20)
+        wintest("drag", 1000, 100, 1000, 900, 20)
+        wintest("post", *SHEET, WM_CLOSE, 0, 0)
+        self.assertEqual(companion.wait(timeout=10), 0)
+        width, height, rows = bmp_to_png.read_bmp(self.bmp)
+        self.assertEqual((width, height), (1920, 1080))
+
+        def pixel(x, y):
+            return tuple(rows[y][3 * x:3 * x + 3])
+
+        # Wine's absolute mapping may put a point one pixel up or left.
+        for x, y in [(210, 300), (400, 300), (590, 300), (1000, 110), (1000, 500)]:
+            near = {pixel(x + dx, y + dy) for dx in (-1, 0) for dy in (-1, 0)}
+            self.assertIn((0, 0, 0), near, f"no line at ({x}, {y})")
+        for x, y in [(400, 320), (100, 100), (1500, 900), (1020, 500)]:
+            self.assertEqual(pixel(x, y), (255, 255, 255), f"stray ink at ({x}, {y})")
+        counts = dict(line.split(" ", 1) for line in
+                      Path(str(self.bmp) + ".txt").read_text().splitlines() if " " in line)
+        self.assertEqual((counts["strokes"], counts["clicks"]), ("2", "2"), counts)
 
     def test_commands_and_button_codes_are_logged_as_they_arrive(self):
         companion = self.start_companion("socket")

@@ -357,7 +357,7 @@ TEST(OrientRun, NoDriverOrNoPipeSaysSoAndLetsTheUserOut) {
                 rig.Send(ContactAt(Rounded(UnderCross(cross)), 14, 6));
                 rig.ClosePipe();
                 EXPECT_TRUE(testing_support::WaitUntil([&] {
-                    return rig.desktop.PostsTo(rig.window->GetSafeHwnd(), orient::kPipeEnded) == 1;
+                    return rig.desktop.PostCount(rig.window->GetSafeHwnd(), orient::kPipeEnded) == 1;
                 }));
                 return true;
             }

@@ -191,13 +191,13 @@ public:
             m_connected = m_opened.get();
         }
         ASSERT_TRUE(m_connected) << "the program never opened the pipe";
-        const std::size_t before = desktop.PostsTo(window->GetSafeHwnd(), orient::kFrameArrived);
+        const int before = desktop.PostCount(window->GetSafeHwnd(), orient::kFrameArrived);
         for (const driver::PenFrame& frame : frames) {
             m_pipe->Write(frame.data(), static_cast<int>(frame.size()));
         }
         ASSERT_TRUE(WaitUntil([&] {
-            return desktop.PostsTo(window->GetSafeHwnd(), orient::kFrameArrived) ==
-                   before + frames.size();
+            return desktop.PostCount(window->GetSafeHwnd(), orient::kFrameArrived) ==
+                   before + static_cast<int>(frames.size());
         }));
     }
 

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""The demo: the driver under Wine, connected to the virtual board, writes into scribble.
+"""The demo: the driver under Wine, connected to the virtual board, writes with both pens into
+the reference companion's sheet.
 
 usage: demo.py BUILD_DIR OUT_DIR [SESSION]
 
@@ -7,6 +8,7 @@ Writes OUT_DIR/screenshot.png, OUT_DIR/report.txt and the logs beside them. Ever
 bounded; a driver that does not connect ends the demo with a report that says so.
 """
 
+import os
 import shutil
 import signal
 import sys
@@ -15,37 +17,47 @@ from pathlib import Path
 
 REPO = Path(__file__).resolve().parents[2]
 sys.path.insert(0, str(REPO / "tests" / "e2e"))
-sys.path.insert(0, str(REPO / "tools" / "scribble"))
+sys.path.insert(0, str(REPO / "tools" / "companion"))
 
 import bmp_to_png  # noqa: E402
 import rig  # noqa: E402
 import virtual_board as vb  # noqa: E402
 
 DRIVER_EXE = "driver/app/Dravik.exe"
-SCRIBBLE_EXE = "tools/scribble/scribble.exe"
-SCRIBBLE = ("DravikScribble", "Scribble")
-COMPANION = ("TfrmReSent", "EBoard")
-WM_CLOSE = 0x10
+SHEET = ("TfrmReSent", "EBoard")
+TOOL = ("TMainToolfrm", "Companion")
+DRIVER = ("#32770", "QelELECDUALPRO")
+WM_CLOSE, WM_COMMAND, IDOK = 0x10, 0x111, 1
 
 MEANINGS = {
-    ("0x7f2", "0x0", "0x911"): "board announced (one pen)",
-    ("0x7f2", "0x6", "0x911"): "board announced (two pens)",
-    ("0x7f2", "0x0", "0x922"): "announcement done",
-    ("0x7f4", "0x1", "0x0"): "pen button 1, single click",
-    ("0x7f4", "0x2", "0x0"): "pen button 1, double click",
+    ("companion", "0x7f2", "0", "2321"): "board announced (one pen)",
+    ("companion", "0x7f2", "6", "2321"): "board announced (two pens)",
+    ("companion", "0x7f2", "0", "2338"): "announcement done",
+    ("companion", "0x7f4", "1", "0"): "pen button 1, single click",
+    ("companion", "0x7f4", "2", "0"): "pen button 1, double click",
+    ("tool", "0x7f2", "1000", "3"): "dual-pen mode entered",
+    ("tool", "0x7f2", "1000", "4"): "dual-pen mode left",
 }
 TAP_CODES = {17 + c: f"tap on left area {4 + c}" for c in range(6)}
 TAP_CODES.update({code: f"double tap on left area {4 + c}"
                   for c, code in enumerate([273, 274, 275, 276, 277, 266])})
 
 
-def meaning(line: str) -> str:
-    parts = tuple(line.split()[:3])
+def meaning(fields: list[str]) -> str:
+    parts = tuple(fields[:4])
     if parts in MEANINGS:
         return MEANINGS[parts]
-    if len(parts) == 3 and parts[0] == "0x7f2" and parts[2] == "0x0":
-        return TAP_CODES.get(int(parts[1], 16), "function-area code")
+    if len(parts) == 4 and parts[:2] == ("companion", "0x7f2") and parts[3] == "0":
+        return TAP_CODES.get(int(parts[2]), "function-area code")
     return ""
+
+
+def log_lines(path: Path, kind: str) -> list[list[str]]:
+    """The companion log's lines of one kind, without their times."""
+    if not path.exists():
+        return []
+    return [line.split()[2:] for line in path.read_text().splitlines()
+            if len(line.split()) > 2 and line.split()[1] == kind]
 
 
 def install(folder: Path, session: vb.Session) -> Path:
@@ -77,16 +89,16 @@ def run(build: Path, out: Path, session_path: Path) -> int:
     processes = []
     ctx = rig.context()
     exe = install(out / "install", session)
-    if not rig.has_serial_link(exe):
-        lines.append("note: this Dravik.exe has no serial link yet; it cannot connect")
 
-    bmp = out / "scribble.bmp"
-    processes.append(rig.start_program(ctx.program(SCRIBBLE_EXE), rig.windows_path(bmp), 300))
-    rig.wintest("wait-window", *SCRIBBLE, 10000, timeout_ms=10000)
+    bmp = out / "sheet.bmp"
     companion_log = out / "companion.log"
-    processes.append(rig.start_wintest("companion", *COMPANION, rig.windows_path(companion_log),
-                                       300))
-    rig.wintest("wait-window", *COMPANION, 10000, timeout_ms=10000)
+    companion_exe = Path(os.environ["E2E_COMPANION"]).resolve()
+    processes.append(rig.start_program(companion_exe, "--socket", "--log",
+                                       rig.windows_path(companion_log), "--save",
+                                       rig.windows_path(bmp), "--seconds", 300))
+    rig.wait_for(lambda: log_lines(companion_log, "started"), 30)
+    rig.wintest("wait-window", *SHEET, 10000, timeout_ms=10000)
+    rig.wintest("wait-window", *TOOL, 10000, timeout_ms=10000)
 
     board = rig.serial_board(out)
     stop_trace = out / "trace.stop"
@@ -102,7 +114,13 @@ def run(build: Path, out: Path, session_path: Path) -> int:
         print(f"  line {step['line']:3}: {step['command']:<10} {step['frames']:5} frames",
               file=sys.stderr)
 
-    summary = session.run(board, report=progress)
+    def dual_pen():
+        # The driver's button, as a user would press it; the companion then asks for its channel.
+        rig.wintest("post", *DRIVER, WM_COMMAND, IDOK, 0, check=False)
+        if not rig.wait_for(lambda: log_lines(companion_log, "connected"), 10):
+            print("demo: the companion got no channel", file=sys.stderr)
+
+    summary = session.run(board, report=progress, hooks={"dual-pen": dual_pen})
     time.sleep(1.0)  # the last button report and its click come 580 ms after the frame
     stop_trace.touch()
     trace_out, _ = trace.communicate(timeout=30)
@@ -110,8 +128,8 @@ def run(build: Path, out: Path, session_path: Path) -> int:
     samples = [(float(t) / 1000, int(x), int(y)) for t, x, y in
                (line.split() for line in trace_out.decode().splitlines()[1:])]
 
-    rig.wintest("post", *SCRIBBLE, WM_CLOSE, 0, 0, check=False)
-    rig.wait_for(bmp.exists, 10)  # scribble writes its counts before the picture
+    rig.wintest("post", *SHEET, WM_CLOSE, 0, 0, check=False)
+    rig.wait_for(lambda: Path(str(bmp) + ".txt").exists() and bmp.exists(), 10)
     counts = {}
     if Path(str(bmp) + ".txt").exists():
         counts = rig.fields(Path(str(bmp) + ".txt").read_text().splitlines())
@@ -129,8 +147,11 @@ def run(build: Path, out: Path, session_path: Path) -> int:
         lines.append("driver: did not connect (no start command within the session's wait)")
     lines.append(f"board: {summary['frames']} frames sent in {summary['duration_ms'] / 1000:.1f} s "
                  f"({summary['strokes']} strokes), {board.bytes_dropped} bytes dropped")
-    lines.append(f"scribble: {counts.get('strokes', '?')} strokes drawn, "
-                 f"{counts.get('moves', '?')} moves, {counts.get('clicks', '?')} button releases")
+    lines.append(f"board, second pen: {summary['second_pen_frames']} frames sent")
+    lines.append(f"companion sheet: first pen {counts.get('strokes', '?')} strokes drawn, "
+                 f"{counts.get('moves', '?')} moves, {counts.get('clicks', '?')} button "
+                 f"releases; second pen {counts.get('second_frames', '?')} screen frames drawn "
+                 f"in {counts.get('second_strokes', '?')} strokes")
     lines.append(f"pointer: {len(samples)} positions traced")
 
     if "stopped_at_line" in summary:
@@ -154,10 +175,10 @@ def run(build: Path, out: Path, session_path: Path) -> int:
         lines.append(f"pointer error at stroke ends: mean {sum(errors) / len(errors):.1f} px, "
                      f"max {max(errors)} px over {len(errors)} strokes")
 
-    messages = companion_log.read_text().splitlines() if companion_log.exists() else []
+    messages = log_lines(companion_log, "msg")
     lines.append(f"companion: {len(messages)} messages")
     for message in messages:
-        lines.append(f"  {message:<24} {meaning(message)}")
+        lines.append(f"  {' '.join(message):<30} {meaning(message)}")
     lines.append("")
     lines.append(f"screenshot: {out / 'screenshot.png'}")
     lines.append(f"logs: {out / 'board.log'} (both directions, unix ms), {companion_log}")
@@ -168,9 +189,7 @@ def run(build: Path, out: Path, session_path: Path) -> int:
     report = "\n".join(lines) + "\n"
     (out / "report.txt").write_text(report)
     print(report)
-    if connected:
-        return 0
-    return 4 if rig.has_serial_link(exe) else 3
+    return 0 if connected else 4
 
 
 def main() -> int:
@@ -181,7 +200,7 @@ def main() -> int:
     out = Path(sys.argv[2]).resolve()
     session = Path(sys.argv[3]) if len(sys.argv) == 4 else REPO / "resources/sessions/demo.txt"
     out.mkdir(parents=True, exist_ok=True)
-    for stale in ("screenshot.png", "report.txt", "scribble.bmp", "scribble.bmp.txt",
+    for stale in ("screenshot.png", "report.txt", "sheet.bmp", "sheet.bmp.txt",
                   "companion.log", "board.log"):
         (out / stale).unlink(missing_ok=True)
     signal.signal(signal.SIGTERM, signal.default_int_handler)

@@ -41,6 +41,7 @@ RIGHT_KEY_ERROR, LEFT_KEY_ERROR = 0xAE, 0xAF
 AREAS_ONE_PEN = (0xE8, 0x5F)
 AREAS_TWO_PENS = (0xE8, 0xAF)
 PLAIN_ONE_PEN = (0xE8, 0x55)
+PLAIN_TWO_PENS = (0xE8, 0xA5)
 
 
 def check_byte(seven: bytes) -> int:
@@ -376,9 +377,10 @@ class Session:
         x, y = (float(v) for v in text.split(","))
         return self.calibration.board(x, y) if screen else (round(x), round(y))
 
-    def run(self, board: VirtualBoard, report=None, time_scale=1.0):
-        """Plays the steps; report(step dict) is called after each. Returns a summary; stops
-        early when a wait-start sees no start command."""
+    def run(self, board: VirtualBoard, report=None, time_scale=1.0, hooks=None):
+        """Plays the steps; report(step dict) is called after each, hooks[name]() for a hook
+        step. Returns a summary; stops early when a wait-start sees no start command."""
+        self._hooks = hooks or {}
         start = time.monotonic()
         end_of_previous = 0.0
         summary = {"frames": 0, "second_pen_frames": 0, "strokes": 0, "start_wait_ms": None,
@@ -467,6 +469,12 @@ class Session:
                 board.garbage(bytes.fromhex("".join(p.removeprefix("0x") for p in plain)))
         elif command == "pause":
             pass
+        elif command == "hook":
+            # Something the player does on the PC's side, such as pressing a driver button.
+            hook = self._hooks.get(plain[0])
+            summary.setdefault("hooks", []).append((plain[0], hook is not None))
+            if hook is not None:
+                hook()
         else:
             raise ValueError("unknown command")
 

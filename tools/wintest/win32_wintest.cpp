@@ -258,6 +258,52 @@ HANDLE OpenPortLikeTheDriver(const std::wstring& path, bool report) {
 // A stand-in for the driver's serial side: reads 8-byte blocks, writes the start command after
 // each second of silence, and on a failed read reopens the port, so that the rig can be checked
 // without the driver.
+// Plays the calibration program's end of a pipe: opens it as a client, retrying until the
+// server instance exists, and prints what arrives ("read HEX") until the time is up or the
+// pipe breaks ("broken").
+int PipeClient(const std::wstring& name, long long durationMs) {
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(durationMs);
+    HANDLE pipe = INVALID_HANDLE_VALUE;
+    while (pipe == INVALID_HANDLE_VALUE && GetTickCount64() < end) {
+        pipe = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (pipe == INVALID_HANDLE_VALUE) {
+            Sleep(20);
+        }
+    }
+    if (pipe == INVALID_HANDLE_VALUE) {
+        Fail("timeout: the pipe never opened");
+        return 1;
+    }
+    Print("connected");
+    while (GetTickCount64() < end) {
+        DWORD available = 0;
+        if (!PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr)) {
+            Print("broken");
+            break;
+        }
+        if (available == 0) {
+            Sleep(5);
+            continue;
+        }
+        unsigned char buffer[256];
+        DWORD got = 0;
+        if (!ReadFile(pipe, buffer, std::min<DWORD>(available, sizeof buffer), &got, nullptr)) {
+            Print("broken");
+            break;
+        }
+        std::string hex;
+        for (DWORD i = 0; i < got; ++i) {
+            char byte[3];
+            std::snprintf(byte, sizeof byte, "%02x", buffer[i]);
+            hex += byte;
+        }
+        Print("read " + hex);
+    }
+    CloseHandle(pipe);
+    return 0;
+}
+
 int SerialProbe(const std::wstring& path, long long durationMs) {
     static const unsigned char kStart[8] = {0xCE, 0, 0, 0, 0, 0, 0, 0};
     const auto deadline = Clock::now() + std::chrono::milliseconds(durationMs);
@@ -704,7 +750,8 @@ int Screenshot(HWND window, const std::wstring& file) {
 int Usage() {
     Fail("usage: wintest "
          "list|find|wait-window|wait-gone|wait-hidden|post|post-registered|styles|text|"
-         "msgbox|show-msgbox|companion|cursor|cursor-trace|serial-probe|drag|item-send|combo|"
+         "msgbox|show-msgbox|companion|cursor|cursor-trace|serial-probe|pipe-client|drag|item-send|"
+         "combo|"
          "screenshot ...");
     return 1;
 }
@@ -788,6 +835,9 @@ int Run(const Args& args) {
     }
     if (command == L"cursor-trace" && (a.size() == 1 || a.size() == 2) && number(0) > 0) {
         return CursorTrace(number(0), a.size() == 2 ? a[1] : std::wstring());
+    }
+    if (command == L"pipe-client" && a.size() == 2 && number(1) > 0) {
+        return PipeClient(a[0], number(1));
     }
     if (command == L"serial-probe" && a.size() == 2 && number(1) > 0) {
         return SerialProbe(a[0], number(1));

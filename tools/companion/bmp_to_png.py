@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Converts scribble's 24-bit bottom-up BMP to PNG, with the standard library only.
+"""Converts the companion sheet's 24-bit bottom-up BMP to PNG, with the standard library only.
 
     bmp_to_png.py IN.bmp OUT.png [--scale N]    # --scale 2 halves each side
 """

@@ -1,0 +1,61 @@
+#include "driver/app/orientation_control.h"
+
+#include "driver/pointer/load_calibration.h"
+#include "driver/state/driver_ids.h"
+
+namespace driver {
+
+void OrientationControl::OnOrientationStart(std::intptr_t lParam) {
+    if (lParam == kForwardAll) {
+        m_state.codePermitted = 0;
+        m_state.orientationForwardAll = 1;
+    } else {
+        m_state.orientationForwardAll = 0;
+    }
+    m_state.orientationMode = 1;
+    // A new start replaces the pipe of the run before, waiting or not.
+    if (m_pendingTicket != 0) {
+        m_opens.Cancel(m_pendingTicket);
+    }
+    m_pendingTicket = 0;
+    m_orientationPipe.Retire();
+    auto pipe = std::make_shared<OrientationPipe>(m_platform.ipc);
+    if (!pipe->Create(kOrientationPipeName)) {
+        m_state.orientationMode = 0;
+        m_pending.reset();
+        return;
+    }
+    m_pending = pipe;
+    m_pendingTicket =
+        m_opens.Start([pipe] { return pipe->WaitForClient(); }, [pipe] { pipe->CancelOpen(); });
+    if (m_pendingTicket == 0) {
+        m_platform.trace.Failure("CreateThread", 0,
+                                 "no worker to wait for the calibration program");
+        m_pending.reset();
+    }
+}
+
+bool OrientationControl::OnOpenDone(std::uint32_t ticket, bool opened) {
+    if (ticket == 0 || ticket != m_pendingTicket) {
+        return false;
+    }
+    m_pendingTicket = 0;
+    // A failed wait closes the pipe; orientation mode stays until the
+    // program says it is done.
+    if (opened) {
+        m_orientationPipe.Publish(std::move(m_pending));
+    }
+    m_pending.reset();
+    return true;
+}
+
+void OrientationControl::OnOrientationDone(std::uintptr_t wParam, std::intptr_t lParam) {
+    m_timers.Start(timer::kCodeRearm);
+    if (wParam == 0 && lParam == 0) {
+        LoadCalibration(m_calibration, m_platform.profile, m_platform.mouse, m_state.settingsPath);
+    }
+    m_state.orientationMode = 0;
+    m_state.orientationForwardAll = 0;
+}
+
+} // namespace driver
