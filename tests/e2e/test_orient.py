@@ -2,9 +2,10 @@
 calibration: a run over every target with a noisy pen, the grid it writes, the driver's reload,
 the check through the real pointer, and strokes that land where the new grid says.
 
-The driver's side is played by orientation_standin.exe (the driver's own pipe, calibration load
-and pen state machine over a serial port) until Dravik.exe serves the orientation messages; then
-the same run goes through Dravik.exe, started from its orientation area."""
+The same runs go through Dravik.exe, which starts the program from its orientation area, and
+through orientation_standin.exe (the driver's own pipe, calibration load and pen state machine
+over a serial port), which shows what the program does with a driver that only keeps the
+contract."""
 
 import random
 import re
@@ -221,6 +222,62 @@ class OrientWithStandInTest(OrientTestBase, unittest.TestCase):
         wintest("wait-gone", WINDOW_CLASS, caption(), 5000, timeout_ms=5000)
         self.assertTrue(wait_for(lambda: "done 1 0" in self.standin_lines(), 5))
         self.assertEqual(self.settings.read_bytes(), before)
+
+
+class OrientWithDriverTest(OrientTestBase, unittest.TestCase):
+    """The whole road: the driver starts the program from its orientation area."""
+
+    @classmethod
+    def setUpClass(cls):
+        for exe in (ORIENT_EXE, DRIVER_EXE):
+            if not context().program(exe).exists():
+                raise AssertionError(f"{exe} is not built")
+
+    def start(self, wdot=None):
+        folder = self.install(wdot)
+        shutil.copy2(context().program(DRIVER_EXE), folder / "Dravik.exe")
+        driver = start_program(folder / "Dravik.exe")
+        self.addCleanup(self.stop_driver, driver)
+        self.assertIsNotNone(self.board.wait_start(8), "the driver never wrote the start command")
+        self.board.identify(vb.AREAS_ONE_PEN)
+        time.sleep(0.2)
+        self.touch_orientation_area()
+        wintest("wait-window", WINDOW_CLASS, caption(), 10000, timeout_ms=10000)
+
+    def touch_orientation_area(self):
+        area = (int(read_profile(self.settings, "ElecButton", "ept12.x")),
+                int(read_profile(self.settings, "ElecButton", "ept12.y")))
+        self.board.tap(*area)
+
+    def stop_driver(self, driver):
+        end_program(driver)
+        wintest("wait-gone", *DRIVER, 5000, timeout_ms=5000, check=False)
+        wintest("wait-gone", WINDOW_CLASS, caption(), 5000, timeout_ms=5000, check=False)
+
+    def assert_reloaded(self, columns, rows):
+        """The driver says nothing when it reloads: the strokes after the check show it."""
+
+    def test_from_the_orientation_area_to_a_pointer_within_a_pixel_on_3x3(self):
+        self.start()
+        self.calibrate(3, 3)
+
+    def test_5x4_through_the_driver(self):
+        self.start(wdot=(5, 4))
+        self.calibrate(5, 4)
+
+    def test_the_orientation_area_touched_again_closes_the_program_and_writes_nothing(self):
+        self.start()
+        run = CalibrationRun(self, self.board, self.log, self.folder)
+        shown = run.wait_event(r"target 1/9 at (\d+),(\d+)")
+        before = read_profile(self.settings, "coordinate", "dot(0,0).x")
+        self.board.stroke(noisy_contact(TRUTH.board(int(shown.group(1)), int(shown.group(2))),
+                                        run.rng), rate=200)
+        run.wait_event(r"target 2/9 at .*")
+        time.sleep(0.3)  # the driver's command areas re-arm 200 ms after a hit
+        self.touch_orientation_area()
+        wintest("wait-gone", WINDOW_CLASS, caption(), 5000, timeout_ms=5000)
+        self.assertEqual(events(self.log)[-1], "cancelled")
+        self.assertEqual(read_profile(self.settings, "coordinate", "dot(0,0).x"), before)
 
 
 if __name__ == "__main__":
