@@ -16,7 +16,7 @@ namespace orient {
 // kMaxFileBytes by moving a full file aside to "Orient.log.old".
 class OrientLog {
 public:
-    static constexpr std::uint64_t kMaxFileBytes = 256 * 1024;
+    static constexpr std::uint64_t kMaxFileBytes = std::uint64_t{256} * 1024;
 
     OrientLog(platform::FilesPort& files, platform::ClockPort& clock)
         : m_files(files), m_clock(clock) {}

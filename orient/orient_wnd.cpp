@@ -428,7 +428,10 @@ void COrientWnd::PaintResult(Canvas& canvas) const {
 }
 
 void COrientWnd::PaintMessage(Canvas& canvas, std::string_view text) const {
-    const std::string_view escape = m_stage == Stage::Connecting ? m_texts.escape : "";
+    std::string_view escape;
+    if (m_stage == Stage::Connecting) {
+        escape = m_texts.escape;
+    }
     DrawLines(canvas, Height() * 2 / 5, {{text, colour::kText}, {escape, colour::kFaint}},
               TextHeight(Height()));
 }

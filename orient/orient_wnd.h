@@ -68,7 +68,7 @@ public:
     LResult OnPipeEnded(WParam generation, LParam);
     LResult OnTimer(WParam timerId, LParam);
     LResult OnKeyDown(WParam key, LParam);
-    LResult OnLButtonDown(WParam, LParam point);
+    LResult OnLButtonDown(WParam, LParam lParam);
 
 protected:
     bool OnCreate() override;

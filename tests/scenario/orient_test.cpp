@@ -94,9 +94,9 @@ struct PenUser {
 
 TEST(OrientRun, NoisyContactsOnEveryTargetGiveTheBoardWithinOneUnit) {
     struct Case {
-        const char* name;
-        const char* wdot; // none: the shipped 3 x 3
-        const char* hdot;
+        const char* name = "";
+        const char* wdot = nullptr; // none: the shipped 3 x 3
+        const char* hdot = nullptr;
         orient::GridLayout layout;
     };
     const Case cases[] = {
@@ -164,6 +164,7 @@ TEST(OrientRun, ARefusedContactKeepsItsTargetAndSaysWhy) {
         {"a pen that slides 45 units", "IDS_ORIENT_WANDERED",
          [](auto, auto own) {
              std::vector<driver::PenFrame> frames;
+             frames.reserve(17);
              for (int k = 0; k < 16; ++k) {
                  frames.push_back(testing_support::Frame(0xEE, 0x81, own.x + 3 * k, own.y));
              }
@@ -237,9 +238,10 @@ TEST(OrientRun, CancelWritesNothingAndTellsTheDriverNothingIsNew) {
              rig.desktop.ClickAt(hwnd(rig), {area.left + 5, area.top + 5});
          }},
     };
-    for (const auto& [name, cancel] : ways) {
+    for (const auto& way : ways) {
+        const Cancel& cancel = way.second;
         for (const int taken : {0, 8}) {
-            SCOPED_TRACE(testing::Message() << name << " after " << taken << " targets");
+            SCOPED_TRACE(testing::Message() << way.first << " after " << taken << " targets");
             OrientRig rig;
             const std::string before = rig.Settings();
             rig.StartDriver();
@@ -357,7 +359,8 @@ TEST(OrientRun, NoDriverOrNoPipeSaysSoAndLetsTheUserOut) {
                 rig.Send(ContactAt(Rounded(UnderCross(cross)), 14, 6));
                 rig.ClosePipe();
                 EXPECT_TRUE(testing_support::WaitUntil([&] {
-                    return rig.desktop.PostCount(rig.window->GetSafeHwnd(), orient::kPipeEnded) == 1;
+                    return rig.desktop.PostCount(rig.window->GetSafeHwnd(), orient::kPipeEnded) ==
+                           1;
                 }));
                 return true;
             }

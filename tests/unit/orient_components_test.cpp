@@ -142,11 +142,11 @@ MeasuredGrid Regular(bool full) {
 
 TEST(FoldRule, APointMustLieBeyondEachTakenNeighbour) {
     struct Case {
-        const char* name;
-        bool full; // every other point taken, as when one target is taken again
+        const char* name = "";
+        bool full = false; // every other point taken, as when one target is taken again
         GridIndex index;
         GridPoint point;
-        bool fits;
+        bool fits = false;
     };
     const double gap = MeasuredGrid::kMinNeighbourGap;
     const Case cases[] = {
@@ -352,8 +352,8 @@ TEST(FrameReader, PostsEveryCheckedFrameAndStopsThoughTheDriverKeepsItsEnd) {
         ASSERT_TRUE(server->WaitWritable(1000));
         ASSERT_EQ(server->TrySend(frame), 8);
     }
-    ASSERT_TRUE(testing_support::WaitUntil(
-        [&] { return desktop.PostCount(window, kFrameArrived) == 2; }));
+    ASSERT_TRUE(
+        testing_support::WaitUntil([&] { return desktop.PostCount(window, kFrameArrived) == 2; }));
     reader.Stop();
     EXPECT_FALSE(reader.Running());
     const auto posted = desktop.MessagesTo(window);
