@@ -252,7 +252,6 @@ void SimDesktop::Paint(WindowHandle window, const std::function<void(Canvas&)>& 
     std::lock_guard lock(m_mutex);
     if (Window* target = Find(window)) {
         target->picture = canvas.TakeShapes();
-        ++target->paints;
     }
 }
 
@@ -282,21 +281,6 @@ std::vector<DrawnShape> SimDesktop::Picture(WindowHandle window) const {
     std::lock_guard lock(m_mutex);
     const Window* target = Find(window);
     return target == nullptr ? std::vector<DrawnShape>{} : target->picture;
-}
-
-int SimDesktop::Paints(WindowHandle window) const {
-    std::lock_guard lock(m_mutex);
-    const Window* target = Find(window);
-    return target == nullptr ? 0 : target->paints;
-}
-
-std::optional<Rect> SimDesktop::WindowRect(WindowHandle window) const {
-    std::lock_guard lock(m_mutex);
-    const Window* target = Find(window);
-    if (target == nullptr) {
-        return std::nullopt;
-    }
-    return Rect{target->x, target->y, target->x + target->cx, target->y + target->cy};
 }
 
 void SimDesktop::ClickAt(WindowHandle window, Point point) {

@@ -162,11 +162,8 @@ public:
     void PressEscape(WindowHandle dialog);
     // A left click at a point of the window's client area: button down, then up.
     void ClickAt(WindowHandle window, Point point);
-    // What the window's latest paint drew, and how many paints it had.
+    // What the window's latest paint drew.
     std::vector<DrawnShape> Picture(WindowHandle window) const;
-    int Paints(WindowHandle window) const;
-    // Where a window of this program lies; none for no such window.
-    std::optional<Rect> WindowRect(WindowHandle window) const;
     // Modal loops give up (returning -1) once the clock passes this bound,
     // so that a dialog whose timers never stop cannot hang a test.
     void SetModalTimeLimit(std::uint64_t limitMs) { m_modalLimitMs = limitMs; }
@@ -202,7 +199,6 @@ private:
         // A window of RunWindow rather than a dialog.
         bool plain = false;
         bool needsPaint = false;
-        int paints = 0;
         std::vector<DrawnShape> picture;
     };
     struct Timer {

@@ -1,57 +1,54 @@
-"""The calibration program under Wine, fed by the virtual board: a run over every target with a
-noisy pen, the grid it writes, the driver's reload, the check through the real pointer, and
-strokes that land where the new grid says.
-
-The runs go through Dravik.exe, which starts the program from its orientation area, and
-through orientation_standin.exe (the driver's own pipe, calibration load and pen state machine
-over a serial port), which is all the program may count on from a driver."""
+"""The calibration program under Wine, started by the driver from its orientation area and fed
+by the virtual board: a run over every target with a noisy pen, the grid it writes, the
+driver's reload, the check through the real pointer, and strokes that land where the new grid
+says."""
 
 import sys
 import unittest
 from pathlib import Path
 
 import orient_run
-import rig
 import virtual_board as vb
 from orient_run import WINDOW_CLASS, caption, events
-from rig import (REPO, context, end_program, on_screen, read_profile, serial_board,
-                 start_program, wait_for, windows_path, wintest, work_folder)
+from rig import (REPO, context, end_program, on_screen, read_profile, serial_board, wait_for,
+                 windows_path, wintest, work_folder)
 
 sys.path.insert(0, str(REPO / "tools" / "companion"))
 import bmp_to_png  # noqa: E402
 
-STANDIN_EXE = "tests/orientation_standin.exe"
 DRIVER = ("#32770", "QelELECDUALPRO")
 # The board as hung: board = a * pixel + b on each axis.
 TRUTH = vb.LinearCalibration(ax=7, bx=1300, ay=13, by=900)
-SCREENSHOTS = "e2e-artifacts/orient-{}.png"
 
 
 def save_screenshot(name: str, folder: Path):
     bmp = folder / f"{name}.bmp"
     wintest("screenshot", WINDOW_CLASS, caption(), windows_path(bmp))
-    png = context().build_dir / SCREENSHOTS.format(name)
+    png = context().build_dir / f"e2e-artifacts/orient-{name}.png"
     png.parent.mkdir(parents=True, exist_ok=True)
     bmp_to_png.write_png(png, *bmp_to_png.read_bmp(bmp))
     print(f"\n  screenshot: {png}", file=sys.stderr)
 
 
-class OrientTestBase:
-    """What every driver must give: the grid, the reload, the check, the strokes after."""
-
-    def install(self, wdot=None) -> Path:
-        self.folder = work_folder(self.id())
-        for exe in ("orient/Orient.exe", self.driver_exe):
+class OrientTest(unittest.TestCase):
+    def start(self, wdot=None):
+        folder = work_folder(self.id())
+        for exe in ("orient/Orient.exe", "driver/app/Dravik.exe"):
             if not context().program(exe).exists():
                 raise AssertionError(f"{exe} is not built")
-        self.settings = orient_run.install(self.folder, context().program, wdot)
-        self.log = self.folder / "Orient.log"
-        self.board = serial_board(self.folder)
+        self.settings = orient_run.install(folder, context().program, wdot)
+        self.log = folder / "Orient.log"
+        self.board = serial_board(folder)
         self.addCleanup(self.board.shutdown)
         self.user = orient_run.Calibrator(self.board, self.log, TRUTH,
-                                          screenshot=lambda name: save_screenshot(name,
-                                                                                  self.folder))
-        return self.folder
+                                          screenshot=lambda name: save_screenshot(name, folder))
+        driver = orient_run.start_from_driver(folder, self.board, self.settings)
+        self.addCleanup(self.stop_driver, driver)
+
+    def stop_driver(self, driver):
+        end_program(driver)
+        wintest("wait-gone", *DRIVER, 5000, timeout_ms=5000, check=False)
+        wintest("wait-gone", WINDOW_CLASS, caption(), 5000, timeout_ms=5000, check=False)
 
     def cursor(self):
         lines = wintest("cursor")
@@ -68,7 +65,7 @@ class OrientTestBase:
                 self.assertIn(tuple(map(int, target)), touched, "not a target of the driver")
         for target, error in self.user.grid_errors(self.settings, columns, rows).items():
             self.assertLessEqual(max(map(abs, error)), 1.0, f"board point {target}: {error}")
-        self.assert_reloaded(columns, rows)
+        # The driver says nothing when it reloads: the check and the strokes after show it.
         mean, largest = self.user.check()
         print(f"\n  residual mean {mean} max {largest} px", file=sys.stderr)
         self.assertLess(largest, 2.0, [e for e in events(self.log) if e.startswith("press")])
@@ -88,25 +85,6 @@ class OrientTestBase:
                 self.assertTrue(wait_for(near, 1.0), f"pointer at {self.cursor()}, "
                                                      f"expected {expected} ±1")
 
-
-class OrientWithDriverTest(OrientTestBase, unittest.TestCase):
-    """The whole road: the driver starts the program from its orientation area."""
-
-    driver_exe = "driver/app/Dravik.exe"
-
-    def start(self, wdot=None):
-        self.install(wdot)
-        driver = orient_run.start_from_driver(self.folder, self.board, self.settings)
-        self.addCleanup(self.stop_driver, driver)
-
-    def stop_driver(self, driver):
-        end_program(driver)
-        wintest("wait-gone", *DRIVER, 5000, timeout_ms=5000, check=False)
-        wintest("wait-gone", WINDOW_CLASS, caption(), 5000, timeout_ms=5000, check=False)
-
-    def assert_reloaded(self, columns, rows):
-        """The driver says nothing when it reloads: the strokes after the check show it."""
-
     def test_from_the_orientation_area_to_a_pointer_within_a_pixel_on_3x3(self):
         self.start()
         self.calibrate(3, 3)
@@ -117,7 +95,7 @@ class OrientWithDriverTest(OrientTestBase, unittest.TestCase):
 
     def test_the_orientation_area_touched_again_closes_the_program_and_writes_nothing(self):
         self.start()
-        before = read_profile(self.settings, "coordinate", "dot(0,0).x")
+        before = self.settings.read_bytes()
         shown = self.user.wait_event(r"target 1/9 at (\d+),(\d+)")
         self.board.stroke(orient_run.noisy_contact(
             TRUTH.board(int(shown.group(1)), int(shown.group(2))), self.user.rng), rate=200)
@@ -125,44 +103,6 @@ class OrientWithDriverTest(OrientTestBase, unittest.TestCase):
         orient_run.touch_orientation_area(self.board, self.settings)
         wintest("wait-gone", WINDOW_CLASS, caption(), 5000, timeout_ms=5000)
         self.assertEqual(events(self.log)[-1], "cancelled")
-        self.assertEqual(read_profile(self.settings, "coordinate", "dot(0,0).x"), before)
-
-
-class OrientWithStandInTest(OrientTestBase, unittest.TestCase):
-    driver_exe = STANDIN_EXE
-
-    def start(self, wdot=None):
-        folder = self.install(wdot)
-        self.standin_log = folder / "standin.log"
-        standin = start_program(context().program(STANDIN_EXE), "\\\\.\\" + rig.SERIAL_PORT,
-                                windows_path(self.settings), windows_path(self.standin_log), 120)
-        self.addCleanup(end_program, standin)
-        self.assertTrue(wait_for(lambda: self.standin_lines()[:1] == ["ready"], 20),
-                        self.standin_lines())
-        orient = start_program(folder / "Orient.exe")
-        self.addCleanup(end_program, orient)
-        wintest("wait-window", WINDOW_CLASS, caption(), 10000, timeout_ms=10000)
-
-    def standin_lines(self):
-        return self.standin_log.read_text().splitlines() if self.standin_log.exists() else []
-
-    def assert_reloaded(self, columns, rows):
-        self.assertTrue(wait_for(lambda: f"reloaded {columns} {rows}" in self.standin_lines(), 5),
-                        self.standin_lines())
-
-    def test_a_driver_that_only_keeps_the_contract_gets_the_same_grid(self):
-        self.start()
-        self.calibrate(3, 3)
-        self.assertEqual(self.standin_lines(),
-                         ["ready", "start 0", "pipe 1", "done 0 0", "reloaded 3 3"])
-
-    def test_escape_before_the_last_target_writes_nothing_and_says_so(self):
-        self.start()
-        before = self.settings.read_bytes()
-        self.user.wait_event(r"target 1/9 at .*")
-        wintest("post", WINDOW_CLASS, caption(), orient_run.WM_KEYDOWN, orient_run.VK_ESCAPE, 1)
-        wintest("wait-gone", WINDOW_CLASS, caption(), 5000, timeout_ms=5000)
-        self.assertTrue(wait_for(lambda: "done 1 0" in self.standin_lines(), 5))
         self.assertEqual(self.settings.read_bytes(), before)
 
 

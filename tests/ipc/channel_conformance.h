@@ -326,34 +326,28 @@ TYPED_TEST_P(ChannelConformance, ACancelledReceiveEndsAtOnceThoughThePeerStaysOp
             auto server =
                 pipe ? this->port.CreatePipeServer(name, driver::kDriverPipeSettings) : nullptr;
             auto listener = pipe ? nullptr : this->Listener(tcpPort);
-            std::unique_ptr<platform::StreamEnd> reader;
+            std::unique_ptr<platform::StreamEnd> reader =
+                pipe ? this->port.OpenPipeClient(name) : nullptr;
             std::unique_ptr<platform::StreamEnd> peer;
-            if (pipe) {
-                reader = this->port.OpenPipeClient(name);
-                ASSERT_TRUE(server && server->WaitForClient());
-            } else {
+            if (!pipe) {
                 auto socket = this->port.CreateSocket(platform::SocketType::Stream);
                 ASSERT_TRUE(socket->Connect("127.0.0.1", tcpPort));
                 reader = std::move(socket);
                 peer = listener->Accept(2000);
             }
-            platform::StreamEnd& writer = pipe ? *server : *peer;
-            ASSERT_TRUE(reader);
+            ASSERT_TRUE(reader && (pipe ? server->WaitForClient() : peer != nullptr));
             if (beforeReceive) {
                 reader->CancelReceive();
             }
-            auto received = std::async(std::launch::async, [&] {
-                std::array<std::uint8_t, 8> buffer{};
-                return reader->Receive(buffer);
-            });
+            std::array<std::uint8_t, 8> buffer{};
+            auto received = std::async(std::launch::async, [&] { return reader->Receive(buffer); });
             if (!beforeReceive) {
                 EXPECT_FALSE(ReadyWithin(received, 100ms)) << "returned with nothing sent";
                 reader->CancelReceive();
             }
             ASSERT_TRUE(ReadyWithin(received, 1s)) << "Receive still waits";
             EXPECT_EQ(received.get(), 0);
-            EXPECT_EQ(writer.TrySend(NumberedFrame(1)), 8);
-            std::array<std::uint8_t, 8> buffer{};
+            EXPECT_EQ((pipe ? *server : *peer).TrySend(NumberedFrame(1)), 8);
             EXPECT_EQ(reader->Receive(buffer), 0) << "a later Receive takes bytes again";
         }
     }

@@ -35,9 +35,6 @@
 
 namespace testing_support {
 
-// The board under a screen pixel: what a calibration has to find out.
-using BoardOfPixel = std::function<driver::GridPoint(double x, double y)>;
-
 // A board hung a little crooked: turned and sheared against the screen.
 inline driver::GridPoint CrookedBoard(double x, double y) {
     return {1200.0 + 6.9 * x + 0.12 * y, 900.0 + 12.8 * y - 0.1 * x};
@@ -144,9 +141,6 @@ public:
 
     std::string Installed(std::string_view name) const { return (m_install / name).string(); }
     std::string Settings() const { return ReadFile(Installed("DualData.ini")); }
-    void WriteSettings(std::string_view content) const {
-        std::ofstream(Installed("DualData.ini"), std::ios::binary | std::ios::trunc) << content;
-    }
     std::string Text(std::string_view key) {
         return profile.GetText(orient::kLanguageSection, key, "", Installed("Language.ini"));
     }

@@ -116,20 +116,6 @@ TEST(ContactRule, TenStillFramesAreTakenAtTheirMedian) {
     }
 }
 
-TEST(ContactRule, LandingJitterOfAnyOrderLeavesTheMedianWithinAUnit) {
-    for (std::uint32_t seed = 0; seed < 200; ++seed) {
-        ContactCollector collector;
-        std::optional<ContactResult> result;
-        for (const auto& frame : testing_support::ContactAt({8000, 4000}, 10 + seed % 30, seed)) {
-            result = collector.OnFrame(frame);
-        }
-        ASSERT_TRUE(result) << "seed " << seed;
-        EXPECT_EQ(result->verdict, ContactVerdict::Taken) << "seed " << seed;
-        EXPECT_LE(std::abs(result->point.x - 8000), 1.0) << "seed " << seed;
-        EXPECT_LE(std::abs(result->point.y - 4000), 1.0) << "seed " << seed;
-    }
-}
-
 // A regular 3 x 3 grid, board points 3000 apart from (2000, 2000).
 MeasuredGrid Regular(bool full) {
     MeasuredGrid grid({3, 3});
