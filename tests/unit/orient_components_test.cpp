@@ -243,8 +243,9 @@ TEST(GridWriter, EveryLayoutRoundTripsExactlyThroughTheDriversLoad) {
         ASSERT_TRUE(WriteCalibrationGrid(profile, files, path, grid));
 
         platform::SimMouse screen(1920, 1080);
-        const driver::Calibration loaded =
-            driver::ReadCalibration(driver::Calibration{}, profile, screen, path);
+        driver::CalibrationStore store;
+        driver::LoadCalibration(store, profile, screen, path);
+        const driver::Calibration loaded = store.Snapshot();
         EXPECT_EQ(loaded.grid.ColumnCount, layout.columns);
         EXPECT_EQ(loaded.grid.RowCount, layout.rows);
         for (int k = 0; k < TargetCount(layout); ++k) {
@@ -311,6 +312,15 @@ TEST(GridWriter, BoardValuesAreDecimalTextTheDriverReadsBackExactly) {
         EXPECT_EQ(driver::ParseBoardValue(text), value) << text;
     }
     EXPECT_EQ(FormatBoardValue(std::nan("")), "");
+}
+
+TEST(OrientTexts, TheShippedLanguageFileHasEveryText) {
+    platform::IniFileProfile profile;
+    const OrientTexts texts = ReadOrientTexts(profile, DRAVIK_RESOURCE_DIR "/Language.ini");
+    for (const TextKey& key : kTextKeys) {
+        EXPECT_NE(texts.*key.text, kMissingText) << key.key;
+        EXPECT_FALSE((texts.*key.text).empty()) << key.key;
+    }
 }
 
 TEST(OrientTexts, NumbersGoIntoTheirPlacesAndNothingElseIsFormatted) {
