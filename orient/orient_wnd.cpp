@@ -101,6 +101,7 @@ void COrientWnd::TryOpenPipe() {
             ShowStage(Stage::NoPipe);
             return;
         }
+        m_pipeBroughtFrames = false;
         m_log.Write("pipe open");
         ShowStage(Stage::Collecting);
         LogTarget();
@@ -127,6 +128,7 @@ LResult COrientWnd::OnTimer(WParam timerId, LParam) {
 }
 
 LResult COrientWnd::OnFrameArrived(WParam wParam, LParam lParam) {
+    m_pipeBroughtFrames = true;
     if (m_stage == Stage::Collecting) {
         if (const auto contact = m_contact.OnFrame(FrameReader::Unpack(wParam, lParam))) {
             TakeContact(*contact);
@@ -138,6 +140,14 @@ LResult COrientWnd::OnFrameArrived(WParam wParam, LParam lParam) {
 LResult COrientWnd::OnPipeEnded(WParam generation, LParam) {
     if (m_stage == Stage::Collecting && m_reader.Running() && generation == m_reader.Generation()) {
         m_reader.Stop();
+        // A client can reach an instance the driver kept from an earlier request,
+        // which goes as soon as the driver takes up this one: ask again.
+        if (!m_pipeBroughtFrames) {
+            m_log.Write("pipe ended before any frame");
+            ShowStage(Stage::Connecting);
+            TryOpenPipe();
+            return 0;
+        }
         m_log.Write("pipe ended");
         ShowStage(Stage::PipeLost);
     }

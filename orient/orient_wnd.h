@@ -111,6 +111,7 @@ private:
     // 0x443 posted and no 0x444 yet: the driver forwards raw frames.
     bool m_roundOpen = false;
     std::uint32_t m_connectStartedAt = 0;
+    bool m_pipeBroughtFrames = false;
     CalibrationRun m_run;
     ContactCollector m_contact;
     FrameReader m_reader;

@@ -381,4 +381,35 @@ TEST(OrientRun, NoDriverOrNoPipeSaysSoAndLetsTheUserOut) {
     }
 }
 
+TEST(OrientRun, APipeThatEndsBeforeAnyFrameIsOpenedAgain) {
+    // As when the program reached an instance the driver kept from an earlier
+    // request and the driver then replaced it.
+    OrientRig rig;
+    rig.StartDriver();
+    rig.ServePipe();
+    std::vector<Stage> stages;
+    testing_support::OrientView last;
+    rig.Run([&] {
+        stages.push_back(rig.window->CurrentStage());
+        last = rig.View();
+        if (stages.size() == 1) {
+            rig.ClosePipe();
+            EXPECT_TRUE(testing_support::WaitUntil([&] {
+                return rig.desktop.PostCount(rig.window->GetSafeHwnd(), orient::kPipeEnded) == 1;
+            }));
+            rig.ServePipe();
+            return true;
+        }
+        if (stages.size() == 2) {
+            rig.Send(ContactAt(Rounded(UnderCross(rig.View().crosses.at(0))), 14, 7));
+            return true;
+        }
+        rig.desktop.PressEscape(rig.window->GetSafeHwnd());
+        return false;
+    });
+    EXPECT_EQ(stages, (std::vector{Stage::Collecting, Stage::Collecting, Stage::Collecting}));
+    EXPECT_TRUE(Shows(last, orient::FillIn(rig.Text("IDS_ORIENT_PROGRESS"), {"2", "9"})));
+    EXPECT_EQ(Untimed(rig.DriverMessages()), (std::vector{kStarted, kNothingNew}));
+}
+
 } // namespace
