@@ -6,8 +6,8 @@ namespace framework {
 
 using namespace platform;
 
-LResult CWnd::RunModalLoop(const WindowSpec& spec) {
-    const LResult result = m_windows.RunWindow(spec, *this);
+LResult CWnd::RunModalLoop(const WindowDescription& description) {
+    const LResult result = m_windows.RunWindow(description, *this);
     m_window = kNoWindow;
     return result;
 }

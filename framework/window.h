@@ -24,7 +24,7 @@ public:
 
     // Creates the window and runs its loop: the result given to
     // EndModalLoop, or -1 when the window could not be made.
-    LResult RunModalLoop(const platform::WindowSpec& spec);
+    LResult RunModalLoop(const platform::WindowDescription& description);
     bool EndModalLoop(LResult result);
     platform::WindowHandle GetSafeHwnd() const { return m_window.load(); }
 

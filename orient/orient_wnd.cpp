@@ -49,14 +49,14 @@ LResult COrientWnd::Run() {
     const GridLayout& layout = m_run.Grid().Layout();
     m_log.Write("grid " + std::to_string(layout.columns) + " x " + std::to_string(layout.rows) +
                 " on " + std::to_string(m_width) + " x " + std::to_string(m_height));
-    WindowSpec spec;
-    spec.className = std::string(kWindowClass);
-    spec.title = m_texts.caption;
-    spec.style = ws::kPopup | ws::kVisible;
-    spec.exStyle = ws_ex::kTopmost;
-    spec.cx = m_width;
-    spec.cy = m_height;
-    return RunModalLoop(spec);
+    WindowDescription description;
+    description.className = std::string(kWindowClass);
+    description.title = m_texts.caption;
+    description.style = ws::kPopup | ws::kVisible;
+    description.exStyle = ws_ex::kTopmost;
+    description.cx = m_width;
+    description.cy = m_height;
+    return RunModalLoop(description);
 }
 
 bool COrientWnd::DispatchMessageMap(std::uint32_t message, WParam wParam, LParam lParam,

@@ -38,7 +38,7 @@ inline constexpr std::uint32_t kDevTypDeviceInterface = 5;
 } // namespace dbt
 
 // A top-level window of the program's own class.
-struct WindowSpec {
+struct WindowDescription {
     std::string className; // registered at the first window of the class
     std::string title;     // UTF-8
     std::uint32_t style = 0;
@@ -88,7 +88,7 @@ public:
     // Creates the window and sends it the creation message (a result of -1
     // refuses it), shows it in front and runs its message loop until
     // EndWindow; that result, or -1 when it could not be created.
-    virtual LResult RunWindow(const WindowSpec& spec, WindowProcedure& procedure) = 0;
+    virtual LResult RunWindow(const WindowDescription& description, WindowProcedure& procedure) = 0;
     // On the window's thread: its loop ends and the window goes.
     virtual bool EndWindow(WindowHandle window, LResult result) = 0;
     // Asks for the whole client area to be painted again.

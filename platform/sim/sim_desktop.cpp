@@ -187,21 +187,21 @@ void SimDesktop::DestroyOwnWindow(WindowHandle handle) {
     m_windows.erase(handle);
 }
 
-LResult SimDesktop::RunWindow(const WindowSpec& spec, WindowProcedure& procedure) {
+LResult SimDesktop::RunWindow(const WindowDescription& description, WindowProcedure& procedure) {
     WindowHandle handle = kNoWindow;
     {
         std::lock_guard lock(m_mutex);
         handle = m_nextHandle;
         m_nextHandle += 0x10;
         Window window;
-        window.className = spec.className;
-        window.title = spec.title;
-        window.style = spec.style & ~ws::kVisible;
-        window.exStyle = spec.exStyle;
-        window.x = spec.x;
-        window.y = spec.y;
-        window.cx = spec.cx;
-        window.cy = spec.cy;
+        window.className = description.className;
+        window.title = description.title;
+        window.style = description.style & ~ws::kVisible;
+        window.exStyle = description.exStyle;
+        window.x = description.x;
+        window.y = description.y;
+        window.cx = description.cx;
+        window.cy = description.cy;
         window.procedure = &procedure;
         window.plain = true;
         m_windows.emplace(handle, std::move(window));

@@ -79,7 +79,7 @@ public:
     LResult DialogBoxModal(const DialogTemplate& dialog, WindowHandle parent,
                            WindowProcedure& procedure) override;
     bool EndDialog(WindowHandle dialog, LResult result) override;
-    LResult RunWindow(const WindowSpec& spec, WindowProcedure& procedure) override;
+    LResult RunWindow(const WindowDescription& description, WindowProcedure& procedure) override;
     bool EndWindow(WindowHandle window, LResult result) override;
     void Invalidate(WindowHandle window) override;
     void Paint(WindowHandle window, const std::function<void(Canvas&)>& draw) override;

@@ -161,9 +161,10 @@ bool Win32WindowSystem::EndDialog(WindowHandle dialog, LResult result) {
     return ::EndDialog(Hwnd(dialog), result) != FALSE;
 }
 
-LResult Win32WindowSystem::RunWindow(const WindowSpec& spec, WindowProcedure& procedure) {
+LResult Win32WindowSystem::RunWindow(const WindowDescription& description,
+                                     WindowProcedure& procedure) {
     const HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    const std::wstring className = Wide(spec.className);
+    const std::wstring className = Wide(description.className);
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = PlainWindowProc;
@@ -174,9 +175,10 @@ LResult Win32WindowSystem::RunWindow(const WindowSpec& spec, WindowProcedure& pr
     if (::RegisterClassExW(&windowClass) == 0 && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
         return -1;
     }
-    const HWND hwnd = ::CreateWindowExW(spec.exStyle, className.c_str(), Wide(spec.title).c_str(),
-                                        spec.style & ~WS_VISIBLE, spec.x, spec.y, spec.cx, spec.cy,
-                                        nullptr, nullptr, instance, &procedure);
+    const HWND hwnd =
+        ::CreateWindowExW(description.exStyle, className.c_str(), Wide(description.title).c_str(),
+                          description.style & ~WS_VISIBLE, description.x, description.y,
+                          description.cx, description.cy, nullptr, nullptr, instance, &procedure);
     if (hwnd == nullptr) {
         return -1;
     }
