@@ -6,6 +6,13 @@
 
 namespace driver {
 
+FrameStream::~FrameStream() {
+    if (m_restLength > 0) {
+        std::span<const std::uint8_t> rest(m_rest.data(), m_restLength);
+        SendUntil(rest, kStallWaitMs);
+    }
+}
+
 bool FrameStream::Write(std::span<const std::uint8_t> bytes) {
     const std::lock_guard lock(m_writing);
     bool all = true;

@@ -25,6 +25,11 @@ public:
     static constexpr std::size_t kWholeBytes = 64;
 
     explicit FrameStream(std::unique_ptr<platform::StreamEnd> end) : m_end(std::move(end)) {}
+    // A frame that went out in part is finished first, waiting as a write
+    // would, so that a companion that reads on gets it whole before the end.
+    ~FrameStream();
+    FrameStream(const FrameStream&) = delete;
+    FrameStream& operator=(const FrameStream&) = delete;
 
     // True when the bytes went, or will go once the peer reads again.
     bool Write(std::span<const std::uint8_t> bytes);

@@ -35,10 +35,11 @@ inline bool WriteNumbered(driver::CDravikIPCBase& channel, std::uint32_t number)
 }
 
 // What a companion read: the frame numbers, or nullopt when the bytes were
-// not a run of whole frames.
+// not a run of whole frames. cutAtEnd: the stream ended inside a frame.
 struct PeerRead {
     std::optional<std::vector<std::uint32_t>> numbers;
     std::size_t bytes = 0;
+    bool cutAtEnd = false;
 };
 
 // Reads until the frame numbered `last` or the end of the stream.
@@ -70,9 +71,7 @@ inline PeerRead ReadNumbersUntil(platform::StreamEnd& end, std::uint32_t last) {
         }
         read.numbers->push_back(number);
     }
-    if (all.size() % 8 != 0) {
-        read.numbers.reset();
-    }
+    read.cutAtEnd = all.size() % 8 != 0;
     return read;
 }
 
