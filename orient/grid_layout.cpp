@@ -3,7 +3,6 @@
 #include "driver/pointer/load_calibration.h"
 #include "driver/pointer/screen_targets.h"
 
-#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -22,9 +21,7 @@ bool Inside(const GridLayout& layout, GridIndex index) {
 } // namespace
 
 GridLayout LayoutForColumns(int wdot) {
-    // The driver clamps the count before its transform chooses by it.
-    const int columns = std::clamp(wdot, driver::kMinGridCount, driver::kMaxGridCount);
-    switch (columns) {
+    switch (wdot) {
     case 2:
         return {2, 2};
     case 3:

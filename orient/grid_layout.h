@@ -20,10 +20,9 @@ struct GridIndex {
     friend bool operator==(const GridIndex&, const GridIndex&) = default;
 };
 
-// The layout the driver's transform uses for a "wdot" value, which alone
-// chooses it: 2 x 2, 3 x 3, and 5 x 4 for every other count. So a file
-// that says 4 x 4 is calibrated, and written back, as the 5 x 4 the driver
-// will interpolate.
+// The layout a run takes for a "wdot" value: 2 x 2, 3 x 3, and 5 x 4 for
+// any other count, so that a file whose grid the driver refuses is
+// calibrated into one it takes.
 GridLayout LayoutForColumns(int wdot);
 
 inline int TargetCount(const GridLayout& layout) {

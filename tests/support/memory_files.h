@@ -58,6 +58,10 @@ public:
         Touch(to);
         return m_existing.erase(from) != 0 && m_existing.insert(to).second;
     }
+    bool RemoveFile(const std::string& path) override {
+        Touch(path);
+        return m_existing.erase(path) != 0;
+    }
     bool IsLeadByte(unsigned char byte) override {
         return byte >= m_leadFirst && byte <= m_leadLast;
     }

@@ -15,6 +15,12 @@ namespace testing_support {
 class MemoryProfile final : public platform::ProfilePort {
 public:
     void SetFile(const std::string& path, std::string text) { m_files[path] = std::move(text); }
+    // The file's text; none for a missing file.
+    const std::string* File(const std::string& path) const {
+        const auto file = m_files.find(path);
+        return file == m_files.end() ? nullptr : &file->second;
+    }
+    bool RemoveFile(const std::string& path) { return m_files.erase(path) != 0; }
 
     std::string GetString(std::string_view section, std::string_view key,
                           std::string_view defaultValue, const std::string& path,

@@ -199,7 +199,8 @@ public:
 
     // The calibration the driver loads from the settings file now.
     driver::CalibrationGrid LoadedGrid() {
-        return driver::ReadCalibration(driver::Calibration{}, profile, screen,
+        platform::SimTrace trace;
+        return driver::ReadCalibration(driver::Calibration{}, profile, screen, trace,
                                        Installed("DualData.ini"))
             .grid;
     }

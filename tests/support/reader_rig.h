@@ -7,6 +7,7 @@
 #include "driver/pen/reader_loop.h"
 #include "driver/pen/serial_frame_source.h"
 #include "driver/state/driver_state.h"
+#include "tests/support/board_frames.h"
 #include "tests/support/grids.h"
 #include "tests/support/recording_dialog_link.h"
 #include "tests/support/sim_machine.h"
@@ -139,23 +140,6 @@ struct ReaderRig {
     driver::ChannelSlot& orientationPipe = pipeline.orientationPipe;
     driver::FrameDispatcher& dispatcher = pipeline.dispatcher;
 };
-
-// A frame with header, status and a board point, with its check byte.
-inline driver::PenFrame Frame(std::uint8_t header, std::uint8_t status, std::int32_t x = 0,
-                              std::int32_t y = 0, std::uint8_t second = 0) {
-    const auto rawX = static_cast<std::uint32_t>(0x4000 - x);
-    const auto rawY = static_cast<std::uint32_t>(0x4000 - y);
-    driver::PenFrame frame = {header,
-                              second,
-                              status,
-                              static_cast<std::uint8_t>((rawX >> 7) & 0x7F),
-                              static_cast<std::uint8_t>(rawX & 0x7F),
-                              static_cast<std::uint8_t>((rawY >> 7) & 0x7F),
-                              static_cast<std::uint8_t>(rawY & 0x7F),
-                              0};
-    frame[7] = driver::FrameXor(std::span<const std::uint8_t, 7>(frame.data(), 7));
-    return frame;
-}
 
 } // namespace testing_support
 

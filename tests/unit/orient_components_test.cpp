@@ -244,7 +244,8 @@ TEST(GridWriter, EveryLayoutRoundTripsExactlyThroughTheDriversLoad) {
 
         platform::SimMouse screen(1920, 1080);
         driver::CalibrationStore store;
-        driver::LoadCalibration(store, profile, screen, path);
+        platform::SimTrace trace;
+        driver::LoadCalibration(store, profile, screen, trace, path);
         const driver::Calibration loaded = store.Snapshot();
         EXPECT_EQ(loaded.grid.ColumnCount, layout.columns);
         EXPECT_EQ(loaded.grid.RowCount, layout.rows);
