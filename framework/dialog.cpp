@@ -102,4 +102,12 @@ bool CDialog::IsIconic() const {
     return m_windows.IsIconic(m_window);
 }
 
+void CDialog::PaintWithIcon(platform::IconHandle icon) {
+    if (IsIconic()) {
+        m_windows.PaintIconCentred(m_window, icon);
+    } else {
+        m_windows.DefaultPaint(m_window);
+    }
+}
+
 } // namespace framework

@@ -58,6 +58,9 @@ protected:
                       std::uint32_t flags);
     void ModifyStyleEx(std::uint32_t remove, std::uint32_t add);
     bool IsIconic() const;
+    // The paint of a dialog with an icon: the icon centred while minimised,
+    // a plain dialog's paint otherwise.
+    void PaintWithIcon(platform::IconHandle icon);
 
 private:
     platform::WindowSystem& m_windows;

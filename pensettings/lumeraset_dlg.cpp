@@ -151,11 +151,7 @@ void CLumeraSetDlg::OnOK() {
 }
 
 LResult CLumeraSetDlg::OnPaint(WParam, LParam) {
-    if (IsIconic()) {
-        Windows().PaintIconCentred(GetSafeHwnd(), m_hIcon);
-    } else {
-        Windows().DefaultPaint(GetSafeHwnd());
-    }
+    PaintWithIcon(m_hIcon);
     return 0;
 }
 

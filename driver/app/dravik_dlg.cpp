@@ -102,11 +102,7 @@ void CDravikDlg::ReadButtonSettings() {
 }
 
 LResult CDravikDlg::OnPaint(WParam, LParam) {
-    if (IsIconic()) {
-        Windows().PaintIconCentred(GetSafeHwnd(), m_hIcon);
-    } else {
-        Windows().DefaultPaint(GetSafeHwnd());
-    }
+    PaintWithIcon(m_hIcon);
     return 0;
 }
 
