@@ -131,7 +131,8 @@ Var noStart
         UserInfo::GetAccountType
         Pop $0
         ${If} $0 != "Admin"
-            MessageBox MB_OK|MB_ICONSTOP "Installing and removing ${PRODUCT} needs an administrator." /SD IDOK
+            MessageBox MB_OK|MB_ICONSTOP \
+                "Installing and removing ${PRODUCT} needs an administrator." /SD IDOK
             SetErrorLevel 740 ; ERROR_ELEVATION_REQUIRED
             Quit
         ${EndIf}
@@ -167,7 +168,8 @@ Var noStart
             ${EndIf}
             ${If} $3 <> 0
                 MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
-                    "The whiteboard driver did not end within ${DRIVER_END_MS} ms.$\r$\nEnd Dravik.exe in the Task Manager, then retry." \
+                    "The whiteboard driver did not end within ${DRIVER_END_MS} ms.$\r$\n\
+                    End ${DRIVER} in the Task Manager, then retry." \
                     /SD IDCANCEL IDRETRY retry
                 !insertmacro FAIL "The whiteboard driver still runs: nothing was changed."
             ${EndIf}
@@ -181,7 +183,8 @@ Var noStart
         !insertmacro PROGRAMS COLLECT_IN_USE
         ${If} $1 != ""
             MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
-                "These programs are in use:$1$\r$\nClose them, then retry." /SD IDCANCEL IDRETRY retry
+                "These programs are in use:$1$\r$\nClose them, then retry." \
+                /SD IDCANCEL IDRETRY retry
             !insertmacro FAIL "Programs in use, nothing was changed:$1"
         ${EndIf}
     FunctionEnd
@@ -342,6 +345,8 @@ Function un.onInit
 FunctionEnd
 
 !insertmacro MUI_UNFUNCTION_DESCRIPTION_BEGIN
-    !insertmacro MUI_DESCRIPTION_TEXT ${UnSecPrograms} "The programs, shortcuts, log files and the start at log-on."
-    !insertmacro MUI_DESCRIPTION_TEXT ${UnSecSettings} "DualData.ini: the board's calibration and the pen-button choices."
+    !insertmacro MUI_DESCRIPTION_TEXT ${UnSecPrograms} \
+        "The programs, shortcuts, log files and the start at log-on."
+    !insertmacro MUI_DESCRIPTION_TEXT ${UnSecSettings} \
+        "DualData.ini: the board's calibration and the pen-button choices."
 !insertmacro MUI_UNFUNCTION_DESCRIPTION_END

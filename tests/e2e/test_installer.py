@@ -26,7 +26,7 @@ SETTINGS = "DualData.ini"
 USER_SETTINGS = Path("AppData", "Roaming", "QelSoftware", "Drivers", SETTINGS)
 WM_CLOSE = 0x10
 ABORTED = 2  # NSIS's exit code for an install the script stopped
-MACHINES = {"x86_64": 0x8664, "i686": 0x14C}
+I686 = 0x14C  # the PE header's machine
 
 
 def load_release_script():
@@ -42,8 +42,9 @@ release = load_release_script()
 
 def make_release(arch: str, build: Path, out: Path) -> tuple[Path, dict[str, bytes]]:
     """Runs the release script as scripts/package does; the installer and the zip's files."""
-    result = subprocess.run([str(REPO / "installer" / "make-installer"), arch, str(build), str(out)],
-                            stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=300)
+    script = REPO / "installer" / "make-installer"
+    result = subprocess.run([str(script), arch, str(build), str(out)], stdin=subprocess.DEVNULL,
+                            capture_output=True, text=True, timeout=300)
     if result.returncode != 0:
         raise AssertionError(f"make-installer {arch}: {result.stdout}{result.stderr}")
     setup, archive = map(Path, result.stdout.split())
@@ -262,7 +263,8 @@ class InstallerTest(unittest.TestCase):
         self.assertEqual(sorted(p.name for p in self.folder.iterdir()), [SETTINGS, "notes.txt"])
         wintest("wait-gone", DIALOG_CLASS, DIALOG_TITLE, 5000, timeout_ms=5000)
         self.assertEqual(self.drivers(), [])
-        self.assertNotIn(windows_path(self.folder), " ".join((registry_values(RUN_KEY) or {}).values()))
+        runs = registry_values(RUN_KEY) or {}
+        self.assertNotIn(windows_path(self.folder), " ".join(runs.values()), runs)
         for name, link in shortcuts.items():
             self.assertFalse(link.parent.exists(), name)
 
@@ -283,7 +285,7 @@ class I686ReleaseTest(unittest.TestCase):
     def test_i686_installer_holds_every_program_built_for_i686(self):
         build = context().build_dir.parent / "windows-x86"
         setup, packaged = make_release("i686", build, work_folder("release-i686"))
-        self.assertEqual(pe_machine(setup.read_bytes()), MACHINES["i686"])
+        self.assertEqual(pe_machine(setup.read_bytes()), I686)
 
         listing = subprocess.run(["7z", "l", "-slt", str(setup)], capture_output=True, text=True,
                                  check=True, stdin=subprocess.DEVNULL).stdout
@@ -294,7 +296,7 @@ class I686ReleaseTest(unittest.TestCase):
                                        check=True, stdin=subprocess.DEVNULL).stdout
             self.assertEqual(extracted, data, name)
         for program in release.programs():
-            self.assertEqual(pe_machine(packaged[program.file]), MACHINES["i686"], program.file)
+            self.assertEqual(pe_machine(packaged[program.file]), I686, program.file)
             self.assertEqual(file_version(packaged[program.file]), release.version(),
                              program.file)
 
