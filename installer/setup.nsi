@@ -97,6 +97,21 @@ Var noStart
     !endif
 !macroend
 
+; What the programs write beside the settings file they use.
+!macro REMOVE_LOGS FOLDER
+    Delete "${FOLDER}\Dravik.log"
+    Delete "${FOLDER}\Dravik.log.old"
+    Delete "${FOLDER}\Orient.log"
+    Delete "${FOLDER}\Orient.log.old"
+!macroend
+
+; The settings file, and the copy the calibration program writes before it renames it over
+; the file, left behind if it was stopped half-way.
+!macro REMOVE_SETTINGS FOLDER
+    Delete "${FOLDER}\DualData.ini"
+    Delete "${FOLDER}\DualData.ini.new"
+!macroend
+
 !macro REMOVE_PROGRAM FILE SHORTCUT
     Delete "$INSTDIR\${FILE}"
     !if "${SHORTCUT}" != ""
@@ -303,8 +318,7 @@ Section "un.Programs" UnSecPrograms
     SetShellVarContext all
     !insertmacro PROGRAMS REMOVE_PROGRAM
     Delete "$INSTDIR\Language.ini"
-    Delete "$INSTDIR\Dravik.log"
-    Delete "$INSTDIR\Dravik.log.old"
+    !insertmacro REMOVE_LOGS "$INSTDIR"
     Delete "$INSTDIR\${UNINSTALLER}"
     RMDir "$SMPROGRAMS\${FOLDER}"
 
@@ -322,12 +336,11 @@ SectionEnd
 Section /o "un.Calibration and settings" UnSecSettings
     ; The current user's own copy; other users' copies are in their profiles.
     SetShellVarContext current
-    Delete "$APPDATA\${USER_SETTINGS}\DualData.ini"
-    Delete "$APPDATA\${USER_SETTINGS}\Dravik.log"
-    Delete "$APPDATA\${USER_SETTINGS}\Dravik.log.old"
+    !insertmacro REMOVE_SETTINGS "$APPDATA\${USER_SETTINGS}"
+    !insertmacro REMOVE_LOGS "$APPDATA\${USER_SETTINGS}"
     RMDir "$APPDATA\${USER_SETTINGS}"
     RMDir "$APPDATA\${USER_SETTINGS_TOP}"
-    Delete "$INSTDIR\DualData.ini"
+    !insertmacro REMOVE_SETTINGS "$INSTDIR"
     RMDir "$INSTDIR"
 SectionEnd
 

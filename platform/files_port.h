@@ -30,6 +30,8 @@ public:
     virtual std::optional<std::uint64_t> FileSize(const std::string& path) = 0;
     // Renames from to to, replacing to when it exists.
     virtual bool RenameFile(const std::string& from, const std::string& to) = 0;
+    // Deletes a file; false when it is still there or never was.
+    virtual bool RemoveFile(const std::string& path) = 0;
     // True for the first byte of a double-byte character, whose second byte
     // may equal a backslash.
     virtual bool IsLeadByte(unsigned char byte) = 0;

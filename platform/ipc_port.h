@@ -25,6 +25,10 @@ public:
     // Blocks until bytes arrive: their count, 0 at the end of the stream or
     // on failure.
     virtual int Receive(std::span<std::uint8_t> buffer) = 0;
+    // From any thread, before or during a Receive: that Receive returns 0 at
+    // once, and so does every later one. A reader whose peer keeps its end
+    // open can be stopped only so.
+    virtual void CancelReceive() = 0;
 };
 
 struct PipeServerSettings {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/canvas.h"
+
 #include <cstdint>
 
 namespace platform {
@@ -7,11 +9,13 @@ namespace platform {
 // Window message, style and command values as the window system defines
 // them; the driver exchanges these numbers with other programs.
 namespace wm {
+inline constexpr std::uint32_t kCreate = 0x0001;
 inline constexpr std::uint32_t kDestroy = 0x0002;
 inline constexpr std::uint32_t kPaint = 0x000F;
 inline constexpr std::uint32_t kClose = 0x0010;
 inline constexpr std::uint32_t kQueryDragIcon = 0x0037;
 inline constexpr std::uint32_t kIconEraseBkgnd = 0x0027;
+inline constexpr std::uint32_t kKeyDown = 0x0100;
 inline constexpr std::uint32_t kInitDialog = 0x0110;
 inline constexpr std::uint32_t kCommand = 0x0111;
 inline constexpr std::uint32_t kTimer = 0x0113;
@@ -51,6 +55,7 @@ inline constexpr std::uint32_t kCbsDropDownList = 0x0003;
 } // namespace ws
 
 namespace ws_ex {
+inline constexpr std::uint32_t kTopmost = 0x00000008;
 inline constexpr std::uint32_t kToolWindow = 0x00000080;
 inline constexpr std::uint32_t kAppWindow = 0x00040000;
 } // namespace ws_ex
@@ -59,6 +64,22 @@ namespace ilc {
 inline constexpr std::uint32_t kMask = 0x0001;
 inline constexpr std::uint32_t kColor24 = 0x0018;
 } // namespace ilc
+
+namespace vk {
+inline constexpr std::uint32_t kReturn = 0x0D;
+inline constexpr std::uint32_t kEscape = 0x1B;
+} // namespace vk
+
+// A mouse message's lParam: the client x in the low word, y in the high
+// word, both signed.
+inline constexpr Point PointFromLParam(std::intptr_t lParam) {
+    return {static_cast<std::int16_t>(lParam & 0xFFFF),
+            static_cast<std::int16_t>((lParam >> 16) & 0xFFFF)};
+}
+inline constexpr std::intptr_t LParamFromPoint(Point point) {
+    return static_cast<std::intptr_t>((static_cast<std::uint32_t>(point.y & 0xFFFF) << 16) |
+                                      static_cast<std::uint32_t>(point.x & 0xFFFF));
+}
 
 namespace sw {
 inline constexpr int kHide = 0;

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "platform/canvas.h"
 #include "platform/dialog_template.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -34,6 +36,18 @@ inline constexpr std::uint32_t kDevTypVolume = 2;
 inline constexpr std::uint32_t kDevTypPort = 3;
 inline constexpr std::uint32_t kDevTypDeviceInterface = 5;
 } // namespace dbt
+
+// A top-level window of the program's own class.
+struct WindowDescription {
+    std::string className; // registered at the first window of the class
+    std::string title;     // UTF-8
+    std::uint32_t style = 0;
+    std::uint32_t exStyle = 0;
+    int x = 0;
+    int y = 0;
+    int cx = 0;
+    int cy = 0;
+};
 
 // The messages of one window, as the framework handles them.
 class WindowProcedure {
@@ -70,6 +84,17 @@ public:
     virtual LResult DialogBoxModal(const DialogTemplate& dialog, WindowHandle parent,
                                    WindowProcedure& procedure) = 0;
     virtual bool EndDialog(WindowHandle dialog, LResult result) = 0;
+
+    // Creates the window and sends it the creation message (a result of -1
+    // refuses it), shows it in front and runs its message loop until
+    // EndWindow; that result, or -1 when it could not be created.
+    virtual LResult RunWindow(const WindowDescription& description, WindowProcedure& procedure) = 0;
+    // On the window's thread: its loop ends and the window goes.
+    virtual bool EndWindow(WindowHandle window, LResult result) = 0;
+    // Asks for the whole client area to be painted again.
+    virtual void Invalidate(WindowHandle window) = 0;
+    // Answers a paint request: draw paints the client area, all of it.
+    virtual void Paint(WindowHandle window, const std::function<void(Canvas&)>& draw) = 0;
 
     // Starting a running timer restarts its countdown.
     virtual bool SetTimer(WindowHandle window, std::uintptr_t timerId,

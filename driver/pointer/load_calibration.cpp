@@ -1,5 +1,7 @@
 #include "driver/pointer/load_calibration.h"
 
+#include "driver/pointer/screen_targets.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -22,17 +24,12 @@ std::int32_t SaturateToInt32(std::int64_t value) {
 }
 
 void ReadGrid(CalibrationGrid& grid, platform::ProfilePort& profile, const std::string& path) {
-    const double width = grid.ScreenWidth;
-    const double height = grid.ScreenHeight;
-    const double columnStep = 0.8 * width / (grid.ColumnCount - 1);
-    const double rowStep = 0.8 * height / (grid.RowCount - 1);
     char key[32];
     for (int i = 0; i < grid.ColumnCount; ++i) {
         for (int j = 0; j < grid.RowCount; ++j) {
-            GridPoint& target =
-                grid.ScreenTargets[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)];
-            target.x = i * columnStep + 0.1 * width;
-            target.y = j * rowStep + 0.1 * height;
+            grid.ScreenTargets[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)] =
+                ScreenTarget(i, j, grid.ColumnCount, grid.RowCount, grid.ScreenWidth,
+                             grid.ScreenHeight);
 
             GridPoint& board =
                 grid.BoardPoints[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)];

@@ -149,6 +149,10 @@ LResult SimDesktop::DialogBoxModal(const DialogTemplate& dialog, WindowHandle pa
             window->style |= ws::kVisible;
         }
     }
+    return RunLoop(handle);
+}
+
+LResult SimDesktop::RunLoop(WindowHandle handle) {
     const std::uint64_t limit = m_modalLimitMs;
     for (;;) {
         {
@@ -161,7 +165,7 @@ LResult SimDesktop::DialogBoxModal(const DialogTemplate& dialog, WindowHandle pa
                 break;
             }
         }
-        if (!DispatchOne() && !AdvanceToNextEvent(limit)) {
+        if (!DispatchOne() && !PaintOne() && !AdvanceToNextEvent(limit)) {
             return -1; // nothing can happen any more, or the time bound passed
         }
     }
@@ -170,17 +174,118 @@ LResult SimDesktop::DialogBoxModal(const DialogTemplate& dialog, WindowHandle pa
         std::lock_guard lock(m_mutex);
         result = Find(handle)->endResult;
     }
-    DestroyDialog(handle);
+    DestroyOwnWindow(handle);
     return result;
 }
 
-void SimDesktop::DestroyDialog(WindowHandle handle) {
+void SimDesktop::DestroyOwnWindow(WindowHandle handle) {
     Send(handle, wm::kDestroy, 0, 0);
     std::lock_guard lock(m_mutex);
     std::erase_if(m_timers, [&](const auto& entry) { return entry.first.first == handle; });
     std::erase_if(m_queue, [&](const Queued& q) { return q.window == handle; });
     m_zOrder.erase(std::remove(m_zOrder.begin(), m_zOrder.end(), handle), m_zOrder.end());
     m_windows.erase(handle);
+}
+
+LResult SimDesktop::RunWindow(const WindowDescription& description, WindowProcedure& procedure) {
+    WindowHandle handle = kNoWindow;
+    {
+        std::lock_guard lock(m_mutex);
+        handle = m_nextHandle;
+        m_nextHandle += 0x10;
+        Window window;
+        window.className = description.className;
+        window.title = description.title;
+        window.style = description.style & ~ws::kVisible;
+        window.exStyle = description.exStyle;
+        window.x = description.x;
+        window.y = description.y;
+        window.cx = description.cx;
+        window.cy = description.cy;
+        window.procedure = &procedure;
+        window.plain = true;
+        m_windows.emplace(handle, std::move(window));
+        m_zOrder.insert(m_zOrder.begin(), handle);
+    }
+    if (Send(handle, wm::kCreate, 0, 0) == -1) {
+        DestroyOwnWindow(handle);
+        return -1;
+    }
+    {
+        std::lock_guard lock(m_mutex);
+        if (Window* window = Find(handle)) {
+            window->visible = true;
+            window->style |= ws::kVisible;
+            window->needsPaint = true;
+            m_foreground = handle;
+        }
+    }
+    return RunLoop(handle);
+}
+
+bool SimDesktop::EndWindow(WindowHandle window, LResult result) {
+    return EndDialog(window, result);
+}
+
+void SimDesktop::Invalidate(WindowHandle window) {
+    std::lock_guard lock(m_mutex);
+    if (Window* target = Find(window)) {
+        target->needsPaint = true;
+    }
+}
+
+void SimDesktop::Paint(WindowHandle window, const std::function<void(Canvas&)>& draw) {
+    int width = 0;
+    int height = 0;
+    {
+        std::lock_guard lock(m_mutex);
+        Window* target = Find(window);
+        if (target == nullptr) {
+            return;
+        }
+        target->needsPaint = false;
+        width = target->cx;
+        height = target->cy;
+    }
+    SimCanvas canvas(width, height);
+    draw(canvas);
+    std::lock_guard lock(m_mutex);
+    if (Window* target = Find(window)) {
+        target->picture = canvas.TakeShapes();
+    }
+}
+
+bool SimDesktop::PaintOne() {
+    WindowHandle handle = kNoWindow;
+    {
+        std::lock_guard lock(m_mutex);
+        for (const auto& [candidate, window] : m_windows) {
+            if (window.needsPaint && !window.ended) {
+                handle = candidate;
+                break;
+            }
+        }
+    }
+    if (handle == kNoWindow) {
+        return false;
+    }
+    Send(handle, wm::kPaint, 0, 0);
+    std::lock_guard lock(m_mutex);
+    if (Window* window = Find(handle)) {
+        window->needsPaint = false; // validated, painted or not
+    }
+    return true;
+}
+
+std::vector<DrawnShape> SimDesktop::Picture(WindowHandle window) const {
+    std::lock_guard lock(m_mutex);
+    const Window* target = Find(window);
+    return target == nullptr ? std::vector<DrawnShape>{} : target->picture;
+}
+
+void SimDesktop::ClickAt(WindowHandle window, Point point) {
+    PostMessage(window, wm::kLButtonDown, 1, LParamFromPoint(point));
+    PostMessage(window, wm::kLButtonUp, 0, LParamFromPoint(point));
 }
 
 bool SimDesktop::EndDialog(WindowHandle dialog, LResult result) {
@@ -220,6 +325,18 @@ LResult SimDesktop::Send(WindowHandle window, std::uint32_t message, WParam wPar
 
 void SimDesktop::DefaultProcessing(WindowHandle window, std::uint32_t message, WParam wParam) {
     (void)wParam;
+    bool plain = false;
+    {
+        std::lock_guard lock(m_mutex);
+        const Window* target = Find(window);
+        plain = target != nullptr && target->plain;
+    }
+    if (plain) {
+        if (message == wm::kClose) {
+            EndWindow(window, 0); // the window is destroyed
+        }
+        return;
+    }
     if (message == wm::kClose) {
         // The dialog manager turns a close into the Cancel command.
         Send(window, wm::kCommand, static_cast<WParam>(id::kCancel), 0);
@@ -736,6 +853,16 @@ void SimDesktop::PressEnter(WindowHandle dialog) {
 }
 
 void SimDesktop::PressEscape(WindowHandle dialog) {
+    bool plain = false;
+    {
+        std::lock_guard lock(m_mutex);
+        const Window* target = Find(dialog);
+        plain = target != nullptr && target->plain;
+    }
+    if (plain) {
+        PostMessage(dialog, wm::kKeyDown, vk::kEscape, 1);
+        return;
+    }
     PostMessage(dialog, wm::kCommand, static_cast<WParam>(id::kCancel), 0);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/sim/sim_canvas.h"
 #include "platform/sim/sim_clock.h"
 #include "platform/window_port.h"
 
@@ -78,6 +79,10 @@ public:
     LResult DialogBoxModal(const DialogTemplate& dialog, WindowHandle parent,
                            WindowProcedure& procedure) override;
     bool EndDialog(WindowHandle dialog, LResult result) override;
+    LResult RunWindow(const WindowDescription& description, WindowProcedure& procedure) override;
+    bool EndWindow(WindowHandle window, LResult result) override;
+    void Invalidate(WindowHandle window) override;
+    void Paint(WindowHandle window, const std::function<void(Canvas&)>& draw) override;
     bool SetTimer(WindowHandle window, std::uintptr_t timerId, std::uint32_t milliseconds) override;
     bool KillTimer(WindowHandle window, std::uintptr_t timerId) override;
     bool ShowWindow(WindowHandle window, int command) override;
@@ -151,9 +156,14 @@ public:
     // whatever message loop is running then.
     void At(std::uint64_t delayMs, std::function<void()> action);
     // The keyboard as the dialog manager sees it: Enter reaches the default
-    // push button (IDOK when there is none), Escape reaches IDCANCEL.
+    // push button (IDOK when there is none), Escape reaches IDCANCEL. A
+    // window that is no dialog gets the key itself.
     void PressEnter(WindowHandle dialog);
     void PressEscape(WindowHandle dialog);
+    // A left click at a point of the window's client area: button down, then up.
+    void ClickAt(WindowHandle window, Point point);
+    // What the window's latest paint drew.
+    std::vector<DrawnShape> Picture(WindowHandle window) const;
     // Modal loops give up (returning -1) once the clock passes this bound,
     // so that a dialog whose timers never stop cannot hang a test.
     void SetModalTimeLimit(std::uint64_t limitMs) { m_modalLimitMs = limitMs; }
@@ -186,6 +196,10 @@ private:
         IconHandle smallIcon = 0;
         bool logging = false;
         std::vector<PostedMessage> log;
+        // A window of RunWindow rather than a dialog.
+        bool plain = false;
+        bool needsPaint = false;
+        std::vector<DrawnShape> picture;
     };
     struct Timer {
         std::uint64_t period = 0;
@@ -213,7 +227,11 @@ private:
     // Moves the clock to the next timer or scheduled action, no further than
     // limitMs; false when nothing is due by then.
     bool AdvanceToNextEvent(std::uint64_t limitMs);
-    void DestroyDialog(WindowHandle handle);
+    // Runs the window's loop until it ends; -1 when it cannot go on.
+    LResult RunLoop(WindowHandle handle);
+    void DestroyOwnWindow(WindowHandle handle);
+    // Paints one window that asked for it, as the queue does once it is empty.
+    bool PaintOne();
 
     SimClock& m_clock;
     mutable std::recursive_mutex m_mutex;

@@ -67,6 +67,11 @@ bool SimFiles::RenameFile(const std::string& from, const std::string& to) {
     return !error;
 }
 
+bool SimFiles::RemoveFile(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::remove(path, error) && !error;
+}
+
 void SimFiles::SetLeadByteRange(unsigned char first, unsigned char last) {
     m_leadFirst = first;
     m_leadLast = last;

@@ -25,6 +25,7 @@ public:
     bool AppendToFile(const std::string& path, std::string_view text) override;
     std::optional<std::uint64_t> FileSize(const std::string& path) override;
     bool RenameFile(const std::string& from, const std::string& to) override;
+    bool RemoveFile(const std::string& path) override;
 
     void SetModulePath(std::string path) { m_modulePath = std::move(path); }
     void SetAppDataFolder(std::string folder) { m_appDataFolder = std::move(folder); }

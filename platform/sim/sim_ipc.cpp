@@ -182,6 +182,9 @@ public:
     int Receive(std::span<std::uint8_t> buffer, const std::shared_ptr<Link>* serverLink) {
         Lock lock(m_shared.mutex);
         m_shared.changed.wait(lock, [&] {
+            if (m_receiveCancelled) {
+                return true;
+            }
             if (!m_link && serverLink != nullptr && *serverLink) {
                 Attach(*serverLink, 0);
             }
@@ -191,9 +194,18 @@ public:
             const Direction& in = In();
             return in.HasData() || in.writerGone;
         });
+        if (m_receiveCancelled) {
+            return 0;
+        }
         const std::size_t count = In().Take(buffer);
         m_shared.changed.notify_all();
         return static_cast<int>(count);
+    }
+
+    void CancelReceive() {
+        const std::lock_guard lock(m_shared.mutex);
+        m_receiveCancelled = true;
+        m_shared.changed.notify_all();
     }
 
     void Trouble(std::string_view call, std::uint32_t error) {
@@ -214,6 +226,7 @@ protected:
     std::string m_subject;
     std::shared_ptr<Link> m_link;
     int m_side = 0;
+    bool m_receiveCancelled = false;
     bool m_troubleReported = false;
     std::chrono::steady_clock::time_point m_troubleReportedAt;
 };
@@ -293,6 +306,8 @@ public:
     int Receive(std::span<std::uint8_t> buffer) override {
         return LinkSide::Receive(buffer, m_instance ? &m_instance->link : nullptr);
     }
+
+    void CancelReceive() override { LinkSide::CancelReceive(); }
 
 private:
     // Lock held. A server end takes up the link its client made.
@@ -425,6 +440,8 @@ public:
     int Receive(std::span<std::uint8_t> buffer) override {
         return LinkSide::Receive(buffer, nullptr);
     }
+
+    void CancelReceive() override { LinkSide::CancelReceive(); }
 
     int SendTo(std::span<const std::uint8_t> bytes, const std::string& address,
                std::uint16_t port) override {

@@ -75,4 +75,8 @@ bool Win32Files::RenameFile(const std::string& from, const std::string& to) {
     return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
 }
 
+bool Win32Files::RemoveFile(const std::string& path) {
+    return ::DeleteFileA(path.c_str()) != FALSE;
+}
+
 } // namespace platform

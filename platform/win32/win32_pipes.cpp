@@ -16,7 +16,8 @@ public:
           m_writeEvent(::CreateEventA(nullptr, TRUE, FALSE, nullptr)),
           m_readEvent(::CreateEventA(nullptr, TRUE, FALSE, nullptr)),
           m_connectEvent(::CreateEventA(nullptr, TRUE, FALSE, nullptr)),
-          m_cancelEvent(::CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+          m_cancelEvent(::CreateEventA(nullptr, TRUE, FALSE, nullptr)),
+          m_receiveCancelEvent(::CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
 
     ~Win32PipeEnd() override {
         if (m_writing) {
@@ -26,7 +27,8 @@ public:
             ::GetOverlappedResult(m_handle, &m_writeRecord, &ignored, TRUE);
         }
         ::CloseHandle(m_handle);
-        for (HANDLE event : {m_writeEvent, m_readEvent, m_connectEvent, m_cancelEvent}) {
+        for (HANDLE event :
+             {m_writeEvent, m_readEvent, m_connectEvent, m_cancelEvent, m_receiveCancelEvent}) {
             if (event != nullptr) {
                 ::CloseHandle(event);
             }
@@ -37,7 +39,7 @@ public:
 
     bool Usable() const {
         return m_writeEvent != nullptr && m_readEvent != nullptr && m_connectEvent != nullptr &&
-               m_cancelEvent != nullptr;
+               m_cancelEvent != nullptr && m_receiveCancelEvent != nullptr;
     }
 
     bool WaitForClient() override {
@@ -112,6 +114,9 @@ public:
     }
 
     int Receive(std::span<std::uint8_t> buffer) override {
+        if (::WaitForSingleObject(m_receiveCancelEvent, 0) == WAIT_OBJECT_0) {
+            return 0;
+        }
         OVERLAPPED record{};
         record.hEvent = m_readEvent;
         DWORD count = 0;
@@ -121,12 +126,22 @@ public:
             ReadFailed(::GetLastError());
             return 0;
         }
+        const HANDLE events[2] = {m_readEvent, m_receiveCancelEvent};
+        const DWORD woken = ::WaitForMultipleObjects(2, events, FALSE, INFINITE);
+        if (woken != WAIT_OBJECT_0) {
+            // The record is on this stack: the read must be over before it goes.
+            ::CancelIoEx(m_handle, &record);
+            ::GetOverlappedResult(m_handle, &record, &count, TRUE);
+            return 0;
+        }
         if (!::GetOverlappedResult(m_handle, &record, &count, TRUE)) {
             ReadFailed(::GetLastError());
             return 0;
         }
         return static_cast<int>(count);
     }
+
+    void CancelReceive() override { ::SetEvent(m_receiveCancelEvent); }
 
 private:
     // A peer that stays away, or reads a little now and then, must not flood the trace.
@@ -153,6 +168,7 @@ private:
     HANDLE m_readEvent;
     HANDLE m_connectEvent;
     HANDLE m_cancelEvent;
+    HANDLE m_receiveCancelEvent;
     // The writing thread's alone.
     OVERLAPPED m_writeRecord{};
     bool m_writing = false;

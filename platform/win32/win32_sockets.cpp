@@ -3,6 +3,7 @@
 
 #include "platform/win32/win32_ipc.h"
 
+#include <atomic>
 #include <string>
 
 namespace platform {
@@ -19,6 +20,8 @@ sockaddr_in AddressOf(const std::string& address, std::uint16_t port) {
 std::string Subject(const std::string& address, std::uint16_t port) {
     return address + ":" + std::to_string(port);
 }
+
+constexpr std::uint32_t kCancelSliceMs = 50;
 
 timeval Timeout(std::uint32_t milliseconds) {
     timeval out{};
@@ -106,7 +109,7 @@ public:
     }
 
     int Receive(std::span<std::uint8_t> buffer) override {
-        for (;;) {
+        while (!m_receiveCancelled) {
             const int count = ::recv(m_socket, reinterpret_cast<char*>(buffer.data()),
                                      static_cast<int>(buffer.size()), 0);
             if (count != SOCKET_ERROR) {
@@ -117,11 +120,16 @@ public:
                 m_trace.Failure("recv", static_cast<std::uint32_t>(error), m_subject);
                 return 0;
             }
-            if (!WaitFor(false, INFINITE)) {
+            // Winsock 1.1 has no event that could wake select: a cancel is
+            // seen within one slice.
+            if (Select(false, kCancelSliceMs) == SOCKET_ERROR) {
                 return 0;
             }
         }
+        return 0;
     }
+
+    void CancelReceive() override { m_receiveCancelled = true; }
 
     int SendTo(std::span<const std::uint8_t> bytes, const std::string& address,
                std::uint16_t port) override {
@@ -167,6 +175,11 @@ private:
     }
 
     bool WaitFor(bool writable, std::uint32_t milliseconds) {
+        return Select(writable, milliseconds) > 0;
+    }
+
+    // The count of ready sockets: 0 when the time passed, SOCKET_ERROR on failure.
+    int Select(bool writable, std::uint32_t milliseconds) {
         fd_set set;
         FD_ZERO(&set);
         FD_SET(m_socket, &set);
@@ -176,7 +189,7 @@ private:
         if (ready == SOCKET_ERROR) {
             Trouble("select", ::WSAGetLastError());
         }
-        return ready > 0;
+        return ready;
     }
 
     // A peer that stays away, or reads a little now and then, must not flood the trace.
@@ -192,6 +205,7 @@ private:
     SOCKET m_socket;
     TracePort& m_trace;
     std::string m_subject;
+    std::atomic<bool> m_receiveCancelled{false};
     bool m_troubleReported = false;
     DWORD m_troubleReportedAt = 0;
 };

@@ -98,4 +98,8 @@ bool Win32WideFiles::RenameFile(const std::string& from, const std::string& to) 
     return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
 }
 
+bool Win32WideFiles::RemoveFile(const std::string& path) {
+    return DeleteFileW(Wide(path).c_str()) != FALSE;
+}
+
 } // namespace platform

@@ -17,6 +17,7 @@ public:
     bool AppendToFile(const std::string& path, std::string_view text) override;
     std::optional<std::uint64_t> FileSize(const std::string& path) override;
     bool RenameFile(const std::string& from, const std::string& to) override;
+    bool RemoveFile(const std::string& path) override;
     bool IsLeadByte(unsigned char) override { return false; }
     // UTF-16 units, which the wide API's buffers count.
     std::size_t PathLength(std::string_view path) override;

@@ -8,6 +8,7 @@
 #undef GetDlgItemText
 #undef SetWindowText
 
+#include "platform/win32/win32_canvas.h"
 #include "platform/win32/win32_text.h"
 #include "platform/win32/win32_window_system.h"
 
@@ -84,6 +85,37 @@ INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     }
 }
 
+// A running window's loop, kept as a property of the window.
+struct RunningWindow {
+    bool ended = false;
+    LResult result = -1;
+};
+constexpr const wchar_t* kLoopProperty = L"Whiteboard.Loop";
+
+// Routes a plain window's messages to its procedure, which the creation
+// parameters carry in and the window keeps in its user data.
+LRESULT CALLBACK PlainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* procedure = reinterpret_cast<WindowProcedure*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        // Destroyed behind the loop's back: the loop must not wait on.
+        if (auto* running = static_cast<RunningWindow*>(GetPropW(hwnd, kLoopProperty))) {
+            running->ended = true;
+        }
+    }
+    if (procedure == nullptr) {
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+    bool handled = false;
+    const LResult result = procedure->HandleMessage(Handle(hwnd), message, wParam,
+                                                    message == WM_CREATE ? 0 : lParam, handled);
+    return handled ? result : DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
 } // namespace
 
 WindowHandle Win32WindowSystem::FindWindow(std::string_view className,
@@ -127,6 +159,87 @@ LResult Win32WindowSystem::DialogBoxModal(const DialogTemplate& dialog, WindowHa
 
 bool Win32WindowSystem::EndDialog(WindowHandle dialog, LResult result) {
     return ::EndDialog(Hwnd(dialog), result) != FALSE;
+}
+
+LResult Win32WindowSystem::RunWindow(const WindowDescription& description,
+                                     WindowProcedure& procedure) {
+    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    const std::wstring className = Wide(description.className);
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = PlainWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    windowClass.lpszClassName = className.c_str();
+    // No background brush: the window paints all of itself.
+    if (::RegisterClassExW(&windowClass) == 0 && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+        return -1;
+    }
+    const HWND hwnd =
+        ::CreateWindowExW(description.exStyle, className.c_str(), Wide(description.title).c_str(),
+                          description.style & ~WS_VISIBLE, description.x, description.y,
+                          description.cx, description.cy, nullptr, nullptr, instance, &procedure);
+    if (hwnd == nullptr) {
+        return -1;
+    }
+    RunningWindow running;
+    ::SetPropW(hwnd, kLoopProperty, &running);
+    ::ShowWindow(hwnd, SW_SHOW);
+    ::UpdateWindow(hwnd);
+    ::SetForegroundWindow(hwnd);
+    MSG message;
+    while (!running.ended) {
+        const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
+        if (got <= 0) {
+            if (got == 0) {
+                ::PostQuitMessage(static_cast<int>(message.wParam)); // for the loop outside
+            }
+            break;
+        }
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+    if (::IsWindow(hwnd)) {
+        ::RemovePropW(hwnd, kLoopProperty);
+        ::DestroyWindow(hwnd);
+    }
+    return running.result;
+}
+
+bool Win32WindowSystem::EndWindow(WindowHandle window, LResult result) {
+    auto* running = static_cast<RunningWindow*>(::GetPropW(Hwnd(window), kLoopProperty));
+    if (running == nullptr) {
+        return false;
+    }
+    running->ended = true;
+    running->result = result;
+    ::PostMessageW(Hwnd(window), WM_NULL, 0, 0); // wakes the loop
+    return true;
+}
+
+void Win32WindowSystem::Invalidate(WindowHandle window) {
+    ::InvalidateRect(Hwnd(window), nullptr, FALSE);
+}
+
+void Win32WindowSystem::Paint(WindowHandle window, const std::function<void(Canvas&)>& draw) {
+    PAINTSTRUCT paint{};
+    const HDC dc = ::BeginPaint(Hwnd(window), &paint);
+    RECT client{};
+    ::GetClientRect(Hwnd(window), &client);
+    const int width = client.right - client.left;
+    const int height = client.bottom - client.top;
+    const HDC memory = ::CreateCompatibleDC(dc);
+    const HBITMAP bitmap = ::CreateCompatibleBitmap(dc, width, height);
+    const HGDIOBJ old = ::SelectObject(memory, bitmap);
+    {
+        Win32Canvas canvas(memory, width, height);
+        draw(canvas);
+    }
+    ::BitBlt(dc, 0, 0, width, height, memory, 0, 0, SRCCOPY);
+    ::SelectObject(memory, old);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    ::EndPaint(Hwnd(window), &paint);
 }
 
 bool Win32WindowSystem::SetTimer(WindowHandle window, std::uintptr_t timerId,

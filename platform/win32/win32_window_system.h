@@ -17,6 +17,10 @@ public:
     LResult DialogBoxModal(const DialogTemplate& dialog, WindowHandle parent,
                            WindowProcedure& procedure) override;
     bool EndDialog(WindowHandle dialog, LResult result) override;
+    LResult RunWindow(const WindowDescription& description, WindowProcedure& procedure) override;
+    bool EndWindow(WindowHandle window, LResult result) override;
+    void Invalidate(WindowHandle window) override;
+    void Paint(WindowHandle window, const std::function<void(Canvas&)>& draw) override;
     bool SetTimer(WindowHandle window, std::uintptr_t timerId, std::uint32_t milliseconds) override;
     bool KillTimer(WindowHandle window, std::uintptr_t timerId) override;
     bool ShowWindow(WindowHandle window, int command) override;

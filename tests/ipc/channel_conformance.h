@@ -316,11 +316,50 @@ TYPED_TEST_P(ChannelConformance, ListeningAndDatagramSocketsCarryBytesBothWays) 
     }
 }
 
+TYPED_TEST_P(ChannelConformance, ACancelledReceiveEndsAtOnceThoughThePeerStaysOpen) {
+    for (const bool pipe : {true, false}) {
+        for (const bool beforeReceive : {true, false}) {
+            SCOPED_TRACE(std::string(pipe ? "pipe client" : "socket") +
+                         (beforeReceive ? ", cancelled before" : ", cancelled while waiting"));
+            const std::string name = this->PipeName(beforeReceive ? "cb" : "cw");
+            const std::uint16_t tcpPort = this->TcpPort();
+            auto server =
+                pipe ? this->port.CreatePipeServer(name, driver::kDriverPipeSettings) : nullptr;
+            auto listener = pipe ? nullptr : this->Listener(tcpPort);
+            std::unique_ptr<platform::StreamEnd> reader =
+                pipe ? this->port.OpenPipeClient(name) : nullptr;
+            std::unique_ptr<platform::StreamEnd> peer;
+            if (!pipe) {
+                auto socket = this->port.CreateSocket(platform::SocketType::Stream);
+                ASSERT_TRUE(socket->Connect("127.0.0.1", tcpPort));
+                reader = std::move(socket);
+                peer = listener->Accept(2000);
+            }
+            ASSERT_TRUE(reader && (pipe ? server->WaitForClient() : peer != nullptr));
+            if (beforeReceive) {
+                reader->CancelReceive();
+            }
+            std::array<std::uint8_t, 8> buffer{};
+            auto received = std::async(std::launch::async, [&] { return reader->Receive(buffer); });
+            if (!beforeReceive) {
+                EXPECT_FALSE(ReadyWithin(received, 100ms)) << "returned with nothing sent";
+                reader->CancelReceive();
+            }
+            ASSERT_TRUE(ReadyWithin(received, 1s)) << "Receive still waits";
+            EXPECT_EQ(received.get(), 0);
+            EXPECT_EQ((pipe ? *server : *peer).TrySend(NumberedFrame(1)), 8);
+            EXPECT_EQ(reader->Receive(buffer), 0) << "a later Receive takes bytes again";
+        }
+    }
+    EXPECT_TRUE(this->trace.Lines().empty()) << this->trace.Lines().front().call;
+}
+
 REGISTER_TYPED_TEST_SUITE_P(ChannelConformance, ServerOpenReturnsOnceAClientHasOpenedThePipe,
                             ACancelledWaitEndsOpenAtOnceAndLeavesNoInstance,
                             APipeChannelAfterADeletedOneServesANewInstance,
                             SocketForwardingReportsTrueWithOrWithoutAListener,
                             AStalledPeerCostsOneBoundedWaitAndTheStreamStaysFramed,
-                            ListeningAndDatagramSocketsCarryBytesBothWays);
+                            ListeningAndDatagramSocketsCarryBytesBothWays,
+                            ACancelledReceiveEndsAtOnceThoughThePeerStaysOpen);
 
 } // namespace ipc_test

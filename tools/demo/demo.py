@@ -1,11 +1,12 @@
 #!/usr/bin/env python3
 """The demo: the driver under Wine, connected to the virtual board, writes with both pens into
-the reference companion's sheet.
+the reference companion's sheet; then the board is calibrated from its orientation area.
 
 usage: demo.py BUILD_DIR OUT_DIR [SESSION]
 
-Writes OUT_DIR/screenshot.png, OUT_DIR/report.txt and the logs beside them. Every wait is
-bounded; a driver that does not connect ends the demo with a report that says so.
+Writes OUT_DIR/screenshot.png, OUT_DIR/calibration-target.png, OUT_DIR/calibration-result.png,
+OUT_DIR/report.txt and the logs beside them. Every wait is bounded; a driver that does not
+connect ends the demo with a report that says so.
 """
 
 import os
@@ -20,6 +21,7 @@ sys.path.insert(0, str(REPO / "tests" / "e2e"))
 sys.path.insert(0, str(REPO / "tools" / "companion"))
 
 import bmp_to_png  # noqa: E402
+import orient_run  # noqa: E402
 import rig  # noqa: E402
 import virtual_board as vb  # noqa: E402
 
@@ -81,6 +83,55 @@ def pointer_at(samples, when):
             break
         position = (x, y)
     return position
+
+
+def calibration(out: Path) -> list[str]:
+    """A board hung other than the settings say, calibrated on 3 x 3 from its orientation area
+    with a noisy pen, checked, then a stroke through the new grid; the report's lines."""
+    folder = out / "calibration"
+    folder.mkdir(parents=True, exist_ok=True)
+    for stale in folder.iterdir():
+        stale.unlink()
+    settings = orient_run.install(folder, rig.context().program)
+    truth = vb.LinearCalibration(ax=7, bx=1300, ay=13, by=900)
+    lines = ["", "calibration: the board hung 7 units/pixel + 1300 across, 13 + 900 down"]
+
+    def screenshot(name):
+        bmp = folder / f"{name}.bmp"
+        rig.wintest("screenshot", orient_run.WINDOW_CLASS, orient_run.caption(),
+                    rig.windows_path(bmp))
+        bmp_to_png.write_png(out / f"calibration-{name}.png", *bmp_to_png.read_bmp(bmp))
+
+    board = rig.serial_board(folder)
+    driver = None
+    try:
+        driver = orient_run.start_from_driver(folder, board, settings)
+        user = orient_run.Calibrator(board, folder / "Orient.log", truth, screenshot=screenshot)
+        print("demo: calibrating 3 x 3", file=sys.stderr)
+        user.targets()
+        errors = user.grid_errors(settings, 3, 3)
+        worst = max(max(map(abs, error)) for error in errors.values())
+        lines.append(f"  grid written: 9 board points, largest error {worst:.1f} board units")
+        mean, largest = user.check()
+        lines.append(f"  check through the driver's new grid: residual mean {mean} px, "
+                     f"max {largest} px")
+        user.finish()
+        target = (700, 400)
+        board.stroke([truth.board(760, 450), truth.board(*target)], rate=200, step=100, hold=10)
+        time.sleep(0.3)
+        cursor = rig.wintest("cursor")
+        lines.append(f"  a stroke to {target} leaves the pointer at "
+                     f"({cursor[0].split()[1]}, {cursor[1].split()[1]}); Wine places "
+                     f"{rig.on_screen(target)} for that pixel")
+    except AssertionError as error:
+        lines.append(f"  calibration stopped: {error}")
+    finally:
+        if driver is not None:
+            rig.end_program(driver)
+        board.shutdown()
+    lines.append(f"  screenshots: {out / 'calibration-target.png'}, "
+                 f"{out / 'calibration-result.png'}; log: {folder / 'Orient.log'}")
+    return lines
 
 
 def run(build: Path, out: Path, session_path: Path) -> int:
@@ -186,6 +237,8 @@ def run(build: Path, out: Path, session_path: Path) -> int:
     for process in processes:
         rig.end_program(process)
     board.shutdown()
+    if connected:
+        lines += calibration(out)
     report = "\n".join(lines) + "\n"
     (out / "report.txt").write_text(report)
     print(report)
@@ -201,7 +254,8 @@ def main() -> int:
     session = Path(sys.argv[3]) if len(sys.argv) == 4 else REPO / "resources/sessions/demo.txt"
     out.mkdir(parents=True, exist_ok=True)
     for stale in ("screenshot.png", "report.txt", "sheet.bmp", "sheet.bmp.txt",
-                  "companion.log", "board.log"):
+                  "companion.log", "board.log", "calibration-target.png",
+                  "calibration-result.png"):
         (out / stale).unlink(missing_ok=True)
     signal.signal(signal.SIGTERM, signal.default_int_handler)
     wintest = build / "tools/wintest/wintest.exe"

@@ -1,0 +1,97 @@
+#include "orient/grid_writer.h"
+
+#include "common/settings_location.h"
+#include "driver/pointer/load_calibration.h"
+#include "orient/orient_ids.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+namespace orient {
+namespace {
+
+constexpr std::string_view kCopySuffix = ".new";
+
+struct Entry {
+    std::string key;
+    std::string value;
+    double number = 0.0; // what the driver must read from value
+};
+
+std::vector<Entry> EntriesOf(const MeasuredGrid& grid) {
+    const GridLayout& layout = grid.Layout();
+    std::vector<Entry> entries;
+    char key[32];
+    for (int i = 0; i < layout.columns; ++i) {
+        for (int j = 0; j < layout.rows; ++j) {
+            const driver::GridPoint point = grid.At({i, j});
+            std::snprintf(key, sizeof key, "dot(%d,%d).x", i, j);
+            entries.push_back({key, FormatBoardValue(point.x), point.x});
+            std::snprintf(key, sizeof key, "dot(%d,%d).y", i, j);
+            entries.push_back({key, FormatBoardValue(point.y), point.y});
+        }
+    }
+    entries.push_back(
+        {std::string(kColumnsKey), std::to_string(layout.columns), 0.0 + layout.columns});
+    entries.push_back({std::string(kRowsKey), std::to_string(layout.rows), 0.0 + layout.rows});
+    return entries;
+}
+
+bool ReadsBack(platform::ProfilePort& profile, const std::string& path, const Entry& entry) {
+    const std::string stored = profile.GetString(kCoordinateSection, entry.key, "", path);
+    return stored == entry.value && driver::ParseBoardValue(stored) == entry.number;
+}
+
+} // namespace
+
+std::string FormatBoardValue(double value) {
+    if (!std::isfinite(value)) {
+        return {};
+    }
+    // Shortest round trip in fixed notation: the driver's reading takes no
+    // exponent for granted, and a board value is at most five digits.
+    std::array<char, 400> text{};
+    const auto [end, error] =
+        std::to_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
+    if (error != std::errc{}) {
+        return {};
+    }
+    return std::string(text.data(), end);
+}
+
+bool WriteCalibrationGrid(platform::ProfilePort& profile, platform::FilesPort& files,
+                          const std::string& settingsPath, const MeasuredGrid& grid) {
+    if (settingsPath.empty() || !grid.Complete() ||
+        files.PathLength(settingsPath) + kCopySuffix.size() > common::kMaxPathLength) {
+        return false;
+    }
+    const std::vector<Entry> entries = EntriesOf(grid);
+    for (const Entry& entry : entries) {
+        if (entry.value.empty()) {
+            return false;
+        }
+    }
+    const std::string copy = settingsPath + std::string(kCopySuffix);
+    // A copy left by a run that stopped half-way must not lend its keys.
+    files.RemoveFile(copy);
+    if (files.FileExists(settingsPath) && !files.Copy(settingsPath, copy, false)) {
+        return false;
+    }
+    bool written = true;
+    for (const Entry& entry : entries) {
+        written = written && profile.WriteString(kCoordinateSection, entry.key, entry.value, copy);
+    }
+    for (const Entry& entry : entries) {
+        written = written && ReadsBack(profile, copy, entry);
+    }
+    if (!written || !files.RenameFile(copy, settingsPath)) {
+        files.RemoveFile(copy);
+        return false;
+    }
+    return true;
+}
+
+} // namespace orient

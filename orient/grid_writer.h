@@ -1,0 +1,26 @@
+#pragma once
+
+#include "orient/grid_layout.h"
+#include "platform/files_port.h"
+#include "platform/profile_port.h"
+
+#include <string>
+
+namespace orient {
+
+// Decimal text, without an exponent, that the driver's board-value reading
+// takes back as exactly value; "" for a value that is not finite.
+std::string FormatBoardValue(double value);
+
+// Writes "wdot", "hdot" and every "dot(%d,%d).x" and "dot(%d,%d).y" (column
+// first) of a complete grid into section "coordinate" of the settings file,
+// all of them or none. The profile functions write one key at a time, so
+// they write into a copy beside the file, which is read back key by key and
+// then put in the file's place by one rename: the driver reads either the
+// old calibration or the new one, whenever it reloads and wherever this
+// stops. False, with the file as it was and no copy left, when the grid is
+// incomplete or any step fails.
+bool WriteCalibrationGrid(platform::ProfilePort& profile, platform::FilesPort& files,
+                          const std::string& settingsPath, const MeasuredGrid& grid);
+
+} // namespace orient

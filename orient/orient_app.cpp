@@ -1,0 +1,13 @@
+#include "orient/orient_app.h"
+
+#include "orient/orient_wnd.h"
+
+namespace orient {
+
+bool COrientApp::InitInstance() {
+    COrientWnd window(m_ports);
+    window.Run();
+    return false;
+}
+
+} // namespace orient

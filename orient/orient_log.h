@@ -1,0 +1,33 @@
+#pragma once
+
+#include "platform/clock_port.h"
+#include "platform/files_port.h"
+#include "platform/profile_port.h"
+
+#include <string>
+#include <string_view>
+
+namespace orient {
+
+// What a calibration did, a line per step ("target 2/9 at 960,108",
+// "contact 14 frames spread 6: taken 8204,1991", "residual mean 0.8 max
+// 1.4"), in Orient.log beside the settings file, when that file asks the
+// driver for its log ("LOG_FILE" = 1 in section "DIAGNOSTICS"). Kept under
+// kMaxFileBytes by moving a full file aside to "Orient.log.old".
+class OrientLog {
+public:
+    static constexpr std::uint64_t kMaxFileBytes = std::uint64_t{256} * 1024;
+
+    OrientLog(platform::FilesPort& files, platform::ClockPort& clock)
+        : m_files(files), m_clock(clock) {}
+
+    void Open(platform::ProfilePort& profile, const std::string& settingsPath);
+    void Write(std::string_view line);
+
+private:
+    platform::FilesPort& m_files;
+    platform::ClockPort& m_clock;
+    std::string m_path;
+};
+
+} // namespace orient

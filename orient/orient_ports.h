@@ -1,0 +1,26 @@
+#pragma once
+
+#include "platform/clock_port.h"
+#include "platform/files_port.h"
+#include "platform/ipc_port.h"
+#include "platform/mouse_port.h"
+#include "platform/profile_port.h"
+#include "platform/security_port.h"
+#include "platform/thread_port.h"
+#include "platform/window_port.h"
+
+namespace orient {
+
+// What the calibration program uses of the system, built once at its entry.
+struct OrientPorts {
+    platform::WindowSystem& windows;
+    platform::ClockPort& clock;
+    platform::ProfilePort& profile;
+    platform::FilesPort& files;
+    platform::SecurityPort& security;
+    platform::MousePort& screen; // the primary screen's size, as the driver reads it
+    platform::ThreadPort& threads;
+    platform::IpcPort& ipc;
+};
+
+} // namespace orient

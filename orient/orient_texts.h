@@ -1,0 +1,74 @@
+#pragma once
+
+#include "platform/profile_port.h"
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+namespace orient {
+
+// Everything the calibration program says, from section "Orient" of
+// Language.ini. In the texts with numbers, %1 and %2 stand for them.
+struct OrientTexts {
+    std::string caption;
+    std::string touchTarget;
+    std::string progress; // target %1 of %2
+    std::string escape;
+    std::string tooShort;
+    std::string wandered;
+    std::string folded;
+    std::string connecting;
+    std::string noDriver;
+    std::string noPipe;
+    std::string pipeLost;
+    std::string saveFailed;
+    std::string verify;
+    std::string verifyProgress; // cross %1 of %2
+    std::string result;         // mean %1, largest %2 pixels
+    std::string scale;          // errors drawn %1 times larger
+    std::string redo;
+    std::string finish;
+    std::string cancel;
+    std::string exit;
+};
+
+// Each text's key in section "Orient".
+struct TextKey {
+    std::string_view key;
+    std::string OrientTexts::*text;
+};
+inline constexpr TextKey kTextKeys[] = {
+    {"IDS_ORIENT_CAPTION", &OrientTexts::caption},
+    {"IDS_ORIENT_TOUCH", &OrientTexts::touchTarget},
+    {"IDS_ORIENT_PROGRESS", &OrientTexts::progress},
+    {"IDS_ORIENT_ESCAPE", &OrientTexts::escape},
+    {"IDS_ORIENT_TOO_SHORT", &OrientTexts::tooShort},
+    {"IDS_ORIENT_WANDERED", &OrientTexts::wandered},
+    {"IDS_ORIENT_FOLDED", &OrientTexts::folded},
+    {"IDS_ORIENT_CONNECTING", &OrientTexts::connecting},
+    {"IDS_ORIENT_NO_DRIVER", &OrientTexts::noDriver},
+    {"IDS_ORIENT_NO_PIPE", &OrientTexts::noPipe},
+    {"IDS_ORIENT_PIPE_LOST", &OrientTexts::pipeLost},
+    {"IDS_ORIENT_SAVE_FAILED", &OrientTexts::saveFailed},
+    {"IDS_ORIENT_VERIFY", &OrientTexts::verify},
+    {"IDS_ORIENT_VERIFY_PROGRESS", &OrientTexts::verifyProgress},
+    {"IDS_ORIENT_RESULT", &OrientTexts::result},
+    {"IDS_ORIENT_SCALE", &OrientTexts::scale},
+    {"IDS_ORIENT_REDO", &OrientTexts::redo},
+    {"IDS_ORIENT_FINISH", &OrientTexts::finish},
+    {"IDS_ORIENT_CANCEL", &OrientTexts::cancel},
+    {"IDS_ORIENT_EXIT", &OrientTexts::exit},
+};
+
+inline constexpr std::string_view kMissingText = "GetError";
+
+// The texts from the language file at path, as display text; a missing
+// file or key gives kMissingText.
+OrientTexts ReadOrientTexts(platform::ProfilePort& profile, const std::string& path);
+
+// pattern with %1, %2, ... replaced by the values; the pattern comes from a
+// file a user may edit, so it never reaches a printf-style formatter.
+std::string FillIn(std::string_view pattern, std::initializer_list<std::string_view> values);
+
+} // namespace orient
