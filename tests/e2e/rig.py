@@ -105,6 +105,20 @@ def wintest(*args, timeout_ms: int = 0, check: bool = True) -> list[str]:
     return lines if result.returncode == 0 else []
 
 
+def registry_values(key: str, view: int = 64):
+    """A registry key's values as name -> text (REG_DWORD as a number), or None without the key."""
+    result = wine(["reg", "query", key, f"/reg:{view}"], timeout=60)
+    if result.returncode != 0:
+        return None
+    values = {}
+    for line in result.stdout.decode("gbk", "replace").splitlines():
+        match = re.fullmatch(r" {4}(.+?) {4}(REG_\w+) {4}(.*)", line.rstrip("\r"))
+        if match:
+            name, kind, data = match.groups()
+            values[name] = int(data, 16) if kind == "REG_DWORD" else data
+    return values
+
+
 def fields(lines: list[str]) -> dict[str, str]:
     return dict(line.split(" ", 1) for line in lines if " " in line)
 
@@ -224,6 +238,22 @@ def cpu_seconds(pid: int) -> float:
     """User plus system CPU time of one process so far."""
     fields_after_name = Path(f"/proc/{pid}/stat").read_text().rsplit(")", 1)[1].split()
     return (int(fields_after_name[11]) + int(fields_after_name[12])) / os.sysconf("SC_CLK_TCK")
+
+
+def windows_processes() -> list[str]:
+    """Command lines of the programs running in this environment's prefix, quotes removed."""
+    prefix = b"WINEPREFIX=" + context().env["WINEPREFIX"].encode() + b"\0"
+    found = []
+    for entry in Path("/proc").iterdir():
+        if not entry.name.isdigit():
+            continue
+        try:
+            if prefix in (entry / "environ").read_bytes() + b"\0":
+                line = (entry / "cmdline").read_bytes().rstrip(b"\0").replace(b"\0", b" ")
+                found.append(line.decode("utf-8", "replace").replace('"', ""))
+        except OSError:
+            continue
+    return found
 
 
 def wineserver_pid():

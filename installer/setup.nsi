@@ -1,0 +1,365 @@
+; The whiteboard driver's installer and uninstaller, for either architecture.
+;
+;   makensis -DARCH=x86_64|i686 -DVERSION=x.y.z -DSTAGE=<folder> -DOUTFILE=<setup.exe> setup.nsi
+;
+; STAGE is laid out by installer/make-installer: the programs, Language.ini, DualData.ini and
+; programs.nsh, the list of programs from installer/programs.txt.
+;
+; Command line: /S silent; /D=<folder> the installation folder (last, unquoted);
+; /NOSTART do not start the driver after a silent install. The uninstaller takes /S, and
+; /FULL to remove the calibration and settings too.
+
+Unicode true
+!if "${ARCH}" == "x86_64"
+    Target amd64-unicode
+    !define PROGRAM_FILES "$PROGRAMFILES64"
+!else if "${ARCH}" == "i686"
+    Target x86-unicode
+    !define PROGRAM_FILES "$PROGRAMFILES"
+!else
+    !error "ARCH is x86_64 or i686"
+!endif
+
+!include MUI2.nsh
+!include LogicLib.nsh
+!include FileFunc.nsh
+!include Sections.nsh
+!include WinMessages.nsh
+!include x64.nsh
+!include "${STAGE}/programs.nsh"
+
+!define PRODUCT "Dravik Whiteboard Driver"
+!define PUBLISHER "Dravik Project"
+!define FOLDER "Dravik"
+!define DRIVER "Dravik.exe"
+!define UNINSTALLER "Uninstall.exe"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Dravik"
+!define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
+!define RUN_VALUE "Dravik"
+; The driver's main window; WM_CLOSE ends the driver as its exit button does.
+!define DRIVER_CLASS "#32770"
+!define DRIVER_TITLE "QelELECDUALPRO"
+!define DRIVER_END_MS 10000
+!define /math DRIVER_END_POLLS ${DRIVER_END_MS} / 100
+!define SYNCHRONIZE 0x00100000
+; A user who is not an administrator gets a copy of the settings here, under the
+; application-data folder.
+!define USER_SETTINGS_TOP "QelSoftware"
+!define USER_SETTINGS "${USER_SETTINGS_TOP}\Drivers"
+
+Name "${PRODUCT}"
+OutFile "${OUTFILE}"
+InstallDir "${PROGRAM_FILES}\${FOLDER}"
+InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
+RequestExecutionLevel admin
+SetCompressor /SOLID lzma
+ManifestDPIAware true
+ShowInstDetails show
+ShowUninstDetails show
+
+VIProductVersion "${VERSION}.0"
+VIAddVersionKey ProductName "${PRODUCT}"
+VIAddVersionKey CompanyName "${PUBLISHER}"
+VIAddVersionKey LegalCopyright "${PUBLISHER}"
+VIAddVersionKey FileDescription "${PRODUCT} setup (${ARCH})"
+VIAddVersionKey FileVersion "${VERSION}"
+VIAddVersionKey ProductVersion "${VERSION}"
+
+!define MUI_ICON "../resources/dravik.ico"
+!define MUI_UNICON "../resources/dravik.ico"
+!define MUI_ABORTWARNING
+!define MUI_FINISHPAGE_RUN
+!define MUI_FINISHPAGE_RUN_TEXT "Start the whiteboard driver now"
+!define MUI_FINISHPAGE_RUN_FUNCTION StartDriver
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_PAGE_FINISH
+
+!define MUI_COMPONENTSPAGE_TEXT_TOP \
+    "The board's calibration and the pen-button choices stay unless you tick them."
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_COMPONENTS
+!insertmacro MUI_UNPAGE_INSTFILES
+
+!insertmacro MUI_LANGUAGE English
+
+Var noStart
+
+; Per-program steps, run by the PROGRAMS macro of programs.nsh for each FILE with its
+; Start-menu SHORTCUT name ("" for none).
+!macro INSTALL_PROGRAM FILE SHORTCUT
+    File "${STAGE}/${FILE}"
+!macroend
+
+!macro CREATE_SHORTCUT FILE SHORTCUT
+    !if "${SHORTCUT}" != ""
+        CreateShortcut "$SMPROGRAMS\${FOLDER}\${SHORTCUT}.lnk" "$INSTDIR\${FILE}"
+    !endif
+!macroend
+
+; What the programs write beside the settings file they use.
+!macro REMOVE_LOGS FOLDER
+    Delete "${FOLDER}\Dravik.log"
+    Delete "${FOLDER}\Dravik.log.old"
+    Delete "${FOLDER}\Orient.log"
+    Delete "${FOLDER}\Orient.log.old"
+!macroend
+
+; The settings file, and the copy the calibration program writes before it renames it over
+; the file, left behind if it was stopped half-way.
+!macro REMOVE_SETTINGS FOLDER
+    Delete "${FOLDER}\DualData.ini"
+    Delete "${FOLDER}\DualData.ini.new"
+!macroend
+
+!macro REMOVE_PROGRAM FILE SHORTCUT
+    Delete "$INSTDIR\${FILE}"
+    !if "${SHORTCUT}" != ""
+        Delete "$SMPROGRAMS\${FOLDER}\${SHORTCUT}.lnk"
+    !endif
+!macroend
+
+; Appends FILE to $1 when it exists and cannot be opened for writing: a program still runs.
+!macro COLLECT_IN_USE FILE SHORTCUT
+    ${If} ${FileExists} "$INSTDIR\${FILE}"
+        ClearErrors
+        FileOpen $0 "$INSTDIR\${FILE}" a
+        ${If} ${Errors}
+            StrCpy $1 "$1$\r$\n    ${FILE}"
+        ${Else}
+            FileClose $0
+        ${EndIf}
+    ${EndIf}
+!macroend
+
+; Stops here, with exit code 2, where going on would leave a half-replaced installation or
+; report success for files that were not written.
+!macro FAIL TEXT
+    DetailPrint "${TEXT}"
+    MessageBox MB_OK|MB_ICONSTOP "${TEXT}" /SD IDOK
+    SetErrorLevel 2
+    Abort
+!macroend
+
+!macro SHARED_FUNCTIONS UN
+    Function ${UN}RequireAdmin
+        UserInfo::GetAccountType
+        Pop $0
+        ${If} $0 != "Admin"
+            MessageBox MB_OK|MB_ICONSTOP \
+                "Installing and removing ${PRODUCT} needs an administrator." /SD IDOK
+            SetErrorLevel 740 ; ERROR_ELEVATION_REQUIRED
+            Quit
+        ${EndIf}
+    FunctionEnd
+
+    ; Asks each running driver to end and waits a bounded time for its process: the files of
+    ; a running program can be neither replaced nor removed.
+    Function ${UN}EndDriver
+        retry:
+        ${For} $R0 1 8
+            FindWindow $0 "${DRIVER_CLASS}" "${DRIVER_TITLE}"
+            ${If} $0 = 0
+                Return
+            ${EndIf}
+            System::Call "user32::GetWindowThreadProcessId(p r0, *i .r1) i"
+            System::Call "kernel32::OpenProcess(i ${SYNCHRONIZE}, i 0, i r1) p .r2"
+            DetailPrint "Ending the running whiteboard driver (process $1)"
+            System::Call "user32::PostMessageW(p r0, i ${WM_CLOSE}, p 0, p 0)"
+            ${If} $2 P<> 0
+                System::Call "kernel32::WaitForSingleObject(p r2, i ${DRIVER_END_MS}) i .r3"
+                System::Call "kernel32::CloseHandle(p r2)"
+            ${Else}
+                ; Without a handle, the window's end is all there is to wait for.
+                StrCpy $3 1
+                ${For} $R1 1 ${DRIVER_END_POLLS}
+                    System::Call "user32::IsWindow(p r0) i .r4"
+                    ${If} $4 = 0
+                        StrCpy $3 0
+                        ${Break}
+                    ${EndIf}
+                    Sleep 100
+                ${Next}
+            ${EndIf}
+            ${If} $3 <> 0
+                MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
+                    "The whiteboard driver did not end within ${DRIVER_END_MS} ms.$\r$\n\
+                    End ${DRIVER} in the Task Manager, then retry." \
+                    /SD IDCANCEL IDRETRY retry
+                !insertmacro FAIL "The whiteboard driver still runs: nothing was changed."
+            ${EndIf}
+        ${Next}
+        !insertmacro FAIL "The whiteboard driver keeps starting again: nothing was changed."
+    FunctionEnd
+
+    Function ${UN}RequireProgramsFree
+        retry:
+        StrCpy $1 ""
+        !insertmacro PROGRAMS COLLECT_IN_USE
+        ${If} $1 != ""
+            MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
+                "These programs are in use:$1$\r$\nClose them, then retry." \
+                /SD IDCANCEL IDRETRY retry
+            !insertmacro FAIL "Programs in use, nothing was changed:$1"
+        ${EndIf}
+    FunctionEnd
+
+!macroend
+!insertmacro SHARED_FUNCTIONS ""
+!insertmacro SHARED_FUNCTIONS "un."
+
+; The other architecture's installation, in the other registry view, would start a
+; second driver at every log-on.
+Function OtherInstallation
+    StrCpy $0 ""
+    !if "${ARCH}" == "x86_64"
+        SetRegView 32
+        ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+        SetRegView 64
+    !else
+        ${If} ${RunningX64}
+            SetRegView 64
+            ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+            SetRegView 32
+        ${EndIf}
+    !endif
+    Push $0
+FunctionEnd
+
+Function .onInit
+    !if "${ARCH}" == "x86_64"
+        SetRegView 64
+    !endif
+    Call RequireAdmin
+    Call OtherInstallation
+    Pop $0
+    ${If} $0 != ""
+        MessageBox MB_OK|MB_ICONSTOP \
+            "${PRODUCT} for another architecture is installed in $0.$\r$\nRemove it first." /SD IDOK
+        SetErrorLevel 2
+        Abort
+    ${EndIf}
+    ${GetParameters} $0
+    ClearErrors
+    ${GetOptions} $0 "/NOSTART" $1
+    ${IfNot} ${Errors}
+        StrCpy $noStart 1
+    ${EndIf}
+FunctionEnd
+
+; Through the logged-on user's shell, so that the driver does not inherit this installer's
+; elevation: the settings tool and the calibration program, which run without it, could not
+; post to an elevated driver's window.
+Function StartDriver
+    FindWindow $0 "Shell_TrayWnd"
+    ${If} $0 = 0
+        DetailPrint "No desktop to start the driver on: it starts at the next log-on."
+        Return
+    ${EndIf}
+    Exec '"$WINDIR\explorer.exe" "$INSTDIR\${DRIVER}"'
+FunctionEnd
+
+Function .onInstSuccess
+    ${If} ${Silent}
+    ${AndIf} $noStart != 1
+        Call StartDriver
+    ${EndIf}
+FunctionEnd
+
+Section "Programs" SecPrograms
+    SectionIn RO
+    SetOutPath "$INSTDIR"
+    Call EndDriver
+    Call RequireProgramsFree
+
+    ClearErrors
+    !insertmacro PROGRAMS INSTALL_PROGRAM
+    File "${STAGE}/Language.ini"
+    ; An earlier installation's calibration and pen-button choices stay.
+    SetOverwrite off
+    File "${STAGE}/DualData.ini"
+    SetOverwrite on
+    ${If} ${Errors}
+        !insertmacro FAIL "Some files in $INSTDIR could not be written."
+    ${EndIf}
+    ; The programs run without elevation and write the shared settings beside themselves.
+    nsExec::ExecToLog '"$SYSDIR\icacls.exe" "$INSTDIR\DualData.ini" /grant *S-1-5-32-545:M'
+    Pop $0
+    ${If} $0 != 0
+        DetailPrint "Users could not be given write access to DualData.ini ($0)."
+    ${EndIf}
+
+    WriteUninstaller "$INSTDIR\${UNINSTALLER}"
+    WriteRegStr HKLM "${RUN_KEY}" "${RUN_VALUE}" '"$INSTDIR\${DRIVER}"'
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\${DRIVER}"
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\${UNINSTALLER}"'
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\${UNINSTALLER}" /S'
+    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
+    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+    ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
+
+    SetShellVarContext all
+    CreateDirectory "$SMPROGRAMS\${FOLDER}"
+    !insertmacro PROGRAMS CREATE_SHORTCUT
+SectionEnd
+
+; Removes only what the installer wrote (a folder chosen with /D= may hold other files),
+; and the Run entry and registration only while they still name this folder.
+Section "un.Programs" UnSecPrograms
+    SectionIn RO
+    Call un.EndDriver
+    Call un.RequireProgramsFree
+
+    SetShellVarContext all
+    !insertmacro PROGRAMS REMOVE_PROGRAM
+    Delete "$INSTDIR\Language.ini"
+    !insertmacro REMOVE_LOGS "$INSTDIR"
+    Delete "$INSTDIR\${UNINSTALLER}"
+    RMDir "$SMPROGRAMS\${FOLDER}"
+
+    ReadRegStr $0 HKLM "${RUN_KEY}" "${RUN_VALUE}"
+    ${If} $0 == '"$INSTDIR\${DRIVER}"'
+        DeleteRegValue HKLM "${RUN_KEY}" "${RUN_VALUE}"
+    ${EndIf}
+    ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+    ${If} $0 == "$INSTDIR"
+        DeleteRegKey HKLM "${UNINSTALL_KEY}"
+    ${EndIf}
+    RMDir "$INSTDIR"
+SectionEnd
+
+Section /o "un.Calibration and settings" UnSecSettings
+    ; The current user's own copy; other users' copies are in their profiles.
+    SetShellVarContext current
+    !insertmacro REMOVE_SETTINGS "$APPDATA\${USER_SETTINGS}"
+    !insertmacro REMOVE_LOGS "$APPDATA\${USER_SETTINGS}"
+    RMDir "$APPDATA\${USER_SETTINGS}"
+    RMDir "$APPDATA\${USER_SETTINGS_TOP}"
+    !insertmacro REMOVE_SETTINGS "$INSTDIR"
+    RMDir "$INSTDIR"
+SectionEnd
+
+Function un.onInit
+    !if "${ARCH}" == "x86_64"
+        SetRegView 64
+    !endif
+    Call un.RequireAdmin
+    ${GetParameters} $0
+    ClearErrors
+    ${GetOptions} $0 "/FULL" $1
+    ${IfNot} ${Errors}
+        !insertmacro SelectSection ${UnSecSettings}
+    ${EndIf}
+FunctionEnd
+
+!insertmacro MUI_UNFUNCTION_DESCRIPTION_BEGIN
+    !insertmacro MUI_DESCRIPTION_TEXT ${UnSecPrograms} \
+        "The programs, shortcuts, log files and the start at log-on."
+    !insertmacro MUI_DESCRIPTION_TEXT ${UnSecSettings} \
+        "DualData.ini: the board's calibration and the pen-button choices."
+!insertmacro MUI_UNFUNCTION_DESCRIPTION_END

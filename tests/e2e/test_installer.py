@@ -1,0 +1,305 @@
+"""The release: the x86_64 installer run silently under Wine (install, an upgrade over a running
+driver, refusals that change nothing, uninstall with and without the calibration), and the i686
+installer, which cannot run here, opened and checked."""
+
+import getpass
+import importlib.util
+import os
+import signal
+import struct
+import subprocess
+import unittest
+import zipfile
+from importlib.machinery import SourceFileLoader
+from pathlib import Path, PureWindowsPath
+
+from rig import (REPO, context, end_program, registry_values, replace_section, start_program,
+                 wait_for, windows_path, windows_processes, wine, wintest, work_folder)
+from test_driver import DIALOG_CLASS, DIALOG_TITLE, DRIVER_EXE
+from test_lumeraset import TOOL_CLASS, text
+
+UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Dravik"
+RUN_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Run"
+DRIVER = Path(DRIVER_EXE).name
+SETTINGS = "DualData.ini"
+# Where a user who is not an administrator keeps a copy of the settings.
+USER_SETTINGS = Path("AppData", "Roaming", "QelSoftware", "Drivers", SETTINGS)
+WM_CLOSE = 0x10
+ABORTED = 2  # NSIS's exit code for an install the script stopped
+I686 = 0x14C  # the PE header's machine
+
+
+def load_release_script():
+    path = REPO / "installer" / "make-installer"
+    loader = SourceFileLoader("make_installer", str(path))
+    module = importlib.util.module_from_spec(importlib.util.spec_from_loader(loader.name, loader))
+    loader.exec_module(module)
+    return module
+
+
+release = load_release_script()
+
+
+def make_release(arch: str, build: Path, out: Path) -> tuple[Path, dict[str, bytes]]:
+    """Runs the release script as scripts/package does; the installer and the zip's files."""
+    script = REPO / "installer" / "make-installer"
+    result = subprocess.run([str(script), arch, str(build), str(out)], stdin=subprocess.DEVNULL,
+                            capture_output=True, text=True, timeout=300)
+    if result.returncode != 0:
+        raise AssertionError(f"make-installer {arch}: {result.stdout}{result.stderr}")
+    setup, archive = map(Path, result.stdout.split())
+    with zipfile.ZipFile(archive) as zip_file:
+        files = {Path(name).name: zip_file.read(name) for name in zip_file.namelist()}
+    return setup, files
+
+
+def pe_machine(data: bytes) -> int:
+    header = struct.unpack_from("<I", data, 0x3C)[0]
+    assert data[header:header + 4] == b"PE\0\0"
+    return struct.unpack_from("<H", data, header + 4)[0]
+
+
+def file_version(data: bytes):
+    """MAJOR.MINOR.PATCH from the fixed part of the version resource, or None."""
+    at = data.find(struct.pack("<I", 0xFEEF04BD))
+    if at < 0:
+        return None
+    most, least = struct.unpack_from("<II", data, at + 8)
+    return f"{most >> 16}.{most & 0xFFFF}.{least >> 16}"
+
+
+def start_menu() -> Path:
+    return Path(context().env["WINEPREFIX"], "drive_c", "ProgramData", "Microsoft", "Windows",
+                "Start Menu", "Programs")
+
+
+def end_drivers():
+    for _ in range(5):
+        if not wintest("find", DIALOG_CLASS, DIALOG_TITLE, check=False):
+            return
+        wintest("post", DIALOG_CLASS, DIALOG_TITLE, WM_CLOSE, 0, 0, check=False)
+        wintest("wait-gone", DIALOG_CLASS, DIALOG_TITLE, 10000, timeout_ms=10000, check=False)
+
+
+class InstallerTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.setup, cls.packaged = make_release("x86_64", context().build_dir,
+                                               work_folder("release-x86_64"))
+
+    def setUp(self):
+        self.folder = work_folder(self.id()) / "Dravik Board"
+        self.addCleanup(self.remove_traces)
+
+    def remove_traces(self):
+        """What a test left in the prefix: drivers, registry entries, shortcuts."""
+        end_drivers()
+        wine(["reg", "delete", UNINSTALL_KEY, "/f"], timeout=60)
+        for name, data in (registry_values(RUN_KEY) or {}).items():
+            if windows_path(self.folder) in data:
+                wine(["reg", "delete", RUN_KEY, "/v", name, "/f"], timeout=60)
+        for link in list(start_menu().rglob("*.lnk")):
+            if windows_path(self.folder).encode() in link.read_bytes():
+                link.unlink()
+                if link.parent != start_menu() and not any(link.parent.iterdir()):
+                    link.parent.rmdir()
+
+    def install(self, *switches) -> int:
+        """The installer, silent, into self.folder; its exit code."""
+        # Through cmd, which passes the line as it stands: NSIS takes /D= only unquoted and last.
+        line = f"{windows_path(self.setup)} /S {' '.join(switches)} /D={windows_path(self.folder)}"
+        return wine(["cmd", "/c", line], timeout=120).returncode
+
+    @staticmethod
+    def split_command(command: str) -> list[str]:
+        """A quoted program and its switches, or a path as it stands."""
+        if command.startswith('"'):
+            program, rest = command[1:].split('"', 1)
+            return [program, *rest.split()]
+        return [command]
+
+    def installed(self, command: str) -> Path:
+        """The file that a registered command names; it must lie in the installation folder."""
+        path = PureWindowsPath(self.split_command(command)[0])
+        self.assertEqual(str(path.parent), windows_path(self.folder), command)
+        return self.folder / path.name
+
+    def uninstall(self, *switches):
+        """The registered quiet uninstall command, as a deployment tool runs it."""
+        command = registry_values(UNINSTALL_KEY)["QuietUninstallString"]
+        uninstaller = self.installed(command)
+        result = wine([*self.split_command(command), *switches], timeout=60)
+        self.assertEqual(result.returncode, 0)
+        # It goes on from a copy of itself; its registration goes last.
+        self.assertTrue(wait_for(lambda: not uninstaller.exists()
+                                 and registry_values(UNINSTALL_KEY) is None, 30),
+                        "the uninstaller did not finish")
+
+    def drivers(self) -> list[str]:
+        return [line.strip() for line in windows_processes() if line.strip().endswith(DRIVER)]
+
+    def wait_for_driver(self):
+        wintest("wait-window", DIALOG_CLASS, DIALOG_TITLE, 10000, timeout_ms=10000)
+
+    def shortcuts(self) -> dict[str, Path]:
+        """Start-menu shortcut name to its file, for every program the list gives one."""
+        found = {}
+        for program in release.programs():
+            if program.shortcut:
+                links = list(start_menu().rglob(f"{program.shortcut}.lnk"))
+                found[program.shortcut] = links[0] if len(links) == 1 else None
+        return found
+
+    def make_outdated(self, *names):
+        """Stands in for an older release: other bytes in the files, each a new file, so that
+        a program that runs keeps its image."""
+        for name in names:
+            path = self.folder / name
+            path.with_name(name + ".old").write_bytes(b"older release of " + name.encode())
+            os.replace(path.with_name(name + ".old"), path)
+
+    def assert_packaged(self, names):
+        for name in names:
+            self.assertEqual((self.folder / name).read_bytes(), self.packaged[name], name)
+
+    def test_silent_install_puts_every_file_in_place_registers_and_starts_the_driver(self):
+        self.assertEqual(self.install(), 0)
+
+        registration = registry_values(UNINSTALL_KEY)
+        uninstaller = self.installed(registration["UninstallString"])
+        self.assertEqual(sorted(p.name for p in self.folder.iterdir()),
+                         sorted([*self.packaged, uninstaller.name]))
+        self.assert_packaged(self.packaged)
+        for program in release.programs():
+            self.assertEqual(file_version(self.packaged[program.file]), release.version(),
+                             program.file)
+
+        runs = registry_values(RUN_KEY)
+        self.assertIn(f'"{windows_path(self.folder / DRIVER)}"', runs.values(), runs)
+
+        self.assertTrue(registration["DisplayName"] and registration["Publisher"], registration)
+        self.assertEqual(registration["DisplayVersion"], release.version())
+        self.assertEqual(registration["InstallLocation"], windows_path(self.folder))
+        self.assertEqual(self.installed(registration["DisplayIcon"]).name, DRIVER)
+        self.assertEqual(registration["QuietUninstallString"],
+                         registration["UninstallString"] + " /S")
+        size = sum(p.stat().st_size for p in self.folder.iterdir()) // 1024
+        self.assertLessEqual(abs(registration["EstimatedSize"] - size), 1, registration)
+
+        for name, link in self.shortcuts().items():
+            self.assertIsNotNone(link, name)
+            self.assertIn(windows_path(self.folder).encode(), link.read_bytes(), name)
+
+        self.wait_for_driver()
+        styles = dict(line.split(" ", 1) for line in wintest("styles", DIALOG_CLASS, DIALOG_TITLE))
+        self.assertEqual(styles["visible"], "0")
+        self.assertEqual(self.drivers(), [windows_path(self.folder / DRIVER)])
+
+    def test_upgrade_ends_the_running_driver_keeps_the_calibration_and_replaces_the_rest(self):
+        self.assertEqual(self.install("/NOSTART"), 0)
+        old = start_program(self.folder / DRIVER)
+        self.addCleanup(end_program, old)
+        self.wait_for_driver()
+        settings = self.folder / SETTINGS
+        replace_section(settings, "coordinate", ["wdot=3", "hdot=2", "orient=1"])
+        calibrated = settings.read_bytes()
+        others = [name for name in self.packaged if name != SETTINGS]
+        self.make_outdated(*others)
+
+        self.assertEqual(self.install(), 0)
+        try:
+            old.wait(timeout=5)
+        except subprocess.TimeoutExpired:
+            self.fail("the old driver still runs")
+        self.assertEqual(settings.read_bytes(), calibrated)
+        self.assert_packaged(others)
+        self.wait_for_driver()
+        self.assertEqual(self.drivers(), [windows_path(self.folder / DRIVER)])
+
+    def test_install_changes_nothing_while_a_program_cannot_be_stopped(self):
+        self.assertEqual(self.install("/NOSTART"), 0)
+        tool = start_program(self.folder / "LumeraSet.exe")
+        self.addCleanup(end_program, tool)
+        wintest("wait-window", TOOL_CLASS, text("IDC_TOP"), 8000, timeout_ms=8000)
+        # The programs have read it; a change that stays shows that nothing was written.
+        self.make_outdated("Language.ini")
+        outdated = (self.folder / "Language.ini").read_bytes()
+
+        with self.subTest("the settings tool is open"):
+            self.assertEqual(self.install(), ABORTED)
+            self.assertEqual((self.folder / "Language.ini").read_bytes(), outdated)
+            end_program(tool)
+
+        with self.subTest("the driver hangs"):
+            driver = start_program(self.folder / DRIVER)
+            self.addCleanup(end_program, driver)
+            self.wait_for_driver()
+            os.kill(driver.pid, signal.SIGSTOP)
+            self.addCleanup(os.kill, driver.pid, signal.SIGCONT)
+            self.assertEqual(self.install(), ABORTED)
+            self.assertEqual((self.folder / "Language.ini").read_bytes(), outdated)
+
+    def test_install_refuses_beside_the_other_architecture(self):
+        # The i686 release's registration, in the 32-bit view.
+        wine(["reg", "add", UNINSTALL_KEY, "/v", "InstallLocation", "/d", r"C:\elsewhere", "/f",
+              "/reg:32"], timeout=60)
+        self.addCleanup(wine, ["reg", "delete", UNINSTALL_KEY, "/f", "/reg:32"], timeout=60)
+        self.assertEqual(self.install(), ABORTED)
+        self.assertFalse(self.folder.exists())
+        self.assertIsNone(registry_values(UNINSTALL_KEY))
+
+    def test_silent_uninstall_removes_all_but_the_calibration_and_files_it_did_not_make(self):
+        self.assertEqual(self.install("/NOSTART"), 0)
+        # A driver that writes its log file, and a file of the technician's.
+        replace_section(self.folder / SETTINGS, "DIAGNOSTICS", ["LOG_FILE=1"])
+        driver = start_program(self.folder / DRIVER)
+        self.addCleanup(end_program, driver)
+        self.assertTrue(wait_for(lambda: len(list(self.folder.glob("*.log"))) == 1, 10),
+                        "the driver wrote no log")
+        (self.folder / "notes.txt").write_text("room 12")
+        shortcuts = self.shortcuts()
+
+        self.uninstall()
+        self.assertEqual(sorted(p.name for p in self.folder.iterdir()), [SETTINGS, "notes.txt"])
+        wintest("wait-gone", DIALOG_CLASS, DIALOG_TITLE, 5000, timeout_ms=5000)
+        self.assertEqual(self.drivers(), [])
+        runs = registry_values(RUN_KEY) or {}
+        self.assertNotIn(windows_path(self.folder), " ".join(runs.values()), runs)
+        for name, link in shortcuts.items():
+            self.assertFalse(link.parent.exists(), name)
+
+    def test_full_removal_switch_removes_the_calibration_too(self):
+        self.assertEqual(self.install("/NOSTART"), 0)
+        user_copy = Path(context().env["WINEPREFIX"], "drive_c", "users", getpass.getuser(),
+                         USER_SETTINGS)
+        user_copy.parent.mkdir(parents=True, exist_ok=True)
+        user_copy.write_bytes(self.packaged[SETTINGS])
+
+        self.uninstall("/FULL")
+        wait_for(lambda: not self.folder.exists(), 10)
+        self.assertFalse(self.folder.exists())
+        self.assertFalse(user_copy.parent.parent.exists())
+
+
+class I686ReleaseTest(unittest.TestCase):
+    def test_i686_installer_holds_every_program_built_for_i686(self):
+        build = context().build_dir.parent / "windows-x86"
+        setup, packaged = make_release("i686", build, work_folder("release-i686"))
+        self.assertEqual(pe_machine(setup.read_bytes()), I686)
+
+        listing = subprocess.run(["7z", "l", "-slt", str(setup)], capture_output=True, text=True,
+                                 check=True, stdin=subprocess.DEVNULL).stdout
+        payload = {line[7:] for line in listing.splitlines() if line.startswith("Path = ")}
+        self.assertLessEqual(set(packaged), payload)
+        for name, data in packaged.items():
+            extracted = subprocess.run(["7z", "x", "-so", str(setup), name], capture_output=True,
+                                       check=True, stdin=subprocess.DEVNULL).stdout
+            self.assertEqual(extracted, data, name)
+        for program in release.programs():
+            self.assertEqual(pe_machine(packaged[program.file]), I686, program.file)
+            self.assertEqual(file_version(packaged[program.file]), release.version(),
+                             program.file)
+
+
+if __name__ == "__main__":
+    unittest.main()
