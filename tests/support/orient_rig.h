@@ -199,8 +199,8 @@ public:
 
     // The calibration the driver loads from the settings file now.
     driver::CalibrationGrid LoadedGrid() {
-        platform::SimTrace trace;
-        return driver::ReadCalibration(driver::Calibration{}, profile, screen, trace,
+        platform::SimTrace loadTrace;
+        return driver::ReadCalibration(driver::Calibration{}, profile, screen, loadTrace,
                                        Installed("DualData.ini"))
             .grid;
     }
