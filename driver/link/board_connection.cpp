@@ -42,7 +42,8 @@ void BoardConnection::Connect() {
         m_platform.trace.Failure("Connect", 0, "the last reader has not ended yet");
         return;
     }
-    // Loads the calibration at every attempt, found or not.
+    // Loads the calibration at every attempt, found or not, and once: the
+    // serial link below maps through what this load read.
     if (OpenHidLink()) {
         m_retryingAfterFault = false;
         m_timers.Stop(timer::kConnect);
@@ -51,7 +52,6 @@ void BoardConnection::Connect() {
     if (!m_serial.FindSerialPortName()) {
         return;
     }
-    LoadCalibration();
     if (!m_serial.OpenSerialPort()) {
         return;
     }
