@@ -14,18 +14,21 @@
 
 namespace testing_support {
 
-// The board on a thread of its own: writes the frames next() makes to a
-// threaded serial port, one burst each, never more than a few ahead of the
-// reader, until stopped.
-class BoardFeeder {
+// The board on a thread of its own: hands the frames next() makes to
+// deliver whenever hasRoom says the reader is not too far behind, until
+// stopped.
+class FrameFeeder {
 public:
     static constexpr std::size_t kAhead = 16;
+    using Next = std::function<driver::PenFrame(std::uint64_t)>;
 
-    BoardFeeder(platform::SimSerialPort& port, std::function<driver::PenFrame(std::uint64_t)> next)
-        : m_port(port), m_next(std::move(next)), m_thread([this] { Run(); }) {}
-    ~BoardFeeder() { Stop(); }
-    BoardFeeder(const BoardFeeder&) = delete;
-    BoardFeeder& operator=(const BoardFeeder&) = delete;
+    FrameFeeder(std::function<bool()> hasRoom, std::function<void(const driver::PenFrame&)> deliver,
+                Next next)
+        : m_hasRoom(std::move(hasRoom)), m_deliver(std::move(deliver)), m_next(std::move(next)),
+          m_thread([this] { Run(); }) {}
+    ~FrameFeeder() { Stop(); }
+    FrameFeeder(const FrameFeeder&) = delete;
+    FrameFeeder& operator=(const FrameFeeder&) = delete;
 
     void Stop() {
         m_stop = true;
@@ -38,65 +41,51 @@ public:
 private:
     void Run() {
         while (!m_stop) {
-            if (m_port.QueuedBursts() >= kAhead) {
+            if (!m_hasRoom()) {
                 std::this_thread::yield();
                 continue;
             }
-            const driver::PenFrame frame = m_next(m_sent);
-            m_port.Arrive({frame.begin(), frame.end()});
+            m_deliver(m_next(m_sent));
             ++m_sent;
         }
     }
 
-    platform::SimSerialPort& m_port;
-    std::function<driver::PenFrame(std::uint64_t)> m_next;
+    std::function<bool()> m_hasRoom;
+    std::function<void(const driver::PenFrame&)> m_deliver;
+    Next m_next;
     std::atomic<bool> m_stop{false};
     std::atomic<std::uint64_t> m_sent{0};
     std::thread m_thread; // last: it starts once everything it uses exists
 };
 
-// The same for the board's HID interface: input reports carrying the frames,
-// a few ahead of whatever read handle the driver has open on path.
-class HidBoardFeeder {
+// Bursts into a threaded serial port, one frame each.
+class BoardFeeder : public FrameFeeder {
 public:
-    static constexpr std::size_t kAhead = 16;
+    BoardFeeder(platform::SimSerialPort& port, Next next)
+        : FrameFeeder([&port] { return port.QueuedBursts() < kAhead; },
+                      [&port](const driver::PenFrame& frame) {
+                          port.Arrive({frame.begin(), frame.end()});
+                      },
+                      std::move(next)) {}
+};
 
+// Input reports for the board's HID interface at path, a few ahead of
+// whatever read handle the driver has open.
+class HidBoardFeeder : public FrameFeeder {
+public:
     HidBoardFeeder(platform::SimHidPort& port, const driver::CHidDevice& device, std::string path,
-                   std::function<driver::PenFrame(std::uint64_t)> next)
-        : m_port(port), m_device(device), m_path(std::move(path)), m_next(std::move(next)),
-          m_thread([this] { Run(); }) {}
-    ~HidBoardFeeder() { Stop(); }
-    HidBoardFeeder(const HidBoardFeeder&) = delete;
-    HidBoardFeeder& operator=(const HidBoardFeeder&) = delete;
-
-    void Stop() {
-        m_stop = true;
-        if (m_thread.joinable()) {
-            m_thread.join();
-        }
-    }
-
-private:
-    void Run() {
-        for (std::uint64_t n = 0; !m_stop;) {
-            const platform::HidHandle reading = m_device.ReadHandle();
-            if (reading == platform::kNoHidHandle || m_port.QueuedReports(reading) >= kAhead) {
-                std::this_thread::yield();
-                continue;
-            }
-            const driver::PenFrame frame = m_next(n++);
-            driver::HidReport report{};
-            std::copy(frame.begin(), frame.end(), report.begin() + 2);
-            m_port.Feed(m_path, report);
-        }
-    }
-
-    platform::SimHidPort& m_port;
-    const driver::CHidDevice& m_device;
-    std::string m_path;
-    std::function<driver::PenFrame(std::uint64_t)> m_next;
-    std::atomic<bool> m_stop{false};
-    std::thread m_thread; // last: it starts once everything it uses exists
+                   Next next)
+        : FrameFeeder(
+              [&port, &device] {
+                  const platform::HidHandle reading = device.ReadHandle();
+                  return reading != platform::kNoHidHandle && port.QueuedReports(reading) < kAhead;
+              },
+              [&port, path = std::move(path)](const driver::PenFrame& frame) {
+                  driver::HidReport report{};
+                  std::copy(frame.begin(), frame.end(), report.begin() + 2);
+                  port.Feed(path, report);
+              },
+              std::move(next)) {}
 };
 
 } // namespace testing_support
