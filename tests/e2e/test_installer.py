@@ -8,13 +8,16 @@ import os
 import signal
 import struct
 import subprocess
+import sys
+import time
 import unittest
 import zipfile
 from importlib.machinery import SourceFileLoader
 from pathlib import Path, PureWindowsPath
 
-from rig import (REPO, context, end_program, registry_values, replace_section, start_program,
-                 wait_for, windows_path, windows_processes, wine, wintest, work_folder)
+from rig import (REPO, context, end_program, fields, registry_values, replace_section,
+                 start_program, wait_for, windows_path, windows_processes, wine, wintest,
+                 work_folder)
 from test_driver import DIALOG_CLASS, DIALOG_TITLE, DRIVER_EXE
 from test_lumeraset import TOOL_CLASS, text
 
@@ -106,9 +109,18 @@ class InstallerTest(unittest.TestCase):
 
     def install(self, *switches) -> int:
         """The installer, silent, into self.folder; its exit code."""
-        # Through cmd, which passes the line as it stands: NSIS takes /D= only unquoted and last.
         line = f"{windows_path(self.setup)} /S {' '.join(switches)} /D={windows_path(self.folder)}"
-        return wine(["cmd", "/c", line], timeout=120).returncode
+        # Wine has failed to create a process now and then on a loaded machine; that says
+        # nothing about the installer, so a start that fails is tried again.
+        for attempt in range(3):
+            result = wine([context().wintest, "launch", line, 120000], timeout=140)
+            if result.returncode != 2:
+                break
+            print(f"install: {result.stderr.decode('utf-8', 'replace').strip()}, "
+                  f"attempt {attempt + 1}", file=sys.stderr)
+            time.sleep(1)
+        self.assertEqual(result.returncode, 0, result.stderr.decode("utf-8", "replace"))
+        return int(fields(result.stdout.decode("utf-8").splitlines())["exit"])
 
     @staticmethod
     def split_command(command: str) -> list[str]:

@@ -1,5 +1,6 @@
 // Drives the windows of other programs for the end-to-end tests under Wine.
-// Results go to stdout as "key value" lines in UTF-8; exit code 0 on success, 1 otherwise.
+// Results go to stdout as "key value" lines in UTF-8; exit code 0 on success, 1 otherwise
+// (2: `launch` could not start its program).
 #include <windows.h>
 
 #include <fcntl.h>
@@ -821,11 +822,38 @@ int ProcessStats(const std::wstring& exeName) {
     return 0;
 }
 
+// Runs a command line exactly as given (NSIS reads /D= only unquoted and last, which no
+// argument quoting keeps) and prints its exit code. A start that fails says why.
+int Launch(std::wstring commandLine, long long timeoutMs) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        Fail("cannot start: error " + std::to_string(GetLastError()));
+        return 2;
+    }
+    CloseHandle(process.hThread);
+    DWORD code = 0;
+    const bool ended =
+        WaitForSingleObject(process.hProcess, static_cast<DWORD>(timeoutMs)) == WAIT_OBJECT_0;
+    if (ended) {
+        GetExitCodeProcess(process.hProcess, &code);
+    }
+    CloseHandle(process.hProcess);
+    if (!ended) {
+        Fail("still running");
+        return 1;
+    }
+    Print("exit " + std::to_string(code));
+    return 0;
+}
+
 int Usage() {
     Fail("usage: wintest "
          "list|find|wait-window|wait-gone|wait-hidden|post|post-registered|styles|text|"
          "msgbox|show-msgbox|companion|cursor|cursor-trace|serial-probe|pipe-client|drag|item-send|"
-         "combo|process|"
+         "combo|process|launch|"
          "screenshot ...");
     return 1;
 }
@@ -915,6 +943,9 @@ int Run(const Args& args) {
     }
     if (command == L"process" && a.size() == 1) {
         return ProcessStats(a[0]);
+    }
+    if (command == L"launch" && a.size() == 2 && number(1) > 0) {
+        return Launch(a[0], number(1));
     }
     if (command == L"serial-probe" && a.size() == 2 && number(1) > 0) {
         return SerialProbe(a[0], number(1));
