@@ -155,21 +155,25 @@ struct Harness {
 
     void Toggle() {
         DriverState& state = rig.state;
+        // The mode flags the driver stores as 0 or 1.
+        auto flip = [](auto& flag) {
+            flag = flag == 0 ? 1 : 0;
+        };
         switch (input.ConsumeIntegralInRange(0, 5)) {
         case 0:
             state.functionAreasEnabled = !state.functionAreasEnabled;
             break;
         case 1:
-            state.dualPenMode = state.dualPenMode == 0 ? 1 : 0;
+            flip(state.dualPenMode);
             break;
         case 2:
-            state.orientationMode = state.orientationMode == 0 ? 1 : 0;
+            flip(state.orientationMode);
             break;
         case 3:
-            state.orientationForwardAll = state.orientationForwardAll == 0 ? 1 : 0;
+            flip(state.orientationForwardAll);
             break;
         case 4:
-            state.hidMode = state.hidMode == 0 ? 1 : 0;
+            flip(state.hidMode);
             break;
         default:
             state.announcePending = 1;
