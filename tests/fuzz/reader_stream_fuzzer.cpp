@@ -182,6 +182,7 @@ struct Harness {
     }
 
     void Fault() {
+        ++faults;
         switch (input.ConsumeIntegralInRange(0, 3)) {
         case 0:
             rig.serial.LineError();
@@ -228,6 +229,8 @@ struct Harness {
     }
 
     void Check() {
+        // Whatever the board sends, only a failing device ends a reader.
+        FUZZ_CHECK(runsEnded == 0 || faults > 0);
         for (const platform::MouseRecord& record : rig.mouse.Records()) {
             if (record.kind == platform::MouseRecord::Kind::SetCursor) {
                 FUZZ_CHECK(record.x >= 0 && record.x <= kScreenWidth);
@@ -287,6 +290,7 @@ struct Harness {
     platform::WindowHandle orientationWindow = platform::kNoWindow;
     bool hidPresent = true;
     int runsEnded = 0;
+    int faults = 0;
 };
 
 } // namespace

@@ -42,12 +42,13 @@ TEST(PenFrame, CheckByteIsXorOfTheOthers) {
     EXPECT_FALSE(FrameChecksumOk(StartCommand));
 }
 
-TEST(PenFrame, KeyStatusRanges) {
-    for (int status = 0; status <= 0xFF; ++status) {
-        const bool left = status >= 0xD2 && status <= 0xDF;
-        const bool right = status >= 0xF2;
-        EXPECT_EQ(IsFirstPenKeyStatus(static_cast<std::uint8_t>(status)), left || right)
-            << "status " << status;
+// The edges of the two key ranges, and statuses of other kinds beside them.
+TEST(PenFrame, KeyStatusesAreTheTwoKeyRanges) {
+    const std::pair<std::uint8_t, bool> cases[] = {
+        {0x81, false}, {0xAF, false}, {0xD1, false}, {0xD2, true}, {0xD8, true},
+        {0xDF, true},  {0xE0, false}, {0xF1, false}, {0xF2, true}, {0xFF, true}};
+    for (const auto& [status, key] : cases) {
+        EXPECT_EQ(IsFirstPenKeyStatus(status), key) << "status " << int{status};
     }
 }
 
