@@ -18,6 +18,10 @@ DialogTexts ReadDialogTexts(platform::ProfilePort& profile, const std::string& p
     for (std::size_t i = 0; i < kFunctionKeys.size(); ++i) {
         texts.functions[i] = read(kFunctionKeys[i]);
     }
+    texts.saveFailed = profile.GetText(kLanguageSection, kSaveFailedKey, "", path);
+    if (texts.saveFailed.empty()) {
+        texts.saveFailed = kSaveFailedFallback;
+    }
     return texts;
 }
 

@@ -33,16 +33,23 @@ inline constexpr std::array<std::string_view, kFunctionCount> kFunctionKeys = {
 
 inline constexpr std::string_view kMissingText = "GetError";
 
+// Told when OK could not write the settings file. Its own fallback: a box
+// that says "GetError" would tell the user nothing.
+inline constexpr std::string_view kSaveFailedKey = "IDS_SAVEFAILED";
+inline constexpr std::string_view kSaveFailedFallback =
+    "设置没有保存：无法写入 DualData.ini。请检查该文件是否可写。";
+
 struct DialogTexts {
     std::string title;
     std::array<std::string, kControlTexts.size()> controls;
     std::array<std::string, kFunctionCount> functions;
+    std::string saveFailed;
 };
 
 // Reads the twenty texts from the language file at path, in the order of
 // the tables above; a text the file lacks is kMissingText, one present but
 // empty stays empty, and each holds at most 259 characters. No path (""),
-// no file: kMissingText for all.
+// no file: kMissingText for all but saveFailed, which has its fallback.
 DialogTexts ReadDialogTexts(platform::ProfilePort& profile, const std::string& path);
 
 } // namespace pensettings

@@ -143,6 +143,9 @@ void CLumeraSetDlg::OnOK() {
                        WriteSetting(kFrontChoiceKey, m_frontChoice) &&
                        WriteSetting(kBackChoiceKey, m_backChoice);
     if (!saved) {
+        // The dialog stays, so that the user can try again or cancel.
+        Windows().MessageBox(GetSafeHwnd(), m_dialogTexts.saveFailed, m_dialogTexts.title,
+                             mb::kOk | mb::kIconWarning);
         return;
     }
     Windows().PostMessage(Windows().FindWindow(kDriverWindowClass, kDriverWindowTitle),

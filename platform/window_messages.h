@@ -93,6 +93,7 @@ inline constexpr int kCancel = 2;
 
 namespace mb {
 inline constexpr std::uint32_t kOk = 0x0000;
+inline constexpr std::uint32_t kIconWarning = 0x0030;
 inline constexpr std::uint32_t kIconInformation = 0x0040;
 inline constexpr std::uint32_t kTopmost = 0x40000;
 } // namespace mb

@@ -19,7 +19,7 @@ CDravikDlg::CDravikDlg(Platform& platform, DriverState& state, WindowHandle pare
       m_pipeline(platform, state, *this),
       m_penTimers(state, platform.windows, platform.clock, m_pipeline.inject, m_buttons, *this),
       m_opens(platform.threads, platform.windows),
-      m_dualPen(platform, state, m_pipeline.currentChannel, m_opens, m_pipeHandle),
+      m_dualPen(platform, state, m_pipeline.currentChannel, m_opens, m_pipeHandle, *this),
       m_orientation(platform, state, m_pipeline.calibration, m_pipeline.orientationPipe, m_opens,
                     *this),
       m_connection(platform, state, m_pipeline, *this, *this) {}
@@ -159,11 +159,13 @@ void CDravikDlg::PostToDialog(std::uint32_t message, WParam wParam, LParam lPara
 }
 
 void CDravikDlg::StartDialogTimer(DialogTimer timer) {
-    PostToDialog(user_message::kStartTimerRequest, timer.id, timer.periodMs);
+    if (m_timerRequests.Request(timer)) {
+        PostToDialog(user_message::kStartTimerRequest, 0, 0);
+    }
 }
 
-LResult CDravikDlg::OnStartTimerRequest(WParam timerId, LParam milliseconds) {
-    SetTimer(timerId, static_cast<std::uint32_t>(milliseconds));
+LResult CDravikDlg::OnStartTimerRequest(WParam, LParam) {
+    m_timerRequests.Take([this](DialogTimer timer) { Start(timer); });
     return 0;
 }
 
@@ -175,8 +177,8 @@ void CDravikDlg::Stop(DialogTimer timer) {
     KillTimer(timer.id);
 }
 
-LResult CDravikDlg::OnReaderEnded(WParam, LParam exitCode) {
-    m_connection.OnReaderEnded(static_cast<int>(exitCode));
+LResult CDravikDlg::OnReaderEnded(WParam, LParam) {
+    m_connection.OnReaderEnded();
     return 0;
 }
 
@@ -223,10 +225,11 @@ LResult CDravikDlg::OnDriverSet(WParam command, LParam argument) {
     return 0;
 }
 
-LResult CDravikDlg::OnOpenDone(WParam ticket, LParam opened) {
-    const auto which = static_cast<std::uint32_t>(ticket);
-    if (!m_dualPen.OnOpenDone(which, opened != 0)) {
-        m_orientation.OnOpenDone(which, opened != 0);
+LResult CDravikDlg::OnOpenDone(WParam, LParam) {
+    for (const PendingOpens::Finished& done : m_opens.TakeFinished()) {
+        if (!m_dualPen.OnOpenDone(done.ticket, done.opened)) {
+            m_orientation.OnOpenDone(done.ticket, done.opened);
+        }
     }
     return 0;
 }
@@ -271,17 +274,13 @@ void CDravikDlg::ShowState(std::string_view text) {
     PostToDialog(user_message::kRefreshState, 0, 0);
 }
 
+void CDravikDlg::SetButtonText(std::string_view text) {
+    Windows().SetDlgItemText(GetSafeHwnd(), id::kOk, text);
+}
+
 void CDravikDlg::OnDualPenButton() {
     // Enter reaches this too: IDOK is the default button.
-    if (m_state.dualPenMode != 0) {
-        ShowState(kDualPenLeftText);
-        m_dualPen.Leave();
-        Windows().SetDlgItemText(GetSafeHwnd(), id::kOk, kEnableDualPenText);
-    } else {
-        ShowState(kDualPenEnteredText);
-        m_dualPen.Enter();
-        Windows().SetDlgItemText(GetSafeHwnd(), id::kOk, kDisableDualPenText);
-    }
+    m_dualPen.Press();
 }
 
 void CDravikDlg::OnExitButton() {

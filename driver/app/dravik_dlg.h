@@ -4,6 +4,7 @@
 #include "driver/app/orientation_control.h"
 #include "driver/app/pen_timers.h"
 #include "driver/app/pending_opens.h"
+#include "driver/app/timer_requests.h"
 #include "driver/link/board_connection.h"
 #include "driver/pen/dialog_link.h"
 #include "driver/pen/pen_pipeline.h"
@@ -22,7 +23,10 @@ namespace driver {
 // The driver's hidden main dialog: it routes the timers, the device
 // notifications and the messages of companion programs to the components
 // that do the work, and keeps its own controls.
-class CDravikDlg : public framework::CDialog, public DialogLink, public DialogTimers {
+class CDravikDlg : public framework::CDialog,
+                   public DialogLink,
+                   public DialogTimers,
+                   public DualPenView {
 public:
     CDravikDlg(platform::Platform& platform, DriverState& state,
                platform::WindowHandle parent = platform::kNoWindow);
@@ -55,11 +59,11 @@ public:
     LResult OnOrientationDone(WParam wParam, LParam lParam);
     LResult OnKeyError(WParam, LParam lParam);
     LResult OnRefreshState(WParam, LParam);
-    LResult OnStartTimerRequest(WParam timerId, LParam milliseconds);
+    LResult OnStartTimerRequest(WParam, LParam);
     LResult OnAnnounceRequest(WParam, LParam);
     LResult OnDriverSet(WParam command, LParam argument);
-    LResult OnReaderEnded(WParam, LParam exitCode);
-    LResult OnOpenDone(WParam ticket, LParam opened);
+    LResult OnReaderEnded(WParam, LParam);
+    LResult OnOpenDone(WParam, LParam);
     std::uint32_t QelOkId() const { return m_state.qelOkMessage.load(); }
     std::uint32_t QelDriverSetId() const { return m_state.qelDriverSetMessage.load(); }
     void OnDualPenButton();
@@ -74,10 +78,13 @@ protected:
                             LResult& result) override;
     LResult WindowProc(std::uint32_t message, WParam wParam, LParam lParam, bool& handled) override;
 
+    // Dual-pen mode as the dialog shows it. The state goes into edit control
+    // 1000 by the message the driver posts itself.
+    void ShowState(std::string_view text) override;
+    void SetButtonText(std::string_view text) override;
+
 private:
     void StartLogFileIfAsked();
-    // m_strState into edit control 1000, by the message the driver posts itself.
-    void ShowState(std::string_view text);
 
     platform::Platform& m_platform;
     DriverState& m_state;
@@ -94,6 +101,7 @@ private:
     PendingOpens m_opens;
     DualPenControl m_dualPen;
     OrientationControl m_orientation;
+    TimerRequests m_timerRequests;
     bool m_keyErrorShown = false;
     // Last: it stops the reader before everything the reader uses goes.
     BoardConnection m_connection;

@@ -1,11 +1,84 @@
 #include "driver/app/dual_pen_control.h"
 
+#include "driver/app/dravik_ids.h"
 #include "driver/ipc/dravik_socket.h"
 #include "driver/state/driver_ids.h"
 
 #include <optional>
 
 namespace driver {
+
+void DualPenControl::Handle(Request request) {
+    if (!m_channel.Waiting()) {
+        Apply(request);
+        return;
+    }
+    if (ChangesChannel(request)) {
+        // The open is given up. What it would have left, a channel that
+        // could not be opened, is as good as none; then everything that
+        // waited for it, then this.
+        m_channel.Drop();
+        m_currentChannel.Retire();
+        m_state.dualPenMode = 1;
+        ApplyWaiting();
+        Apply(request);
+        return;
+    }
+    if (m_waiting.size() >= kMaxWaiting) {
+        m_platform.trace.Failure("dual-pen request", static_cast<std::uint32_t>(request),
+                                 "refused: too many wait for a channel to open");
+        return;
+    }
+    m_waiting.push_back(request);
+}
+
+void DualPenControl::Apply(Request request) {
+    switch (request) {
+    case Request::Press:
+        if (m_state.dualPenMode != 0) {
+            m_view.ShowState(kDualPenLeftText);
+            Leave();
+            m_view.SetButtonText(kEnableDualPenText);
+        } else {
+            m_view.ShowState(kDualPenEnteredText);
+            Enter();
+            m_view.SetButtonText(kDisableDualPenText);
+        }
+        break;
+    case Request::PipeChannel: {
+        auto channel = std::make_shared<CDravikPipe>(m_platform.ipc, m_pipeHandle);
+        StartChannel(
+            channel, [channel] { return channel->Open(2, companion::kDualPenPipe); },
+            [channel] { channel->CancelOpen(); });
+        break;
+    }
+    case Request::SocketChannel: {
+        auto channel = std::make_shared<CDravikSocket>(m_platform.ipc, companion::kDualPenPort);
+        // A refused connect ends by itself (at once here, within seconds on
+        // Windows): nothing to cancel.
+        StartChannel(channel, [channel] { return channel->Open(2, companion::kDualPenAddress); },
+                     {});
+        break;
+    }
+    case Request::StopChannel:
+        m_state.dualPenMode = 0;
+        m_currentChannel.Retire();
+        break;
+    case Request::Query:
+        PostToTool(m_platform.windows.FindWindow(companion::kToolClass, std::nullopt),
+                   companion::kDualPenAnswer, m_state.dualPenMode != 0 ? 1 : 0);
+        break;
+    }
+}
+
+void DualPenControl::ApplyWaiting() {
+    // Only presses and queries wait, and neither starts an open.
+    while (!m_waiting.empty()) {
+        const Request request = m_waiting.front();
+        m_waiting.pop_front();
+        Apply(request);
+    }
+}
 
 void DualPenControl::PostToTool(platform::WindowHandle tool, std::uintptr_t wParam,
                                 std::intptr_t lParam) {
@@ -41,47 +114,11 @@ void DualPenControl::Leave() {
     m_state.dualPenMode = 0;
 }
 
-void DualPenControl::OpenPipeChannel() {
-    auto channel = std::make_shared<CDravikPipe>(m_platform.ipc, m_pipeHandle);
-    StartChannel(
-        channel, [channel] { return channel->Open(2, companion::kDualPenPipe); },
-        [channel] { channel->CancelOpen(); });
-}
-
-void DualPenControl::OpenSocketChannel() {
-    auto channel = std::make_shared<CDravikSocket>(m_platform.ipc, companion::kDualPenPort);
-    // A connect on this machine ends at once, refused or not: nothing to cancel.
-    StartChannel(channel, [channel] { return channel->Open(2, companion::kDualPenAddress); }, {});
-}
-
 void DualPenControl::StartChannel(std::shared_ptr<CDravikIPCBase> channel,
                                   std::function<bool()> open, std::function<void()> cancel) {
-    CancelPendingChannel();
-    m_pendingChannel = std::move(channel);
-    m_pendingTicket = m_opens.Start(std::move(open), std::move(cancel));
-    if (m_pendingTicket == 0) {
+    if (!m_channel.Start(std::move(channel), std::move(open), std::move(cancel))) {
         m_platform.trace.Failure("CreateThread", 0, "no worker to open the dual-pen channel");
-        m_pendingChannel.reset();
     }
-}
-
-void DualPenControl::CancelPendingChannel() {
-    if (m_pendingTicket != 0) {
-        m_opens.Cancel(m_pendingTicket);
-    }
-    m_pendingTicket = 0;
-    m_pendingChannel.reset();
-}
-
-void DualPenControl::StopChannel() {
-    m_state.dualPenMode = 0;
-    CancelPendingChannel();
-    m_currentChannel.Retire();
-}
-
-void DualPenControl::AnswerQuery() {
-    PostToTool(m_platform.windows.FindWindow(companion::kToolClass, std::nullopt),
-               companion::kDualPenAnswer, m_state.dualPenMode != 0 ? 1 : 0);
 }
 
 bool DualPenControl::OnOpenDone(std::uint32_t ticket, bool opened) {
@@ -95,13 +132,14 @@ bool DualPenControl::OnOpenDone(std::uint32_t ticket, bool opened) {
         }
         return true;
     }
-    if (ticket != m_pendingTicket) {
+    std::optional<std::shared_ptr<CDravikIPCBase>> channel = m_channel.Finish(ticket);
+    if (!channel) {
         return false;
     }
     // Installed even when it could not be opened: its writes then go nowhere.
-    m_currentChannel.Publish(std::move(m_pendingChannel));
-    m_pendingTicket = 0;
+    m_currentChannel.Publish(std::move(*channel));
     m_state.dualPenMode = 1;
+    ApplyWaiting();
     return true;
 }
 

@@ -3,6 +3,8 @@
 #include "driver/pointer/load_calibration.h"
 #include "driver/state/driver_ids.h"
 
+#include <optional>
+
 namespace driver {
 
 void OrientationControl::OnOrientationStart(std::intptr_t lParam) {
@@ -14,38 +16,30 @@ void OrientationControl::OnOrientationStart(std::intptr_t lParam) {
     }
     m_state.orientationMode = 1;
     // A new start replaces the pipe of the run before, waiting or not.
-    if (m_pendingTicket != 0) {
-        m_opens.Cancel(m_pendingTicket);
-    }
-    m_pendingTicket = 0;
+    m_pending.Drop();
     m_orientationPipe.Retire();
     auto pipe = std::make_shared<OrientationPipe>(m_platform.ipc);
     if (!pipe->Create(kOrientationPipeName)) {
         m_state.orientationMode = 0;
-        m_pending.reset();
         return;
     }
-    m_pending = pipe;
-    m_pendingTicket =
-        m_opens.Start([pipe] { return pipe->WaitForClient(); }, [pipe] { pipe->CancelOpen(); });
-    if (m_pendingTicket == 0) {
+    if (!m_pending.Start(
+            pipe, [pipe] { return pipe->WaitForClient(); }, [pipe] { pipe->CancelOpen(); })) {
         m_platform.trace.Failure("CreateThread", 0,
                                  "no worker to wait for the calibration program");
-        m_pending.reset();
     }
 }
 
 bool OrientationControl::OnOpenDone(std::uint32_t ticket, bool opened) {
-    if (ticket == 0 || ticket != m_pendingTicket) {
+    std::optional<std::shared_ptr<OrientationPipe>> pipe = m_pending.Finish(ticket);
+    if (!pipe) {
         return false;
     }
-    m_pendingTicket = 0;
     // A failed wait closes the pipe; orientation mode stays until the
     // program says it is done.
     if (opened) {
-        m_orientationPipe.Publish(std::move(m_pending));
+        m_orientationPipe.Publish(std::move(*pipe));
     }
-    m_pending.reset();
     return true;
 }
 

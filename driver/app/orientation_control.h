@@ -1,5 +1,6 @@
 #pragma once
 
+#include "driver/app/pending_channel.h"
 #include "driver/app/pending_opens.h"
 #include "driver/ipc/channel_slot.h"
 #include "driver/ipc/orientation_pipe.h"
@@ -27,7 +28,7 @@ public:
                        CalibrationStore& calibration, ChannelSlot& orientationPipe,
                        PendingOpens& opens, DialogTimers& timers)
         : m_platform(platform), m_state(state), m_calibration(calibration),
-          m_orientationPipe(orientationPipe), m_opens(opens), m_timers(timers) {}
+          m_orientationPipe(orientationPipe), m_timers(timers), m_pending(opens) {}
 
     // 0x443.
     void OnOrientationStart(std::intptr_t lParam);
@@ -42,10 +43,8 @@ private:
     DriverState& m_state;
     CalibrationStore& m_calibration;
     ChannelSlot& m_orientationPipe;
-    PendingOpens& m_opens;
     DialogTimers& m_timers;
-    std::shared_ptr<OrientationPipe> m_pending;
-    std::uint32_t m_pendingTicket = 0;
+    PendingChannel<OrientationPipe> m_pending;
 };
 
 } // namespace driver

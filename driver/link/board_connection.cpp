@@ -113,6 +113,7 @@ bool BoardConnection::StartSerialReader() {
 int BoardConnection::RunReader() {
     const int exitCode = m_loop.ReaderThreadProc();
     if (exitCode != 0) {
+        m_readerGaveUp = exitCode;
         m_dialog.PostToDialog(user_message::kReaderEnded, 0, exitCode);
     }
     return exitCode;
@@ -179,8 +180,9 @@ void BoardConnection::PostBoardGoneIfIdentified() {
     m_pipeline.companion.PostFresh(companion::kNotice, 0, companion::kBoardGone);
 }
 
-void BoardConnection::OnReaderEnded(int exitCode) {
-    if (m_state.linkOpen == 0) {
+void BoardConnection::OnReaderEnded() {
+    const int exitCode = m_readerGaveUp.exchange(0);
+    if (exitCode == 0 || m_state.linkOpen == 0) {
         return; // closed meanwhile
     }
     m_platform.trace.Failure("reader thread", static_cast<std::uint32_t>(exitCode),

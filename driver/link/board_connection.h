@@ -12,6 +12,7 @@
 #include "driver/state/driver_state.h"
 #include "platform/platform.h"
 
+#include <atomic>
 #include <cstdint>
 #include <string_view>
 
@@ -45,8 +46,9 @@ public:
     // Timer 111.
     void KeepAliveTick();
     void OnDeviceChange(platform::WParam event, platform::LParam record);
-    // The reader thread ended by itself with exitCode.
-    void OnReaderEnded(int exitCode);
+    // The reader thread may have ended by itself: what it left says so, not
+    // the message that woke the dialog, which any program can post.
+    void OnReaderEnded();
     // The driver ends: the reader is stopped and every handle closed. False
     // when the reader could not be stopped.
     bool Close();
@@ -86,6 +88,8 @@ private:
     // The connect timer runs again after a reader gave up on a board that
     // was still there; a removal of it stops that timer again.
     bool m_retryingAfterFault = false;
+    // The exit code of a reader that gave up, until the dialog takes it.
+    std::atomic<int> m_readerGaveUp{0};
 };
 
 } // namespace driver

@@ -204,7 +204,11 @@ void FrameDispatcher::Orientation(const PenFrame& frame) {
             // The orientation area ends the calibration rather than feeding it.
             if (state.commandArmed.exchange(0) != 0) {
                 m_env.dialog.StartDialogTimer(timer::kCommandRearm);
-                CloseCalibrationWindow();
+                if (!CloseCalibrationWindow()) {
+                    // No calibration program ever came, or it died: without
+                    // this every frame would go on into a pipe nobody reads.
+                    EndOrientationAsCancelled();
+                }
             }
             return;
         }
@@ -223,9 +227,17 @@ void FrameDispatcher::Orientation(const PenFrame& frame) {
     }
 }
 
-void FrameDispatcher::CloseCalibrationWindow() {
-    m_env.windows.PostMessage(m_env.windows.FindWindow(kOrientationClass, std::nullopt),
-                              platform::wm::kClose, 1, 1);
+bool FrameDispatcher::CloseCalibrationWindow() {
+    const platform::WindowHandle window = m_env.windows.FindWindow(kOrientationClass, std::nullopt);
+    m_env.windows.PostMessage(window, platform::wm::kClose, 1, 1);
+    return window != platform::kNoWindow;
+}
+
+void FrameDispatcher::EndOrientationAsCancelled() {
+    DriverState& state = m_env.state;
+    state.orientationMode = 0;
+    state.orientationForwardAll = 0;
+    m_env.dialog.StartDialogTimer(timer::kCodeRearm);
 }
 
 void FrameDispatcher::ToScreen(std::int32_t& x, std::int32_t& y) const {

@@ -50,7 +50,10 @@ private:
     void WriteSecondPen(const PenFrame& frame, BoardPoint point);
     void SendTouchScreenFrame(const PenFrame& frame, BoardPoint point);
     void SendLiftScreenFrame(const PenFrame& frame, BoardPoint point);
-    void CloseCalibrationWindow();
+    // False when there is no calibration window to close.
+    bool CloseCalibrationWindow();
+    // What the calibration program's cancel does: 0x444 with (1, 0).
+    void EndOrientationAsCancelled();
     // In place; a point that maps nowhere stays as it was.
     void ToScreen(std::int32_t& x, std::int32_t& y) const;
 

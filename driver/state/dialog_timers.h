@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 namespace driver {
@@ -22,6 +23,9 @@ inline constexpr DialogTimer kConnect{113, 2000};
 inline constexpr DialogTimer kButtonDefaultAction{114, 80};
 inline constexpr DialogTimer kSecondPenRearm{116, 200};
 inline constexpr DialogTimer kCodeRearm{222, 1000};
+inline constexpr std::array kAll = {
+    kLeftTaps, kRightTaps,           kHide,           kHidKeepAlive, kCommandRearm,
+    kConnect,  kButtonDefaultAction, kSecondPenRearm, kCodeRearm};
 } // namespace timer
 
 // Starting and stopping the main dialog's timers, on the dialog's thread

@@ -19,13 +19,15 @@ inline constexpr std::uint32_t kResetBoardType = 0x449;
 inline constexpr std::uint32_t kButtonSettingsChanged = 0x7E6;
 // The driver's own: copy the members into the controls.
 inline constexpr std::uint32_t kRefreshState = 0x84C;
-// The reader's request to start a dialog timer (wParam id, lParam
-// milliseconds): timers can only be started on the window's own thread.
+// The driver's own wake-ups, in a range any program can post to: each only
+// makes the dialog look at what its threads left for it, never carries it.
+// The reader asked for dialog timers: timers can only be started on the
+// window's own thread.
 inline constexpr std::uint32_t kStartTimerRequest = 0x8000 + 0x101;
-// The reader thread's report that it gave up (lParam its exit code).
+// The reader thread gave up (lParam its exit code, for a reader of traces).
 inline constexpr std::uint32_t kReaderEnded = 0x8000 + 0x102;
 // A wait for a program to open a pipe, or a connection, ended on a worker
-// thread (wParam its ticket, lParam 1 when it succeeded).
+// thread (wParam its ticket, lParam 1 when it succeeded, for the same).
 inline constexpr std::uint32_t kOpenDone = 0x8000 + 0x103;
 } // namespace user_message
 

@@ -183,6 +183,103 @@ TEST_F(CompanionMessaging, AStalledCompanionDoesNotStallTheFirstPen) {
     m_machine.ipc.StopSockets();
 }
 
+// Button presses and queries that come while a pipe channel waits for its
+// companion take effect in their order once it has come, as if the wait had
+// held the dialog: the button, the tool window, the answers and whether the
+// second pen's frames go to the channel then agree.
+struct OpenCase {
+    const char* name;
+    std::vector<platform::WParam> during; // 0: the button; else a "QelDriverSet" command
+    std::vector<testing_support::ExpectedPost> toolPosts;
+    const char* buttonText;
+    bool secondPenToChannel;
+    bool companionComes = true;
+};
+
+void PrintTo(const OpenCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class RequestsDuringAnOpen : public CompanionMessaging,
+                             public testing::WithParamInterface<OpenCase> {};
+
+TEST_P(RequestsDuringAnOpen, ApplyInOrderOnceTheChannelOpened) {
+    const OpenCase& c = GetParam();
+    std::unique_ptr<platform::StreamEnd> companion;
+    std::string buttonAtStart;
+    At(50, [&] { buttonAtStart = m_machine.desktop.GetDlgItemText(DriverWindow(), id::kOk); });
+    DriverSet(100, 30, 2);
+    for (const platform::WParam request : c.during) {
+        if (request == 0) {
+            DualPenButton(200);
+        } else {
+            DriverSet(200, request, 2);
+        }
+    }
+    At(300, [&] {
+        if (!c.companionComes) {
+            return; // given up at once
+        }
+        EXPECT_TRUE(ToolPosts().empty()) << "nothing happens before the channel opened";
+        EXPECT_EQ(m_state.dualPenMode, 0);
+    });
+    At(1000, [&] {
+        if (!c.companionComes) {
+            return;
+        }
+        ASSERT_TRUE(testing_support::WaitUntil([&] {
+            companion = m_machine.ipc.OpenPipeClient("\\\\.\\Pipe\\PipeStdDataDual");
+            return companion != nullptr;
+        }));
+        AwaitPostNow(user_message::kOpenDone, 1);
+    });
+    Frames(1500, {Frame(0xAA, 0x81, 1000, 1000), Frame(0xAA, 0x83, 1000, 1000)});
+    std::string button;
+    At(1600, [&] { button = m_machine.desktop.GetDlgItemText(DriverWindow(), id::kOk); });
+    Run(1700);
+    EXPECT_TRUE(PostsAre(ToolPosts(), c.toolPosts));
+    EXPECT_EQ(button, c.buttonText == nullptr ? buttonAtStart : c.buttonText);
+    EXPECT_EQ(m_machine.mouse.Events().empty(), c.secondPenToChannel);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CompanionMessaging, RequestsDuringAnOpen,
+    testing::Values(
+        OpenCase{"Press", {0}, {{kAnyTime, kNotice, 1000, 4}}, "启用双笔", false},
+        OpenCase{"Query", {100}, {{kAnyTime, kNotice, 1002, 1}}, nullptr, true},
+        OpenCase{"PressQueryPress",
+                 {0, 100, 0},
+                 {{kAnyTime, kNotice, 1000, 4},
+                  {kAnyTime, kNotice, 1002, 0},
+                  {kAnyTime, kNotice, 1000, 3}},
+                 "禁用双笔",
+                 true},
+        OpenCase{
+            "PressThenStop", {0, 31}, {{kAnyTime, kNotice, 1000, 4}}, "启用双笔", false, false},
+        OpenCase{
+            "QueryThenSocket", {100, 32}, {{kAnyTime, kNotice, 1002, 1}}, nullptr, true, false}),
+    [](const testing::TestParamInfo<OpenCase>& param) { return param.param.name; });
+
+// The driver's own wake-ups carry nothing it trusts: forged ones, with any
+// parameters, neither publish a channel still opening nor start a timer.
+TEST_F(CompanionMessaging, ForgedWakeUpsChangeNothing) {
+    DriverSet(100, 30, 2); // waits for a companion that does not come
+    const std::pair<platform::WParam, platform::LParam> forged[] = {
+        {1, 1}, {2, 1}, {0, 1}, {67, 500}, {112, 200}, {222, 1000}, {~0U, -1}};
+    for (const auto& [wParam, lParam] : forged) {
+        Post(200, user_message::kOpenDone, wParam, lParam);
+        Post(200, user_message::kStartTimerRequest, wParam, lParam);
+    }
+    At(300, [this] {
+        EXPECT_EQ(m_state.dualPenMode, 0);
+        EXPECT_FALSE(m_dialog->Pipeline().currentChannel.HasChannel());
+        for (const auto id : {67U, 112U, 222U}) {
+            EXPECT_FALSE(m_machine.desktop.HasTimer(DriverWindow(), id)) << "timer " << id;
+        }
+    });
+    Run(400);
+}
+
 TEST_F(CompanionMessaging, AnnouncementRepeatsOnlyForAnIdentifiedBoard) {
     const PenFrame twoPens = {0xE8, 0xAF, 0, 0, 0, 0, 0, 0x47};
     PostRegistered(100, "QelOK", 0, 0);

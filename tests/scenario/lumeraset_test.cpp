@@ -186,23 +186,45 @@ TEST(LumeraSetOk, WritesTheKeysInOrderAndWorksWithoutADriver) {
               "[LUMERASET]\r\nIF_SET_F_NO_T=0\r\nBOX1LASTCHOOSE=5\r\nBOX2LASTCHOOSE=6\r\n");
 }
 
-TEST(LumeraSetOk, AFailedWriteKeepsTheDialogOpenAndTheDriverUntold) {
-    LumeraSetRig rig;
-    rig.security.SetUserAdmin(false);
-    rig.files.FailMakeDirectories(true); // the user's copy has no folder to go to
-    const WindowHandle driver = rig.StartDriver();
-    bool openAfterOk = false;
-    const platform::LResult result = rig.Run([&](WindowHandle dialog) {
-        rig.desktop.PressEnter(dialog);
-        rig.desktop.At(1, [&, dialog] {
-            openAfterOk = rig.desktop.IsWindowVisible(dialog);
-            rig.desktop.PressEscape(dialog);
+// The user is told, in the language file's words or in the tool's own
+// when the file has none, and can try again or cancel.
+TEST(LumeraSetOk, AFailedWriteSaysSoKeepsTheDialogOpenAndTheDriverUntold) {
+    const struct {
+        const char* name;
+        std::string language;
+        std::string_view told;
+    } cases[] = {
+        {"from the language file", "[SetLumera]\r\nIDC_TOP=Pens\r\nIDS_SAVEFAILED=Not saved\r\n",
+         "Not saved"},
+        {"built in", "[SetLumera]\r\nIDC_TOP=Pens\r\nIDS_SAVEFAILED=\r\n", kSaveFailedFallback},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        LumeraSetRig rig;
+        rig.WriteInstalled("Language.ini", c.language);
+        rig.security.SetUserAdmin(false);
+        rig.files.FailMakeDirectories(true); // the user's copy has no folder to go to
+        const WindowHandle driver = rig.StartDriver();
+        bool openAfterOk = false;
+        const platform::LResult result = rig.Run([&](WindowHandle dialog) {
+            rig.desktop.PressEnter(dialog);
+            rig.desktop.At(1, [&, dialog] {
+                openAfterOk = rig.desktop.IsWindowVisible(dialog);
+                rig.desktop.PressEscape(dialog);
+            });
         });
-    });
-    EXPECT_TRUE(openAfterOk);
-    EXPECT_EQ(result, platform::id::kCancel);
-    EXPECT_TRUE(rig.desktop.MessagesTo(driver).empty());
-    EXPECT_FALSE(LumeraSetRig::Read(rig.UserCopy()));
+        EXPECT_TRUE(openAfterOk);
+        EXPECT_EQ(result, platform::id::kCancel);
+        EXPECT_TRUE(rig.desktop.MessagesTo(driver).empty());
+        EXPECT_FALSE(LumeraSetRig::Read(rig.UserCopy()));
+        const auto boxes = rig.desktop.MessageBoxes();
+        ASSERT_EQ(boxes.size(), 2U) << "one for each OK: the user's and the rig's";
+        for (const auto& box : boxes) {
+            EXPECT_EQ(box.text, c.told);
+            EXPECT_EQ(box.caption, "Pens");
+            EXPECT_NE(box.owner, platform::kNoWindow);
+        }
+    }
 }
 
 TEST(LumeraSetCancel, ChangesNothingAndNeverTellsTheDriver) {

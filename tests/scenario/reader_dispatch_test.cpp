@@ -250,6 +250,25 @@ TEST_F(ReaderDispatch, OrientationModeForwardsRawFramesByStatusOnly) {
     EXPECT_EQ(rig.desktop.MessagesTo(calibrationWindow).size(), 2U);
 }
 
+// Orientation mode with no calibration program to feed (it died, or never
+// came): a touch of the orientation area ends the mode as the program's
+// cancel would, and the pen drives the pointer again.
+TEST_F(ReaderDispatch, TheOrientationAreaEndsAnOrientationNobodyRuns) {
+    rig.state.functionAreasEnabled = true;
+    rig.state.orientationMode = 1;
+    rig.state.orientationForwardAll = 0;
+    rig.state.codePermitted = 0;
+    Send(Frame(kEE, 0x81, 300, 13000));
+    EXPECT_EQ(rig.state.orientationMode, 0);
+    EXPECT_EQ(rig.state.orientationForwardAll, 0);
+    EXPECT_EQ(rig.dialog.TimerStarts(),
+              (std::vector<DialogTimer>{timer::kCommandRearm, timer::kCodeRearm}))
+        << "command 33 comes back as after a cancel";
+    Send(Frame(kEE, 0x83, 300, 13000));
+    Send(Frame(kEE, 0x81, 8000, 8000));
+    EXPECT_EQ(rig.mouse.Events().size(), 1U);
+}
+
 TEST_F(ReaderDispatch, TouchesOnAreasReachTheAreasNotThePointer) {
     rig.state.functionAreasEnabled = true;
     Send(Frame(kEE, 0x81, 300, 1000)); // left area 0

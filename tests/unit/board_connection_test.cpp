@@ -389,12 +389,14 @@ TEST_F(BoardConnectionTest, AReaderThatGaveUpReconnectsOnlyToABoardStillThere) {
         timers.calls.clear();
         connection.Connect();
         ASSERT_EQ(state.linkOpen, 1);
+        connection.OnReaderEnded(); // forged: the reader still reads
+        ASSERT_EQ(state.linkOpen, 1);
         machine.serial.HangUp();
         ASSERT_TRUE(WaitUntil([&] { return !dialog.Posts().empty(); }));
         const auto ended = dialog.Posts().front();
         EXPECT_EQ(ended.message, user_message::kReaderEnded);
         machine.registry.SetDword(linkedKey, "Linked", stillLinked ? 1 : 0);
-        connection.OnReaderEnded(static_cast<int>(ended.lParam));
+        connection.OnReaderEnded();
         EXPECT_EQ(state.linkOpen, 0);
         EXPECT_EQ(timers.Started(timer::kConnect), stillLinked) << "linked " << stillLinked;
     }

@@ -34,7 +34,7 @@ TEST(ShippedLanguageFile, HoldsEveryTextOfBothProgramsInCodePage936) {
                        "IDS_LKEYERROR", "IDS_RKEYERROR"});
     ExpectKeysPresent(profile, kLanguageFile, "SetLumera",
                       {"IDC_TOP", "IDC_STATIC", "IDC_STATIC1", "IDC_STATIC2", "IDC_STATIC3",
-                       "IDC_RADIO1", "IDC_RADIO2", "IDOK", "IDCANCEL"});
+                       "IDC_RADIO1", "IDC_RADIO2", "IDOK", "IDCANCEL", "IDS_SAVEFAILED"});
     for (int i = 1; i <= 11; ++i) {
         ExpectKeysPresent(profile, kLanguageFile, "SetLumera", {"IDC_BMP" + std::to_string(i)});
     }
