@@ -42,14 +42,15 @@ void DualPenControl::Leave() {
 }
 
 void DualPenControl::OpenPipeChannel() {
-    auto channel = std::make_shared<CDravikPipe>(m_platform.ipc, m_pipeHandle);
+    auto channel = std::make_shared<CDravikPipe>(m_platform.ipc, m_platform.clock, m_pipeHandle);
     StartChannel(
         channel, [channel] { return channel->Open(2, companion::kDualPenPipe); },
         [channel] { channel->CancelOpen(); });
 }
 
 void DualPenControl::OpenSocketChannel() {
-    auto channel = std::make_shared<CDravikSocket>(m_platform.ipc, companion::kDualPenPort);
+    auto channel =
+        std::make_shared<CDravikSocket>(m_platform.ipc, m_platform.clock, companion::kDualPenPort);
     // A connect on this machine ends at once, refused or not: nothing to cancel.
     StartChannel(channel, [channel] { return channel->Open(2, companion::kDualPenAddress); }, {});
 }

@@ -19,7 +19,7 @@ void OrientationControl::OnOrientationStart(std::intptr_t lParam) {
     }
     m_pendingTicket = 0;
     m_orientationPipe.Retire();
-    auto pipe = std::make_shared<OrientationPipe>(m_platform.ipc);
+    auto pipe = std::make_shared<OrientationPipe>(m_platform.ipc, m_platform.clock);
     if (!pipe->Create(kOrientationPipeName)) {
         m_state.orientationMode = 0;
         m_pending.reset();

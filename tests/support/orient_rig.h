@@ -158,7 +158,7 @@ public:
     // for 0x443; back once it waits for the program.
     void ServePipe() {
         ClosePipe();
-        m_pipe = std::make_unique<driver::OrientationPipe>(ipc);
+        m_pipe = std::make_unique<driver::OrientationPipe>(ipc, clock);
         m_opened = std::async(std::launch::async, [this] {
             return m_pipe->Open(2, std::string(orient::kOrientationPipe));
         });
@@ -254,7 +254,7 @@ public:
     platform::SimMouse screen;
     platform::SimThreadPort threads;
     platform::SimTrace trace;
-    platform::SimIpcPort ipc{trace};
+    platform::SimIpcPort ipc{trace, clock};
     orient::OrientPorts ports{desktop, clock, profile, files, security, screen, threads, ipc};
     platform::WindowHandle driver = platform::kNoWindow;
     std::unique_ptr<orient::COrientWnd> window;
