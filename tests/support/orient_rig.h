@@ -159,11 +159,10 @@ public:
     void ServePipe() {
         ClosePipe();
         m_pipe = std::make_unique<driver::OrientationPipe>(ipc, clock);
-        m_opened = std::async(std::launch::async, [this] {
-            return m_pipe->Open(2, std::string(orient::kOrientationPipe));
-        });
-        ASSERT_TRUE(WaitUntil(
-            [&] { return ipc.PipeInstances(std::string(orient::kOrientationPipe)) == 1; }));
+        // Made here, so that no one has to watch for it; only the wait for
+        // the program needs a thread.
+        ASSERT_TRUE(m_pipe->Create(std::string(orient::kOrientationPipe)));
+        m_opened = std::async(std::launch::async, [this] { return m_pipe->WaitForClient(); });
     }
     // The driver's end goes; the program's reader sees the pipe end.
     void ClosePipe() {
