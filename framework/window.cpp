@@ -6,36 +6,27 @@ namespace framework {
 
 using namespace platform;
 
+CWnd::CWnd(WindowSystem& windows) : CWindowBase(windows, wm::kCreate) {}
+
 LResult CWnd::RunModalLoop(const WindowDescription& description) {
-    const LResult result = m_windows.RunWindow(description, *this);
-    m_window = kNoWindow;
+    const LResult result = Windows().RunWindow(description, *this);
+    ForgetWindow();
     return result;
 }
 
 bool CWnd::EndModalLoop(LResult result) {
-    return m_windows.EndWindow(m_window, result);
+    return Windows().EndWindow(GetSafeHwnd(), result);
 }
 
-LResult CWnd::HandleMessage(WindowHandle window, std::uint32_t message, WParam wParam,
-                            LParam lParam, bool& handled) {
-    if (message == wm::kCreate) {
-        m_window = window;
-        handled = true;
-        return OnCreate() ? 0 : -1;
-    }
-    return WindowProc(message, wParam, lParam, handled);
+LResult CWnd::OnFirstMessage() {
+    return OnCreate() ? 0 : -1;
 }
 
-LResult CWnd::WindowProc(std::uint32_t message, WParam wParam, LParam lParam, bool& handled) {
-    LResult result = 0;
-    if (DispatchMessageMap(message, wParam, lParam, result)) {
-        handled = true;
-        return result;
-    }
+LResult CWnd::ClassBehaviour(std::uint32_t message, WParam, LParam, bool& handled) {
     handled = true;
     switch (message) {
     case wm::kPaint:
-        m_windows.Paint(m_window, [this](Canvas& canvas) { OnPaint(canvas); });
+        Windows().Paint(GetSafeHwnd(), [this](Canvas& canvas) { OnPaint(canvas); });
         return 0;
     case wm::kClose:
         OnClose();
@@ -46,24 +37,8 @@ LResult CWnd::WindowProc(std::uint32_t message, WParam wParam, LParam lParam, bo
     }
 }
 
-bool CWnd::DispatchMessageMap(std::uint32_t, WParam, LParam, LResult&) {
-    return false;
-}
-
 void CWnd::OnClose() {
     EndModalLoop(0);
-}
-
-void CWnd::Invalidate() {
-    m_windows.Invalidate(m_window);
-}
-
-bool CWnd::SetTimer(std::uintptr_t timerId, std::uint32_t milliseconds) {
-    return m_windows.SetTimer(m_window, timerId, milliseconds);
-}
-
-bool CWnd::KillTimer(std::uintptr_t timerId) {
-    return m_windows.KillTimer(m_window, timerId);
 }
 
 } // namespace framework

@@ -46,14 +46,16 @@ void DualPenControl::Apply(Request request) {
         }
         break;
     case Request::PipeChannel: {
-        auto channel = std::make_shared<CDravikPipe>(m_platform.ipc, m_pipeHandle);
+        auto channel =
+            std::make_shared<CDravikPipe>(m_platform.ipc, m_platform.clock, m_pipeHandle);
         StartChannel(
             channel, [channel] { return channel->Open(2, companion::kDualPenPipe); },
             [channel] { channel->CancelOpen(); });
         break;
     }
     case Request::SocketChannel: {
-        auto channel = std::make_shared<CDravikSocket>(m_platform.ipc, companion::kDualPenPort);
+        auto channel = std::make_shared<CDravikSocket>(m_platform.ipc, m_platform.clock,
+                                                       companion::kDualPenPort);
         // A refused connect ends by itself (at once here, within seconds on
         // Windows): nothing to cancel.
         StartChannel(channel, [channel] { return channel->Open(2, companion::kDualPenAddress); },

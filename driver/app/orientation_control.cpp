@@ -18,7 +18,7 @@ void OrientationControl::OnOrientationStart(std::intptr_t lParam) {
     // A new start replaces the pipe of the run before, waiting or not.
     m_pending.Drop();
     m_orientationPipe.Retire();
-    auto pipe = std::make_shared<OrientationPipe>(m_platform.ipc);
+    auto pipe = std::make_shared<OrientationPipe>(m_platform.ipc, m_platform.clock);
     if (!pipe->Create(kOrientationPipeName)) {
         m_state.orientationMode = 0;
         return;

@@ -40,7 +40,7 @@ bool CDravikPipe::Open(int mode, std::string name) {
         return false;
     }
     m_classHandle.ClearIf(m_own.get());
-    m_own = std::make_shared<FrameStream>(std::move(end));
+    m_own = std::make_shared<FrameStream>(std::move(end), m_clock);
     m_classHandle.Replace(m_own);
     return true;
 }

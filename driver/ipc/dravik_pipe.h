@@ -3,6 +3,7 @@
 #include "driver/ipc/dravik_ipc_base.h"
 #include "driver/ipc/frame_stream.h"
 #include "driver/ipc/server_wait.h"
+#include "platform/clock_port.h"
 #include "platform/ipc_port.h"
 
 #include <memory>
@@ -41,8 +42,8 @@ public:
         std::shared_ptr<FrameStream> m_current;
     };
 
-    CDravikPipe(platform::IpcPort& port, ClassHandle& classHandle)
-        : m_port(port), m_classHandle(classHandle) {}
+    CDravikPipe(platform::IpcPort& port, platform::ClockPort& clock, ClassHandle& classHandle)
+        : m_port(port), m_clock(clock), m_classHandle(classHandle) {}
     // Closes the instance this channel opened, so that the companion sees
     // the end and the name does not run out of instances.
     ~CDravikPipe() override;
@@ -60,6 +61,7 @@ private:
     std::unique_ptr<platform::PipeServer> Serve(const std::string& name);
 
     platform::IpcPort& m_port;
+    platform::ClockPort& m_clock;
     ClassHandle& m_classHandle;
     ServerWait m_wait;
     std::shared_ptr<FrameStream> m_own;

@@ -5,8 +5,8 @@
 
 namespace driver {
 
-CDravikSocket::CDravikSocket(platform::IpcPort& ipc, int port)
-    : m_ipc(ipc), m_port(static_cast<std::uint16_t>(port)) {
+CDravikSocket::CDravikSocket(platform::IpcPort& ipc, platform::ClockPort& clock, int port)
+    : m_ipc(ipc), m_clock(clock), m_port(static_cast<std::uint16_t>(port)) {
     m_started = m_ipc.StartSockets();
 }
 
@@ -33,7 +33,7 @@ bool CDravikSocket::Open(int mode, std::string address) {
             // A refused connection is not reported: its writes are lost.
             socket->Connect(address, m_port);
             const std::lock_guard lock(m_connectedMutex);
-            m_connected = std::make_shared<FrameStream>(std::move(socket));
+            m_connected = std::make_shared<FrameStream>(std::move(socket), m_clock);
         }
     }
     return true;
@@ -57,7 +57,7 @@ std::shared_ptr<FrameStream> CDravikSocket::Connected(std::uint32_t acceptWaitMs
     auto peer = m_listening->Accept(acceptWaitMs);
     const std::lock_guard lock(m_connectedMutex);
     if (!m_connected && peer) {
-        m_connected = std::make_shared<FrameStream>(std::move(peer));
+        m_connected = std::make_shared<FrameStream>(std::move(peer), m_clock);
     }
     return m_connected;
 }

@@ -2,6 +2,7 @@
 
 #include "driver/ipc/dravik_ipc_base.h"
 #include "driver/ipc/frame_stream.h"
+#include "platform/clock_port.h"
 #include "platform/ipc_port.h"
 
 #include <memory>
@@ -21,7 +22,7 @@ public:
     // queued for it, some 0.7 s of them.
     static constexpr std::uint32_t kSendBuffer = 4096;
 
-    CDravikSocket(platform::IpcPort& ipc, int port);
+    CDravikSocket(platform::IpcPort& ipc, platform::ClockPort& clock, int port);
     ~CDravikSocket() override;
 
     bool Open(int mode, std::string address) override;
@@ -38,6 +39,7 @@ private:
     std::shared_ptr<FrameStream> Connected(std::uint32_t acceptWaitMs);
 
     platform::IpcPort& m_ipc;
+    platform::ClockPort& m_clock;
     std::uint16_t m_port;
     bool m_started = false;
     std::unique_ptr<platform::Socket> m_listening;

@@ -1,7 +1,6 @@
 #include "driver/ipc/frame_stream.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 
 namespace driver {
@@ -52,8 +51,7 @@ bool FrameStream::WritePiece(std::span<const std::uint8_t> piece) {
 
 FrameStream::Sent FrameStream::SendUntil(std::span<const std::uint8_t>& bytes,
                                          std::uint32_t waitMs) {
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(waitMs);
+    const std::uint32_t start = m_clock.TickCount();
     for (bool first = true;; first = false) {
         const int taken = m_end->TrySend(bytes);
         if (taken < 0) {
@@ -63,12 +61,13 @@ FrameStream::Sent FrameStream::SendUntil(std::span<const std::uint8_t>& bytes,
         if (bytes.empty()) {
             return Sent::All;
         }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            std::max(deadline - Clock::now(), Clock::duration::zero()));
-        if (left.count() == 0 && !first) {
+        // Unsigned, so that the tick count's wrap does not matter.
+        const std::uint32_t spent = m_clock.TickCount() - start;
+        const std::uint32_t left = spent < waitMs ? waitMs - spent : 0;
+        if (left == 0 && !first) {
             return Sent::Stalled;
         }
-        if (!m_end->WaitWritable(static_cast<std::uint32_t>(left.count()))) {
+        if (!m_end->WaitWritable(left)) {
             return Sent::Stalled;
         }
     }

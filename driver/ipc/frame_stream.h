@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/clock_port.h"
 #include "platform/ipc_port.h"
 
 #include <array>
@@ -24,7 +25,9 @@ public:
     static constexpr std::uint32_t kStallWaitMs = 30;
     static constexpr std::size_t kWholeBytes = 64;
 
-    explicit FrameStream(std::unique_ptr<platform::StreamEnd> end) : m_end(std::move(end)) {}
+    // The clock times the waits for room.
+    FrameStream(std::unique_ptr<platform::StreamEnd> end, platform::ClockPort& clock)
+        : m_end(std::move(end)), m_clock(clock) {}
     // A frame that went out in part is finished first, waiting as a write
     // would, so that a companion that reads on gets it whole before the end.
     ~FrameStream();
@@ -43,6 +46,7 @@ private:
     Sent SendUntil(std::span<const std::uint8_t>& bytes, std::uint32_t waitMs);
 
     std::unique_ptr<platform::StreamEnd> m_end;
+    platform::ClockPort& m_clock;
     std::mutex m_writing;
     std::array<std::uint8_t, kWholeBytes> m_rest{};
     std::size_t m_restLength = 0;

@@ -19,7 +19,7 @@ bool OrientationPipe::WaitForClient() {
         m_server.reset();
         return false;
     }
-    m_stream = std::make_unique<FrameStream>(std::move(m_server));
+    m_stream = std::make_unique<FrameStream>(std::move(m_server), m_clock);
     return true;
 }
 

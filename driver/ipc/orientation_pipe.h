@@ -3,6 +3,7 @@
 #include "driver/ipc/dravik_ipc_base.h"
 #include "driver/ipc/frame_stream.h"
 #include "driver/ipc/server_wait.h"
+#include "platform/clock_port.h"
 #include "platform/ipc_port.h"
 
 #include <memory>
@@ -15,7 +16,8 @@ namespace driver {
 // Open takes mode 2 (server) only.
 class OrientationPipe : public CDravikIPCBase {
 public:
-    explicit OrientationPipe(platform::IpcPort& port) : m_port(port) {}
+    OrientationPipe(platform::IpcPort& port, platform::ClockPort& clock)
+        : m_port(port), m_clock(clock) {}
 
     // Mode 2: Create, then WaitForClient.
     bool Open(int mode, std::string name) override;
@@ -33,6 +35,7 @@ public:
 
 private:
     platform::IpcPort& m_port;
+    platform::ClockPort& m_clock;
     ServerWait m_wait;
     std::unique_ptr<platform::PipeServer> m_server;
     std::unique_ptr<FrameStream> m_stream;

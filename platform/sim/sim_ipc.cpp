@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <chrono>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
@@ -126,7 +125,7 @@ struct Datagram {
 } // namespace
 
 struct SimIpcPort::Shared {
-    explicit Shared(TracePort& t) : trace(t) {}
+    Shared(TracePort& t, ClockPort& c) : trace(t), clock(c) {}
 
     std::uint16_t FreePort() {
         while (boundPorts.contains(nextEphemeral) || datagramBoxes.contains(nextEphemeral)) {
@@ -136,6 +135,7 @@ struct SimIpcPort::Shared {
     }
 
     TracePort& trace;
+    ClockPort& clock;
     std::mutex mutex;
     std::condition_variable changed;
     std::vector<PipeInstance*> instances;
@@ -151,8 +151,20 @@ namespace {
 using Shared = SimIpcPort::Shared;
 using Lock = std::unique_lock<std::mutex>;
 
+constexpr std::uint32_t kForever = 0xFFFFFFFF;
+
 bool WaitUntil(Shared& shared, Lock& lock, std::uint32_t milliseconds, auto ready) {
-    return shared.changed.wait_for(lock, std::chrono::milliseconds(milliseconds), ready);
+    if (ready()) {
+        return true;
+    }
+    if (milliseconds == kForever) {
+        shared.changed.wait(lock, ready);
+        return true;
+    }
+    lock.unlock();
+    shared.clock.Sleep(milliseconds);
+    lock.lock();
+    return ready();
 }
 
 // What pipe ends and stream sockets share: one side of a link.
@@ -209,9 +221,8 @@ public:
     }
 
     void Trouble(std::string_view call, std::uint32_t error) {
-        const auto now = std::chrono::steady_clock::now();
-        if (!m_troubleReported ||
-            now - m_troubleReportedAt >= std::chrono::milliseconds(kTroubleQuietMs)) {
+        const std::uint32_t now = m_shared.clock.TickCount();
+        if (!m_troubleReported || now - m_troubleReportedAt >= kTroubleQuietMs) {
             m_troubleReported = true;
             m_troubleReportedAt = now;
             m_shared.trace.Failure(call, error, m_subject);
@@ -228,7 +239,7 @@ protected:
     int m_side = 0;
     bool m_receiveCancelled = false;
     bool m_troubleReported = false;
-    std::chrono::steady_clock::time_point m_troubleReportedAt;
+    std::uint32_t m_troubleReportedAt = 0;
 };
 
 class SimPipeEnd final : public PipeServer, private LinkSide {
@@ -515,7 +526,8 @@ bool IsPipeName(const std::string& name) {
 
 } // namespace
 
-SimIpcPort::SimIpcPort(TracePort& trace) : m_shared(std::make_shared<Shared>(trace)) {}
+SimIpcPort::SimIpcPort(TracePort& trace, ClockPort& clock)
+    : m_shared(std::make_shared<Shared>(trace, clock)) {}
 
 SimIpcPort::~SimIpcPort() = default;
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/clock_port.h"
 #include "platform/ipc_port.h"
 #include "platform/trace_port.h"
 
@@ -8,14 +9,21 @@
 
 namespace platform {
 
-// In-memory named pipes and loopback sockets on real time, for tests that
-// play the other end through the same port: a client that opens a pipe
-// before the server waits, a peer that stops reading (a pipe holds its out
-// buffer size, a socket connection the two buffer sizes), nobody listening.
-// Failures go to the trace with the error codes Windows gives.
+// In-memory named pipes and loopback sockets, for tests that play the other
+// end through the same port: a client that opens a pipe before the server
+// waits, a peer that stops reading (a pipe holds its out buffer size, a
+// socket connection the two buffer sizes), nobody listening. Failures go to
+// the trace with the error codes Windows gives.
+//
+// Timed waits run on the clock given, virtual in tests: one that is not over
+// at once sleeps its whole time through the clock, which moves a virtual
+// clock on, and looks once more. Nothing on the test's own thread can end
+// it sooner, and a peer on another thread that is not ready by then counts
+// as stalled. A wait without end (0xFFFFFFFF) blocks until another thread
+// ends it, as the real one does.
 class SimIpcPort final : public IpcPort {
 public:
-    explicit SimIpcPort(TracePort& trace);
+    SimIpcPort(TracePort& trace, ClockPort& clock);
     ~SimIpcPort() override;
     SimIpcPort(const SimIpcPort&) = delete;
     SimIpcPort& operator=(const SimIpcPort&) = delete;

@@ -33,6 +33,8 @@ public:
         m_thread = std::thread(std::move(task));
     }
 
+    // Real time, not the virtual clock: the thread is real and only ends in
+    // its own time, so a virtual wait would give up before it had a chance.
     bool WaitForEnd(std::uint32_t milliseconds) override {
         return !m_ended.valid() || m_ended.wait_for(std::chrono::milliseconds(milliseconds)) ==
                                        std::future_status::ready;

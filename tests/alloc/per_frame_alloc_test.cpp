@@ -88,9 +88,10 @@ namespace {
 
 TEST(PerFramePath, FramesThroughThePipeAndSocketChannelsAllocateNothing) {
     platform::SimTrace trace;
-    platform::SimIpcPort port(trace);
+    platform::SimClock clock;
+    platform::SimIpcPort port(trace, clock);
     driver::CDravikPipe::ClassHandle classHandle;
-    auto pipe = std::make_shared<driver::CDravikPipe>(port, classHandle);
+    auto pipe = std::make_shared<driver::CDravikPipe>(port, clock, classHandle);
     auto opened = std::async(std::launch::async, [&] { return pipe->Open(2, "\\\\.\\pipe\\A"); });
     std::unique_ptr<platform::StreamEnd> pipeCompanion;
     while (!pipeCompanion) {
@@ -99,7 +100,7 @@ TEST(PerFramePath, FramesThroughThePipeAndSocketChannelsAllocateNothing) {
     ASSERT_TRUE(opened.get());
     auto listener = port.CreateSocket(platform::SocketType::Stream);
     ASSERT_TRUE(listener->Bind("127.0.0.1", 6171) && listener->Listen(5));
-    auto socket = std::make_shared<driver::CDravikSocket>(port, 6171);
+    auto socket = std::make_shared<driver::CDravikSocket>(port, clock, 6171);
     socket->Open(2, "127.0.0.1");
     const auto socketCompanion = listener->Accept(1000);
     ASSERT_TRUE(socketCompanion);

@@ -1,8 +1,9 @@
 #pragma once
 
 // The channels' rules as one table, run against any pipes-and-sockets port:
-// natively against the simulation, under Wine against the real functions.
-// Every test plays the companion's end through the same port.
+// natively against the simulation on virtual time, under Wine against the
+// real functions and clock. Every test plays the companion's end through the
+// same port; times are read from the clock the channels wait on.
 
 #include "driver/ipc/dravik_pipe.h"
 #include "driver/ipc/dravik_socket.h"
@@ -37,7 +38,8 @@ using testing_support::WriteNumbered;
 
 constexpr std::uint32_t kMarker = 0x7FFFFFFF;
 
-template <typename Port> class ChannelConformance : public ::testing::Test {
+// Channels: a trace, a clock and a port over them, as members of those names.
+template <typename Channels> class ChannelConformance : public ::testing::Test {
 protected:
     // The companion's sockets need Winsock as much as the channel's.
     void SetUp() override { ASSERT_TRUE(port.StartSockets()); }
@@ -83,8 +85,10 @@ protected:
         return listener;
     }
 
-    platform::SimTrace trace;
-    Port port{trace};
+    Channels channels;
+    platform::SimTrace& trace = channels.trace;
+    platform::ClockPort& clock = channels.clock;
+    decltype(Channels::port)& port = channels.port;
 };
 
 TYPED_TEST_SUITE_P(ChannelConformance);
@@ -104,9 +108,9 @@ TYPED_TEST_P(ChannelConformance, ServerOpenReturnsOnceAClientHasOpenedThePipe) {
         CDravikPipe::ClassHandle classHandle;
         std::unique_ptr<CDravikIPCBase> channel;
         if (row.kind == Kind::Pipe) {
-            channel = std::make_unique<CDravikPipe>(this->port, classHandle);
+            channel = std::make_unique<CDravikPipe>(this->port, this->clock, classHandle);
         } else {
-            channel = std::make_unique<OrientationPipe>(this->port);
+            channel = std::make_unique<OrientationPipe>(this->port, this->clock);
         }
         const std::string name =
             this->PipeName(row.name[0] == 'o' ? "o" : std::to_string(row.mode));
@@ -140,8 +144,8 @@ TYPED_TEST_P(ChannelConformance, ACancelledWaitEndsOpenAtOnceAndLeavesNoInstance
             SCOPED_TRACE(std::string(kind == Kind::Pipe ? "pipe" : "orientation") +
                          (beforeOpen ? ", cancelled before Open" : ", cancelled while waiting"));
             CDravikPipe::ClassHandle classHandle;
-            auto pipe = std::make_unique<CDravikPipe>(this->port, classHandle);
-            auto orientation = std::make_unique<OrientationPipe>(this->port);
+            auto pipe = std::make_unique<CDravikPipe>(this->port, this->clock, classHandle);
+            auto orientation = std::make_unique<OrientationPipe>(this->port, this->clock);
             CDravikIPCBase& channel =
                 kind == Kind::Pipe ? static_cast<CDravikIPCBase&>(*pipe) : *orientation;
             auto cancel = [&] {
@@ -171,7 +175,7 @@ TYPED_TEST_P(ChannelConformance, APipeChannelAfterADeletedOneServesANewInstance)
     std::unique_ptr<platform::StreamEnd> clients[2];
     for (int round = 0; round < 2; ++round) {
         SCOPED_TRACE(round);
-        auto channel = std::make_unique<CDravikPipe>(this->port, classHandle);
+        auto channel = std::make_unique<CDravikPipe>(this->port, this->clock, classHandle);
         auto opened = this->OpenLater(*channel, 2, name);
         clients[round] = this->ClientOf(name);
         ASSERT_TRUE(clients[round]);
@@ -190,12 +194,12 @@ TYPED_TEST_P(ChannelConformance, SocketForwardingReportsTrueWithOrWithoutAListen
         SCOPED_TRACE(listening ? "a companion listens" : "nobody listens");
         const std::uint16_t tcpPort = this->TcpPort();
         auto listener = listening ? this->Listener(tcpPort) : nullptr;
-        CDravikSocket channel(this->port, tcpPort);
+        CDravikSocket channel(this->port, this->clock, tcpPort);
         EXPECT_TRUE(channel.Open(2, "127.0.0.1"));
         auto peer = listening ? listener->Accept(2000) : nullptr;
         EXPECT_EQ(peer != nullptr, listening);
         bool allTrue = true;
-        const double ms = MillisecondsOf([&] {
+        const double ms = MillisecondsOf(this->clock, [&] {
             for (std::uint32_t n = 0; n <= 200; ++n) {
                 allTrue = WriteNumbered(channel, n == 200 ? kMarker : n) && allTrue;
             }
@@ -221,14 +225,14 @@ TYPED_TEST_P(ChannelConformance, AStalledPeerCostsOneBoundedWaitAndTheStreamStay
         std::unique_ptr<platform::StreamEnd> peer;
         std::unique_ptr<platform::Socket> listener;
         if (pipe) {
-            channel = std::make_unique<CDravikPipe>(this->port, classHandle);
+            channel = std::make_unique<CDravikPipe>(this->port, this->clock, classHandle);
             auto opened = this->OpenLater(*channel, 2, this->PipeName("stall"));
             peer = this->ClientOf(this->PipeName("stall"));
             ASSERT_TRUE(ReadyWithin(opened, 5s) && opened.get());
         } else {
             const std::uint16_t tcpPort = this->TcpPort();
             listener = this->Listener(tcpPort, 1024);
-            channel = std::make_unique<CDravikSocket>(this->port, tcpPort);
+            channel = std::make_unique<CDravikSocket>(this->port, this->clock, tcpPort);
             channel->Open(2, "127.0.0.1");
             peer = listener->Accept(2000);
         }
@@ -239,11 +243,11 @@ TYPED_TEST_P(ChannelConformance, AStalledPeerCostsOneBoundedWaitAndTheStreamStay
         std::uint32_t next = 0;
         double stalledMs = 0;
         while (next < 400000 && stalledMs < FrameStream::kStallWaitMs / 2.0) {
-            stalledMs = MillisecondsOf([&] { WriteNumbered(*channel, next++); });
+            stalledMs = MillisecondsOf(this->clock, [&] { WriteNumbered(*channel, next++); });
         }
         ASSERT_GE(stalledMs, FrameStream::kStallWaitMs / 2.0) << "no write stalled in " << next;
         EXPECT_LT(stalledMs, FrameStream::kStallWaitMs + 250.0);
-        const double laterMs = MillisecondsOf([&] {
+        const double laterMs = MillisecondsOf(this->clock, [&] {
             for (int i = 0; i < 100; ++i) {
                 WriteNumbered(*channel, next++);
             }
@@ -289,7 +293,7 @@ TYPED_TEST_P(ChannelConformance, ListeningAndDatagramSocketsCarryBytesBothWays) 
     {
         SCOPED_TRACE("listening");
         const std::uint16_t tcpPort = this->TcpPort();
-        CDravikSocket channel(this->port, tcpPort);
+        CDravikSocket channel(this->port, this->clock, tcpPort);
         ASSERT_TRUE(channel.Open(1, ""));
         auto peer = this->port.CreateSocket(platform::SocketType::Stream);
         ASSERT_TRUE(peer->Connect("127.0.0.1", tcpPort));
@@ -304,7 +308,7 @@ TYPED_TEST_P(ChannelConformance, ListeningAndDatagramSocketsCarryBytesBothWays) 
         const std::uint16_t udpPort = this->TcpPort();
         auto peer = this->port.CreateSocket(platform::SocketType::Datagram);
         ASSERT_TRUE(peer->Bind("127.0.0.1", udpPort));
-        CDravikSocket channel(this->port, udpPort);
+        CDravikSocket channel(this->port, this->clock, udpPort);
         ASSERT_TRUE(channel.OpenDatagram("127.0.0.1"));
         EXPECT_TRUE(channel.Write(frame.data(), 8));
         platform::SocketAddress from;
@@ -330,12 +334,12 @@ TYPED_TEST_P(ChannelConformance, APeerThatClosesMidStreamCostsTheWriterNothing) 
         const auto connect = [&](const std::string& name, std::unique_ptr<CDravikIPCBase>& channel,
                                  std::unique_ptr<platform::StreamEnd>& peer) {
             if (pipe) {
-                channel = std::make_unique<CDravikPipe>(this->port, classHandle);
+                channel = std::make_unique<CDravikPipe>(this->port, this->clock, classHandle);
                 auto opened = this->OpenLater(*channel, 2, this->PipeName(name));
                 peer = this->ClientOf(this->PipeName(name));
                 ASSERT_TRUE(ReadyWithin(opened, 5s) && opened.get());
             } else {
-                channel = std::make_unique<CDravikSocket>(this->port, tcpPort);
+                channel = std::make_unique<CDravikSocket>(this->port, this->clock, tcpPort);
                 channel->Open(2, "127.0.0.1");
                 peer = listener->Accept(2000);
             }
@@ -357,7 +361,7 @@ TYPED_TEST_P(ChannelConformance, APeerThatClosesMidStreamCostsTheWriterNothing) 
         peer.reset();
         const std::size_t linesBefore = this->trace.Lines().size();
         bool allTrue = true;
-        const double ms = MillisecondsOf([&] {
+        const double ms = MillisecondsOf(this->clock, [&] {
             for (std::uint32_t n = 10; n < 2010; ++n) {
                 allTrue = WriteNumbered(*channel, n) && allTrue;
             }

@@ -5,6 +5,7 @@
 #include "driver/ipc/dravik_pipe.h"
 #include "driver/ipc/dravik_socket.h"
 #include "driver/ipc/orientation_pipe.h"
+#include "platform/sim/sim_clock.h"
 #include "platform/sim/sim_ipc.h"
 #include "platform/sim/sim_trace.h"
 #include "tests/support/channel_peer.h"
@@ -27,7 +28,8 @@ using testing_support::ReadyWithin;
 
 TEST(ChannelStress, EveryCompanionGetsWholeFramesInOrderWhileChannelsComeAndGo) {
     platform::SimTrace trace;
-    platform::SimIpcPort port(trace);
+    platform::SimClock clock;
+    platform::SimIpcPort port(trace, clock);
     CDravikPipe::ClassHandle classHandle;
     ChannelSlot slot;
     constexpr std::uint16_t kTcpPort = 6171;
@@ -53,13 +55,13 @@ TEST(ChannelStress, EveryCompanionGetsWholeFramesInOrderWhileChannelsComeAndGo) 
         std::shared_ptr<CDravikIPCBase> channel;
         std::unique_ptr<platform::StreamEnd> companion;
         if (round % 3 == 2) {
-            channel = std::make_shared<CDravikSocket>(port, kTcpPort);
+            channel = std::make_shared<CDravikSocket>(port, clock, kTcpPort);
             channel->Open(2, "127.0.0.1");
             companion = listener->Accept(1000);
         } else {
             const bool orientation = round % 3 == 1;
-            auto pipe = std::make_shared<CDravikPipe>(port, classHandle);
-            auto calibration = std::make_shared<OrientationPipe>(port);
+            auto pipe = std::make_shared<CDravikPipe>(port, clock, classHandle);
+            auto calibration = std::make_shared<OrientationPipe>(port, clock);
             channel = orientation ? std::shared_ptr<CDravikIPCBase>(calibration) : pipe;
             const std::string name = orientation ? "\\\\.\\pipe\\StressO" : "\\\\.\\pipe\\Stress";
             auto opened = std::async(std::launch::async, [&] { return channel->Open(2, name); });

@@ -10,6 +10,7 @@
 
 #include "driver/ipc/dravik_pipe.h"
 #include "driver/ipc/dravik_socket.h"
+#include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_ipc.h"
 
 #include <array>
@@ -90,6 +91,7 @@ int main(int argc, char** argv) {
     const DWORD interval = static_cast<DWORD>(std::atoi(argv[2]));
     PrintingTrace trace;
     platform::Win32IpcPort ipc(trace);
+    platform::Win32Clock clock;
     const UINT driverSet = RegisterWindowMessageW(L"QelDriverSet");
     HWND window = CreateWindowExW(0, L"#32770", L"QelELECDUALPRO", WS_POPUP, 0, 0, 10, 10, nullptr,
                                   nullptr, GetModuleHandleW(nullptr), nullptr);
@@ -112,10 +114,10 @@ int main(int argc, char** argv) {
     driver::CDravikPipe::ClassHandle classHandle;
     std::unique_ptr<driver::CDravikIPCBase> channel;
     if (request == 32) {
-        channel = std::make_unique<driver::CDravikSocket>(ipc, 6171);
+        channel = std::make_unique<driver::CDravikSocket>(ipc, clock, 6171);
         Print("opened " + std::to_string(channel->Open(2, "127.0.0.1")));
     } else if (request == 30) {
-        channel = std::make_unique<driver::CDravikPipe>(ipc, classHandle);
+        channel = std::make_unique<driver::CDravikPipe>(ipc, clock, classHandle);
         Print("opened " + std::to_string(channel->Open(2, "\\\\.\\Pipe\\PipeStdDataDual")));
     }
     int sent = 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "driver/ipc/dravik_ipc_base.h"
+#include "platform/clock_port.h"
 #include "platform/ipc_port.h"
 
 #include <algorithm>
@@ -80,11 +81,11 @@ bool ReadyWithin(std::future<Result>& future, std::chrono::milliseconds time) {
     return future.wait_for(time) == std::future_status::ready;
 }
 
-inline double MillisecondsOf(const auto& body) {
-    const auto start = std::chrono::steady_clock::now();
+// How long the body took on the clock that times the channels' waits.
+inline double MillisecondsOf(platform::ClockPort& clock, const auto& body) {
+    const std::uint32_t start = clock.TickCount();
     body();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-        .count();
+    return clock.TickCount() - start;
 }
 
 } // namespace testing_support

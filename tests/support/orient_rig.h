@@ -158,12 +158,11 @@ public:
     // for 0x443; back once it waits for the program.
     void ServePipe() {
         ClosePipe();
-        m_pipe = std::make_unique<driver::OrientationPipe>(ipc);
-        m_opened = std::async(std::launch::async, [this] {
-            return m_pipe->Open(2, std::string(orient::kOrientationPipe));
-        });
-        ASSERT_TRUE(WaitUntil(
-            [&] { return ipc.PipeInstances(std::string(orient::kOrientationPipe)) == 1; }));
+        m_pipe = std::make_unique<driver::OrientationPipe>(ipc, clock);
+        // Made here, so that no one has to watch for it; only the wait for
+        // the program needs a thread.
+        ASSERT_TRUE(m_pipe->Create(std::string(orient::kOrientationPipe)));
+        m_opened = std::async(std::launch::async, [this] { return m_pipe->WaitForClient(); });
     }
     // The driver's end goes; the program's reader sees the pipe end.
     void ClosePipe() {
@@ -254,7 +253,7 @@ public:
     platform::SimMouse screen;
     platform::SimThreadPort threads;
     platform::SimTrace trace;
-    platform::SimIpcPort ipc{trace};
+    platform::SimIpcPort ipc{trace, clock};
     orient::OrientPorts ports{desktop, clock, profile, files, security, screen, threads, ipc};
     platform::WindowHandle driver = platform::kNoWindow;
     std::unique_ptr<orient::COrientWnd> window;

@@ -67,7 +67,7 @@ public:
     platform::SimHidPort hid{clock};
     platform::SimRegistry registry;
     platform::SimTrace trace;
-    platform::SimIpcPort ipc{trace};
+    platform::SimIpcPort ipc{trace, clock};
 
 private:
     std::optional<TempDir> m_dir;

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
 #include <memory>
 #include <thread>
 
@@ -34,14 +33,18 @@ TEST(ChannelSlot, ChannelsSwappedWhileFramesFlowAreNeverUsedAfterDeletion) {
     std::atomic<int> writesAfterDeath{0};
     std::atomic<int> delivered{0};
     std::atomic<bool> stop{false};
+    std::atomic<bool> sending{false};
 
     std::thread dialogThread([&] {
-        // On a loaded machine the rounds can all pass before the first frame
-        // is sent; they go on until a frame met a channel, for a bounded time.
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        for (int round = 0;
-             round < 3000 || (delivered == 0 && std::chrono::steady_clock::now() < deadline);
-             ++round) {
+        // On a loaded machine the rounds could all pass before the first
+        // frame: they start once frames flow, and go on until a frame met a
+        // channel, for a bounded count.
+        while (!sending) {
+            std::this_thread::yield();
+        }
+        constexpr int kRounds = 3000;
+        constexpr int kMostRounds = 1000 * kRounds;
+        for (int round = 0; round < kRounds || (delivered == 0 && round < kMostRounds); ++round) {
             rig.currentChannel.Publish(std::make_shared<RecordingChannel>(&writesAfterDeath));
             if (round % 3 == 0) {
                 std::this_thread::yield();
@@ -57,6 +60,7 @@ TEST(ChannelSlot, ChannelsSwappedWhileFramesFlowAreNeverUsedAfterDeletion) {
     while (!stop || sent < 2000) {
         rig.dispatcher.Dispatch(Frame(0xAA, sent % 10 == 9 ? 0x83 : 0x81, 6000 + sent % 50, 6000));
         ++sent;
+        sending = true;
     }
     dialogThread.join();
     EXPECT_EQ(writesAfterDeath, 0);

@@ -334,7 +334,7 @@ TEST(FrameReader, PostsEveryCheckedFrameAndStopsThoughTheDriverKeepsItsEnd) {
     platform::SimClock clock;
     platform::SimDesktop desktop(clock);
     platform::SimTrace trace;
-    platform::SimIpcPort ipc(trace);
+    platform::SimIpcPort ipc(trace, clock);
     platform::SimThreadPort threads;
     const platform::WindowHandle window = desktop.CreateLoggingWindow("DUALPENORIENT", "");
     auto server = ipc.CreatePipeServer("\\\\.\\pipe\\reader", driver::kDriverPipeSettings);
