@@ -1,0 +1,56 @@
+// The desktop's device notifications and the broadcasts a test sends.
+#include "platform/sim/sim_desktop.h"
+
+#include "platform/window_messages.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace platform {
+
+bool SimDesktop::RegisterInterfaceNotification(WindowHandle window, std::string_view guidText) {
+    // The form UuidFromString accepts: 8-4-4-4-12 hex digits.
+    const bool wellFormed =
+        guidText.size() == 36 &&
+        std::all_of(guidText.begin(), guidText.end(), [&, i = 0](char c) mutable {
+            const int at = i++;
+            return (at == 8 || at == 13 || at == 18 || at == 23)
+                       ? c == '-'
+                       : std::isxdigit(static_cast<unsigned char>(c)) != 0;
+        });
+    std::lock_guard lock(m_mutex);
+    if (!wellFormed || Find(window) == nullptr) {
+        return false;
+    }
+    m_registrations.push_back({window, std::string(guidText)});
+    return true;
+}
+
+std::optional<DeviceInterfaceEvent> SimDesktop::DecodeDeviceBroadcast(WParam event, LParam record) {
+    std::lock_guard lock(m_mutex);
+    const auto it = m_broadcastRecords.find(record);
+    if (record == 0 || it == m_broadcastRecords.end()) {
+        return std::nullopt;
+    }
+    DeviceInterfaceEvent decoded = it->second;
+    decoded.eventCode = static_cast<std::uint32_t>(event);
+    return decoded;
+}
+
+LResult SimDesktop::SendDeviceChange(WindowHandle window, std::uint32_t eventCode,
+                                     std::uint32_t deviceType, std::string interfaceName) {
+    LParam record = 0;
+    {
+        std::lock_guard lock(m_mutex);
+        record = static_cast<LParam>(m_broadcastRecords.size() + 1);
+        m_broadcastRecords[record] = {eventCode, deviceType, std::move(interfaceName)};
+    }
+    return Send(window, wm::kDeviceChange, eventCode, record);
+}
+
+std::vector<NotificationRegistration> SimDesktop::Registrations() const {
+    std::lock_guard lock(m_mutex);
+    return m_registrations;
+}
+
+} // namespace platform
