@@ -15,9 +15,10 @@ std::string Lower(std::string_view text) {
     return out;
 }
 
-// Class names compare without case, and without allocating: the reader
-// thread looks windows up for every area it fires.
-bool SameClass(std::string_view a, std::string_view b) {
+// Class names and titles compare without case (of ASCII letters here), and
+// without allocating: the reader thread looks windows up for every area it
+// fires.
+bool SameName(std::string_view a, std::string_view b) {
     return a.size() == b.size() &&
            std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
                return std::tolower(x) == std::tolower(y);
@@ -41,7 +42,7 @@ WindowHandle SimDesktop::FindWindow(std::string_view className,
     std::lock_guard lock(m_mutex);
     for (const WindowHandle handle : m_zOrder) {
         const Window& window = m_windows.at(handle);
-        if (SameClass(window.className, className) && (!title || window.title == *title)) {
+        if (SameName(window.className, className) && (!title || SameName(window.title, *title))) {
             return handle;
         }
     }
@@ -468,7 +469,7 @@ int SimDesktop::CountWindows(std::string_view className, std::string_view title)
     std::lock_guard lock(m_mutex);
     return static_cast<int>(
         std::count_if(m_windows.begin(), m_windows.end(), [&](const auto& entry) {
-            return SameClass(entry.second.className, className) && entry.second.title == title;
+            return SameName(entry.second.className, className) && entry.second.title == title;
         }));
 }
 

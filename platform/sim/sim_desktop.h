@@ -151,6 +151,8 @@ public:
     void ClickButton(WindowHandle dialog, int controlId);
     // A user's pick in a drop-down list; ignored while disabled.
     void ChooseComboItem(WindowHandle dialog, int controlId, int index);
+    // A broadcast's record (an lParam) of a device of this type and name.
+    LParam MakeBroadcastRecord(std::uint32_t deviceType, std::string name);
     // Sends WM_DEVICECHANGE with a record of the broadcast; the handler's result.
     LResult SendDeviceChange(WindowHandle window, std::uint32_t eventCode, std::uint32_t deviceType,
                              std::string interfaceName);

@@ -27,24 +27,34 @@ bool SimDesktop::RegisterInterfaceNotification(WindowHandle window, std::string_
 }
 
 std::optional<DeviceInterfaceEvent> SimDesktop::DecodeDeviceBroadcast(WParam event, LParam record) {
+    // Like the real one: only the arrival-to-custom events carry a record,
+    // and only an interface's record a name.
+    constexpr WParam kFirstWithRecord = 0x8000;
+    constexpr WParam kLastWithRecord = 0x8006;
     std::lock_guard lock(m_mutex);
     const auto it = m_broadcastRecords.find(record);
-    if (record == 0 || it == m_broadcastRecords.end()) {
+    if (record == 0 || it == m_broadcastRecords.end() || event < kFirstWithRecord ||
+        event > kLastWithRecord) {
         return std::nullopt;
     }
     DeviceInterfaceEvent decoded = it->second;
     decoded.eventCode = static_cast<std::uint32_t>(event);
+    if (decoded.deviceType != dbt::kDevTypDeviceInterface) {
+        decoded.interfaceName.clear();
+    }
     return decoded;
+}
+
+LParam SimDesktop::MakeBroadcastRecord(std::uint32_t deviceType, std::string name) {
+    std::lock_guard lock(m_mutex);
+    const auto record = static_cast<LParam>(m_broadcastRecords.size() + 1);
+    m_broadcastRecords[record] = {0, deviceType, std::move(name)};
+    return record;
 }
 
 LResult SimDesktop::SendDeviceChange(WindowHandle window, std::uint32_t eventCode,
                                      std::uint32_t deviceType, std::string interfaceName) {
-    LParam record = 0;
-    {
-        std::lock_guard lock(m_mutex);
-        record = static_cast<LParam>(m_broadcastRecords.size() + 1);
-        m_broadcastRecords[record] = {eventCode, deviceType, std::move(interfaceName)};
-    }
+    const LParam record = MakeBroadcastRecord(deviceType, std::move(interfaceName));
     return Send(window, wm::kDeviceChange, eventCode, record);
 }
 
