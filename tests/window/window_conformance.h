@@ -152,10 +152,10 @@ TYPED_TEST_P(WindowConformance, AWindowIsFoundByClassAndByTitleInAnyCaseWhileItL
     script.on[platform::wm::kUser] = [&](WindowHandle window, WParam, LParam) -> LResult {
         seen = window;
         struct Row {
-            const char* name;
+            const char* name = "";
             std::string className;
             std::optional<std::string> title;
-            bool found;
+            bool found = false;
         };
         const std::vector<Row> rows = {
             {"by class", className, std::nullopt, true},
@@ -406,9 +406,9 @@ TYPED_TEST_P(WindowConformance, DeviceInterfaceClassesRegisterAndBroadcastsDecod
     using platform::DeviceInterfaceEvent;
     namespace dbt = platform::dbt;
     struct Row {
-        const char* name;
-        std::uint32_t event;
-        LParam record;
+        const char* name = "";
+        std::uint32_t event = 0;
+        LParam record = 0;
         std::optional<DeviceInterfaceEvent> decoded;
     };
     const LParam interfaceRecord = this->backend.Record(dbt::kDevTypDeviceInterface, name);
