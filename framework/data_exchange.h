@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/window_port.h"
+#include "platform/dialog_controls_port.h"
 
 #include <string>
 
@@ -10,7 +10,7 @@ namespace framework {
 // loading, out of them when saving.
 class DataExchange {
 public:
-    DataExchange(platform::WindowSystem& windows, platform::WindowHandle dialog, bool saving)
+    DataExchange(platform::DialogControlsPort& windows, platform::WindowHandle dialog, bool saving)
         : m_windows(windows), m_dialog(dialog), m_saving(saving) {}
 
     bool Saving() const { return m_saving; }
@@ -20,7 +20,7 @@ public:
     void ComboSelection(int controlId, int& index);
 
 private:
-    platform::WindowSystem& m_windows;
+    platform::DialogControlsPort& m_windows;
     platform::WindowHandle m_dialog;
     bool m_saving;
 };

@@ -20,7 +20,7 @@ void PutWord(std::uint32_t word, std::uint8_t* bytes) {
     }
 }
 
-int ReadFrames(platform::StreamEnd& pipe, platform::WindowSystem& windows,
+int ReadFrames(platform::StreamEnd& pipe, platform::MessagePort& windows,
                platform::WindowHandle window, platform::WParam generation) {
     constexpr std::size_t kFrame = 8;
     std::array<std::uint8_t, 2 * kFrame> held{};
@@ -55,7 +55,7 @@ bool FrameReader::Start(std::unique_ptr<platform::StreamEnd> pipe, platform::Win
         return false;
     }
     platform::StreamEnd* end = pipe.get();
-    platform::WindowSystem& windows = m_windows;
+    platform::MessagePort& windows = m_windows;
     const platform::WParam generation = ++m_generation;
     m_thread = m_threads.CreateSuspended([end, &windows, window, generation] {
         return ReadFrames(*end, windows, window, generation);

@@ -2,8 +2,8 @@
 
 #include "driver/pen/pen_frame.h"
 #include "platform/ipc_port.h"
+#include "platform/message_port.h"
 #include "platform/thread_port.h"
-#include "platform/window_port.h"
 
 #include <memory>
 
@@ -19,7 +19,7 @@ public:
     // Bounds the wait for the thread once its read is cancelled.
     static constexpr std::uint32_t kStopWaitMs = 2000;
 
-    FrameReader(platform::ThreadPort& threads, platform::WindowSystem& windows)
+    FrameReader(platform::ThreadPort& threads, platform::MessagePort& windows)
         : m_threads(threads), m_windows(windows) {}
     ~FrameReader() { Stop(); }
     FrameReader(const FrameReader&) = delete;
@@ -40,7 +40,7 @@ public:
 
 private:
     platform::ThreadPort& m_threads;
-    platform::WindowSystem& m_windows;
+    platform::MessagePort& m_windows;
     std::unique_ptr<platform::StreamEnd> m_pipe;
     std::unique_ptr<platform::Thread> m_thread;
     platform::WParam m_generation = 0;

@@ -5,7 +5,7 @@
 #include "driver/state/dialog_timers.h"
 #include "driver/state/driver_state.h"
 #include "platform/clock_port.h"
-#include "platform/window_port.h"
+#include "platform/message_port.h"
 
 #include <array>
 #include <cstdint>
@@ -19,7 +19,7 @@ class PenTimers {
 public:
     static constexpr std::uint32_t kRightClickWaitMs = 500;
 
-    PenTimers(DriverState& state, platform::WindowSystem& windows, platform::ClockPort& clock,
+    PenTimers(DriverState& state, platform::MessagePort& windows, platform::ClockPort& clock,
               MouseInjector& mouse, const ButtonSettings& buttons, DialogTimers& timers)
         : m_state(state), m_windows(windows), m_clock(clock), m_mouse(mouse), m_buttons(buttons),
           m_timers(timers) {}
@@ -40,7 +40,7 @@ private:
     void ForgetReportedClicks() { m_reportedClicks = {}; }
 
     DriverState& m_state;
-    platform::WindowSystem& m_windows;
+    platform::MessagePort& m_windows;
     platform::ClockPort& m_clock;
     MouseInjector& m_mouse;
     const ButtonSettings& m_buttons;

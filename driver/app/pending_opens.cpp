@@ -12,7 +12,7 @@ std::uint32_t PendingOpens::Start(std::function<bool()> wait, std::function<void
     auto outcome = std::make_shared<std::atomic<Outcome>>(Outcome::Waiting);
     // The worker holds only what it owns and the window system, which lives
     // as long as the process: it may still run when the dialog is gone.
-    platform::WindowSystem& windows = m_windows;
+    platform::MessagePort& windows = m_windows;
     const platform::WindowHandle dialog = m_dialog.load();
     auto thread =
         m_threads.CreateSuspended([&windows, dialog, ticket, outcome, wait = std::move(wait)] {

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "platform/message_port.h"
 #include "platform/thread_port.h"
-#include "platform/window_port.h"
 
 #include <atomic>
 #include <cstdint>
@@ -28,7 +28,7 @@ public:
         friend bool operator==(const Finished&, const Finished&) = default;
     };
 
-    PendingOpens(platform::ThreadPort& threads, platform::WindowSystem& windows)
+    PendingOpens(platform::ThreadPort& threads, platform::MessagePort& windows)
         : m_threads(threads), m_windows(windows) {}
     ~PendingOpens() { CancelAll(); }
     PendingOpens(const PendingOpens&) = delete;
@@ -64,7 +64,7 @@ private:
     void ForgetEnded();
 
     platform::ThreadPort& m_threads;
-    platform::WindowSystem& m_windows;
+    platform::MessagePort& m_windows;
     std::atomic<platform::WindowHandle> m_dialog{platform::kNoWindow};
     std::uint32_t m_nextTicket = 1;
     std::vector<Task> m_tasks;

@@ -13,9 +13,10 @@ namespace driver {
 
 BoardConnection::BoardConnection(platform::Platform& platform, DriverState& state,
                                  PenPipeline& pipeline, DialogLink& dialog, DialogTimers& timers)
-    : m_platform(platform), m_state(state), m_pipeline(pipeline), m_dialog(dialog),
-      m_timers(timers), m_serial(state, platform.registry, platform.serial, platform.trace),
-      m_hid(platform.hid), m_serialSource(platform.serial, platform.clock, state, platform.trace),
+    : m_platform(platform), m_notifications(platform.windows), m_state(state), m_pipeline(pipeline),
+      m_dialog(dialog), m_timers(timers),
+      m_serial(state, platform.registry, platform.serial, platform.trace), m_hid(platform.hid),
+      m_serialSource(platform.serial, platform.clock, state, platform.trace),
       m_hidSource(m_hid, platform.clock),
       m_loop(state, m_serialSource, m_hidSource, pipeline.companion, pipeline.dispatcher),
       m_reader(platform.threads, [this] { return RunReader(); }) {}
@@ -28,9 +29,9 @@ void BoardConnection::RegisterNotifications(platform::WindowHandle dialog) {
     const bool isWow64 = m_state.isWow64 != 0;
     m_serial.SelectKeyPaths(isWow64);
     // A failed registration only means arrivals and removals go unnoticed.
-    m_platform.windows.RegisterInterfaceNotification(dialog,
-                                                     isWow64 ? kSerialClass64 : kSerialClass32);
-    m_platform.windows.RegisterInterfaceNotification(dialog, kHidClass);
+    m_notifications.RegisterInterfaceNotification(dialog,
+                                                  isWow64 ? kSerialClass64 : kSerialClass32);
+    m_notifications.RegisterInterfaceNotification(dialog, kHidClass);
 }
 
 void BoardConnection::Connect() {
@@ -224,7 +225,7 @@ bool BoardConnection::IsBoardHidInterface(std::string_view interfaceName) {
 }
 
 void BoardConnection::OnDeviceChange(platform::WParam event, platform::LParam record) {
-    const auto broadcast = m_platform.windows.DecodeDeviceBroadcast(event, record);
+    const auto broadcast = m_notifications.DecodeDeviceBroadcast(event, record);
     if (!broadcast || broadcast->deviceType != platform::dbt::kDevTypDeviceInterface) {
         return;
     }

@@ -10,6 +10,7 @@
 #include "driver/pen/serial_frame_source.h"
 #include "driver/state/dialog_timers.h"
 #include "driver/state/driver_state.h"
+#include "platform/device_notification_port.h"
 #include "platform/platform.h"
 
 #include <atomic>
@@ -74,6 +75,8 @@ private:
     bool BoardStillThere(bool hid);
 
     platform::Platform& m_platform;
+    // The one role of the window system that the link uses.
+    platform::DeviceNotificationPort& m_notifications;
     DriverState& m_state;
     PenPipeline& m_pipeline;
     DialogLink& m_dialog;

@@ -2,7 +2,7 @@
 
 #include "driver/state/driver_ids.h"
 #include "driver/state/driver_state.h"
-#include "platform/window_port.h"
+#include "platform/message_port.h"
 
 namespace driver {
 
@@ -10,7 +10,7 @@ namespace driver {
 // that go to the last handle found. A missing window makes a post a no-op.
 class CompanionWindow {
 public:
-    CompanionWindow(platform::WindowSystem& windows, DriverState& state)
+    CompanionWindow(platform::MessagePort& windows, DriverState& state)
         : m_windows(windows), m_state(state) {}
 
     platform::WindowHandle LookUp() {
@@ -36,7 +36,7 @@ public:
     }
 
 private:
-    platform::WindowSystem& m_windows;
+    platform::MessagePort& m_windows;
     DriverState& m_state;
 };
 

@@ -9,14 +9,14 @@
 #include "driver/pointer/pen_state_machine.h"
 #include "driver/state/driver_state.h"
 #include "platform/clock_port.h"
-#include "platform/window_port.h"
+#include "platform/message_port.h"
 
 namespace driver {
 
 // Everything the dispatch of one frame reaches.
 struct ReaderEnvironment {
     DriverState& state;
-    platform::WindowSystem& windows;
+    platform::MessagePort& windows;
     platform::ClockPort& clock;
     const CalibrationStore& calibration;
     PenStateMachine& pen;

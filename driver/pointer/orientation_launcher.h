@@ -2,9 +2,9 @@
 
 #include "driver/state/driver_state.h"
 #include "platform/files_port.h"
+#include "platform/message_port.h"
 #include "platform/profile_port.h"
 #include "platform/shell_port.h"
-#include "platform/window_port.h"
 
 namespace driver {
 
@@ -12,7 +12,7 @@ namespace driver {
 // the one that runs.
 class OrientationLauncher {
 public:
-    OrientationLauncher(platform::WindowSystem& windows, platform::ProfilePort& profile,
+    OrientationLauncher(platform::MessagePort& windows, platform::ProfilePort& profile,
                         platform::FilesPort& files, platform::ShellPort& shell, DriverState& state)
         : m_windows(windows), m_profile(profile), m_files(files), m_shell(shell), m_state(state) {}
 
@@ -20,7 +20,7 @@ public:
     int StartOrientation();
 
 private:
-    platform::WindowSystem& m_windows;
+    platform::MessagePort& m_windows;
     platform::ProfilePort& m_profile;
     platform::FilesPort& m_files;
     platform::ShellPort& m_shell;

@@ -15,18 +15,15 @@ std::string Lower(std::string_view text) {
     return out;
 }
 
-// Class names compare without case, and without allocating: the reader
-// thread looks windows up for every area it fires.
-bool SameClass(std::string_view a, std::string_view b) {
+// Class names and titles compare without case (of ASCII letters here), and
+// without allocating: the reader thread looks windows up for every area it
+// fires.
+bool SameName(std::string_view a, std::string_view b) {
     return a.size() == b.size() &&
            std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
                return std::tolower(x) == std::tolower(y);
            });
 }
-
-constexpr std::uint32_t kIconBase = 0x7000;
-constexpr ImageListHandle kImageListBase = 0x9000;
-constexpr std::string_view kComboBoxEx = "ComboBoxEx32";
 
 } // namespace
 
@@ -40,21 +37,12 @@ const SimDesktop::Window* SimDesktop::Find(WindowHandle window) const {
     return it == m_windows.end() ? nullptr : &it->second;
 }
 
-SimDesktop::Control* SimDesktop::FindControl(WindowHandle dialog, int controlId) {
-    Window* window = Find(dialog);
-    if (window == nullptr) {
-        return nullptr;
-    }
-    const auto it = window->controls.find(controlId);
-    return it == window->controls.end() ? nullptr : &it->second;
-}
-
 WindowHandle SimDesktop::FindWindow(std::string_view className,
                                     std::optional<std::string_view> title) {
     std::lock_guard lock(m_mutex);
     for (const WindowHandle handle : m_zOrder) {
         const Window& window = m_windows.at(handle);
-        if (SameClass(window.className, className) && (!title || window.title == *title)) {
+        if (SameName(window.className, className) && (!title || SameName(window.title, *title))) {
             return handle;
         }
     }
@@ -357,75 +345,6 @@ bool SimDesktop::DispatchOne() {
     return true;
 }
 
-bool SimDesktop::AdvanceToNextEvent(std::uint64_t limitMs) {
-    std::function<void()> action;
-    {
-        std::lock_guard lock(m_mutex);
-        std::uint64_t due = UINT64_MAX;
-        for (const auto& [key, timer] : m_timers) {
-            due = std::min(due, timer.due);
-        }
-        const auto scheduled = std::min_element(
-            m_scheduled.begin(), m_scheduled.end(), [](const auto& a, const auto& b) {
-                return a.due != b.due ? a.due < b.due : a.sequence < b.sequence;
-            });
-        const bool actionFirst = scheduled != m_scheduled.end() && scheduled->due <= due;
-        if (actionFirst) {
-            due = scheduled->due;
-        }
-        if (due == UINT64_MAX || due > limitMs) {
-            return false;
-        }
-        if (due > m_elapsedMs) {
-            m_clock.Advance(static_cast<std::uint32_t>(due - m_elapsedMs));
-            m_elapsedMs = due;
-        }
-        if (actionFirst) {
-            action = std::move(scheduled->action);
-            m_scheduled.erase(scheduled);
-        } else {
-            for (auto& [key, timer] : m_timers) {
-                if (timer.due != due) {
-                    continue;
-                }
-                timer.due += timer.period;
-                const WindowHandle window = key.first;
-                const std::uintptr_t timerId = key.second;
-                // Like the real queue, at most one timer message waits per timer.
-                const bool pending =
-                    std::any_of(m_queue.begin(), m_queue.end(), [&](const Queued& q) {
-                        return q.window == window && q.message == wm::kTimer && q.wParam == timerId;
-                    });
-                if (!pending) {
-                    m_queue.push_back({window, wm::kTimer, timerId, 0});
-                }
-            }
-        }
-    }
-    if (action) {
-        action();
-    }
-    return true;
-}
-
-bool SimDesktop::SetTimer(WindowHandle window, std::uintptr_t timerId, std::uint32_t milliseconds) {
-    std::lock_guard lock(m_mutex);
-    if (Find(window) == nullptr) {
-        return false;
-    }
-    const std::uint64_t period = std::max<std::uint64_t>(milliseconds, 1);
-    m_timers[{window, timerId}] = {period, m_elapsedMs + period};
-    return true;
-}
-
-bool SimDesktop::KillTimer(WindowHandle window, std::uintptr_t timerId) {
-    std::lock_guard lock(m_mutex);
-    std::erase_if(m_queue, [&](const Queued& q) {
-        return q.window == window && q.message == wm::kTimer && q.wParam == timerId;
-    });
-    return m_timers.erase({window, timerId}) > 0;
-}
-
 bool SimDesktop::ShowWindow(WindowHandle window, int command) {
     std::lock_guard lock(m_mutex);
     Window* target = Find(window);
@@ -499,223 +418,6 @@ std::string SimDesktop::WindowTitle(WindowHandle window) const {
     return target == nullptr ? std::string() : target->title;
 }
 
-bool SimDesktop::SetDlgItemText(WindowHandle dialog, int controlId, std::string_view text) {
-    std::lock_guard lock(m_mutex);
-    Control* control = FindControl(dialog, controlId);
-    if (control == nullptr) {
-        return false;
-    }
-    control->text = std::string(text);
-    return true;
-}
-
-std::string SimDesktop::GetDlgItemText(WindowHandle dialog, int controlId) {
-    std::lock_guard lock(m_mutex);
-    const Control* control = FindControl(dialog, controlId);
-    return control == nullptr ? std::string() : control->text;
-}
-
-bool SimDesktop::CheckDlgButton(WindowHandle dialog, int controlId, bool checked) {
-    std::lock_guard lock(m_mutex);
-    Control* control = FindControl(dialog, controlId);
-    if (control == nullptr) {
-        return false;
-    }
-    control->checked = checked;
-    return true;
-}
-
-bool SimDesktop::IsDlgButtonChecked(WindowHandle dialog, int controlId) {
-    std::lock_guard lock(m_mutex);
-    const Control* control = FindControl(dialog, controlId);
-    return control != nullptr && control->checked;
-}
-
-bool SimDesktop::EnableDlgItem(WindowHandle dialog, int controlId, bool enabled) {
-    std::lock_guard lock(m_mutex);
-    Control* control = FindControl(dialog, controlId);
-    if (control == nullptr) {
-        return false;
-    }
-    control->enabled = enabled;
-    return true;
-}
-
-bool SimDesktop::IsDlgItemEnabled(WindowHandle dialog, int controlId) {
-    std::lock_guard lock(m_mutex);
-    const Control* control = FindControl(dialog, controlId);
-    return control != nullptr && control->enabled;
-}
-
-bool SimDesktop::SetComboSelection(WindowHandle dialog, int controlId, int index) {
-    std::lock_guard lock(m_mutex);
-    Control* control = FindControl(dialog, controlId);
-    if (control == nullptr) {
-        return false;
-    }
-    // Like CB_SETCURSEL: an index that names no item clears the selection.
-    const bool valid = index >= 0 && static_cast<std::size_t>(index) < control->items.size();
-    control->comboSelection = valid ? index : -1;
-    return valid || index == -1;
-}
-
-int SimDesktop::GetComboSelection(WindowHandle dialog, int controlId) {
-    std::lock_guard lock(m_mutex);
-    const Control* control = FindControl(dialog, controlId);
-    return control == nullptr ? -1 : control->comboSelection;
-}
-
-IconHandle SimDesktop::LoadAppIcon(int resourceId) {
-    return kIconBase + static_cast<IconHandle>(resourceId);
-}
-
-void SimDesktop::SetIcon(WindowHandle window, IconHandle icon, bool big) {
-    std::lock_guard lock(m_mutex);
-    if (Window* target = Find(window)) {
-        (big ? target->bigIcon : target->smallIcon) = icon;
-    }
-}
-
-ImageListHandle SimDesktop::CreateImageList(int cx, int cy, std::uint32_t flags, int initial,
-                                            int grow) {
-    std::lock_guard lock(m_mutex);
-    if (cx <= 0 || cy <= 0 || initial < 0 || grow < 0) {
-        return 0;
-    }
-    ImageListRecord record;
-    record.cx = cx;
-    record.cy = cy;
-    record.flags = flags;
-    record.initial = initial;
-    record.grow = grow;
-    m_imageLists.push_back(std::move(record));
-    return kImageListBase + m_imageLists.size();
-}
-
-ImageListRecord* SimDesktop::FindImageList(ImageListHandle list) {
-    if (list <= kImageListBase || list - kImageListBase > m_imageLists.size()) {
-        return nullptr;
-    }
-    ImageListRecord& record = m_imageLists[list - kImageListBase - 1];
-    return record.destroyed ? nullptr : &record;
-}
-
-int SimDesktop::AddMaskedBitmap(ImageListHandle list, int bitmapResourceId,
-                                std::uint32_t maskColour) {
-    std::lock_guard lock(m_mutex);
-    ImageListRecord* record = FindImageList(list);
-    if (record == nullptr || bitmapResourceId <= 0) {
-        return -1;
-    }
-    record->images.push_back({bitmapResourceId, maskColour});
-    return static_cast<int>(record->images.size()) - 1;
-}
-
-void SimDesktop::DestroyImageList(ImageListHandle list) {
-    std::lock_guard lock(m_mutex);
-    if (ImageListRecord* record = FindImageList(list)) {
-        record->destroyed = true;
-    }
-}
-
-bool SimDesktop::SetComboImageList(WindowHandle dialog, int controlId, ImageListHandle list) {
-    std::lock_guard lock(m_mutex);
-    Control* control = FindControl(dialog, controlId);
-    if (control == nullptr || control->source.className != kComboBoxEx) {
-        return false;
-    }
-    control->imageList = list;
-    return true;
-}
-
-int SimDesktop::InsertComboItem(WindowHandle dialog, int controlId, int index,
-                                std::string_view text, int image, int selectedImage) {
-    std::lock_guard lock(m_mutex);
-    Control* control = FindControl(dialog, controlId);
-    if (control == nullptr || control->source.className != kComboBoxEx || index < -1 ||
-        index > static_cast<int>(control->items.size())) {
-        return -1;
-    }
-    const int at = index == -1 ? static_cast<int>(control->items.size()) : index;
-    control->items.insert(control->items.begin() + at, {std::string(text), image, selectedImage});
-    return at;
-}
-
-std::vector<ImageListRecord> SimDesktop::ImageLists() const {
-    std::lock_guard lock(m_mutex);
-    return m_imageLists;
-}
-
-std::vector<ComboItem> SimDesktop::ComboItems(WindowHandle dialog, int controlId) const {
-    std::lock_guard lock(m_mutex);
-    const Window* window = Find(dialog);
-    if (window == nullptr || window->controls.count(controlId) == 0) {
-        return {};
-    }
-    return window->controls.at(controlId).items;
-}
-
-ImageListHandle SimDesktop::ComboImageList(WindowHandle dialog, int controlId) const {
-    std::lock_guard lock(m_mutex);
-    const Window* window = Find(dialog);
-    if (window == nullptr || window->controls.count(controlId) == 0) {
-        return 0;
-    }
-    return window->controls.at(controlId).imageList;
-}
-
-void SimDesktop::ClickButton(WindowHandle dialog, int controlId) {
-    {
-        std::lock_guard lock(m_mutex);
-        Window* window = Find(dialog);
-        Control* control = FindControl(dialog, controlId);
-        if (control == nullptr || !control->enabled) {
-            return;
-        }
-        if ((control->source.style & 0x0F) == ws::kBsAutoRadioButton) {
-            // The group runs from the last control marked as its first up to
-            // the next one so marked.
-            const std::vector<int>& order = window->controlOrder;
-            const auto at = std::find(order.begin(), order.end(), controlId);
-            auto first = at;
-            while (first != order.begin() &&
-                   (window->controls.at(*first).source.style & ws::kGroup) == 0) {
-                --first;
-            }
-            auto end = at + 1;
-            while (end != order.end() &&
-                   (window->controls.at(*end).source.style & ws::kGroup) == 0) {
-                ++end;
-            }
-            for (auto it = first; it != end; ++it) {
-                Control& member = window->controls.at(*it);
-                if ((member.source.style & 0x0F) == ws::kBsAutoRadioButton) {
-                    member.checked = *it == controlId;
-                }
-            }
-        }
-    }
-    Send(dialog, wm::kCommand, static_cast<WParam>(controlId & 0xFFFF), 0);
-}
-
-void SimDesktop::ChooseComboItem(WindowHandle dialog, int controlId, int index) {
-    {
-        std::lock_guard lock(m_mutex);
-        const Control* control = FindControl(dialog, controlId);
-        if (control == nullptr || !control->enabled) {
-            return;
-        }
-    }
-    SetComboSelection(dialog, controlId, index);
-    constexpr WParam kSelChange = 1;
-    Send(dialog, wm::kCommand, static_cast<WParam>(controlId & 0xFFFF) | (kSelChange << 16), 0);
-}
-
-void SimDesktop::InitCommonControls(std::uint32_t classes) {
-    std::lock_guard lock(m_mutex);
-    m_commonControls |= classes;
-}
-
 void SimDesktop::PaintIconCentred(WindowHandle window, IconHandle icon) {
     (void)window;
     (void)icon;
@@ -725,51 +427,6 @@ void SimDesktop::PaintIconCentred(WindowHandle window, IconHandle icon) {
 
 void SimDesktop::DefaultPaint(WindowHandle window) {
     (void)window;
-}
-
-bool SimDesktop::RegisterInterfaceNotification(WindowHandle window, std::string_view guidText) {
-    // The form UuidFromString accepts: 8-4-4-4-12 hex digits.
-    const bool wellFormed =
-        guidText.size() == 36 &&
-        std::all_of(guidText.begin(), guidText.end(), [&, i = 0](char c) mutable {
-            const int at = i++;
-            return (at == 8 || at == 13 || at == 18 || at == 23)
-                       ? c == '-'
-                       : std::isxdigit(static_cast<unsigned char>(c)) != 0;
-        });
-    std::lock_guard lock(m_mutex);
-    if (!wellFormed || Find(window) == nullptr) {
-        return false;
-    }
-    m_registrations.push_back({window, std::string(guidText)});
-    return true;
-}
-
-std::optional<DeviceInterfaceEvent> SimDesktop::DecodeDeviceBroadcast(WParam event, LParam record) {
-    std::lock_guard lock(m_mutex);
-    const auto it = m_broadcastRecords.find(record);
-    if (record == 0 || it == m_broadcastRecords.end()) {
-        return std::nullopt;
-    }
-    DeviceInterfaceEvent decoded = it->second;
-    decoded.eventCode = static_cast<std::uint32_t>(event);
-    return decoded;
-}
-
-LResult SimDesktop::SendDeviceChange(WindowHandle window, std::uint32_t eventCode,
-                                     std::uint32_t deviceType, std::string interfaceName) {
-    LParam record = 0;
-    {
-        std::lock_guard lock(m_mutex);
-        record = static_cast<LParam>(m_broadcastRecords.size() + 1);
-        m_broadcastRecords[record] = {eventCode, deviceType, std::move(interfaceName)};
-    }
-    return Send(window, wm::kDeviceChange, eventCode, record);
-}
-
-std::vector<NotificationRegistration> SimDesktop::Registrations() const {
-    std::lock_guard lock(m_mutex);
-    return m_registrations;
 }
 
 WindowHandle SimDesktop::CreateLoggingWindow(std::string className, std::string title) {
@@ -812,63 +469,14 @@ int SimDesktop::CountWindows(std::string_view className, std::string_view title)
     std::lock_guard lock(m_mutex);
     return static_cast<int>(
         std::count_if(m_windows.begin(), m_windows.end(), [&](const auto& entry) {
-            return SameClass(entry.second.className, className) && entry.second.title == title;
+            return SameName(entry.second.className, className) && entry.second.title == title;
         }));
-}
-
-IconHandle SimDesktop::GetIcon(WindowHandle window, bool big) const {
-    std::lock_guard lock(m_mutex);
-    const Window* target = Find(window);
-    return target == nullptr ? 0 : (big ? target->bigIcon : target->smallIcon);
 }
 
 int SimDesktop::PostCount(WindowHandle window, std::uint32_t message) const {
     std::lock_guard lock(m_mutex);
     const auto found = m_postCounts.find({window, message});
     return found == m_postCounts.end() ? 0 : found->second;
-}
-
-bool SimDesktop::HasTimer(WindowHandle window, std::uintptr_t timerId) const {
-    std::lock_guard lock(m_mutex);
-    return m_timers.count({window, timerId}) > 0;
-}
-
-void SimDesktop::At(std::uint64_t delayMs, std::function<void()> action) {
-    std::lock_guard lock(m_mutex);
-    m_scheduled.push_back({m_elapsedMs + delayMs, m_nextSequence++, std::move(action)});
-}
-
-void SimDesktop::PressEnter(WindowHandle dialog) {
-    std::lock_guard lock(m_mutex);
-    int target = id::kOk;
-    if (const Window* window = Find(dialog)) {
-        for (const auto& [controlId, control] : window->controls) {
-            if (control.source.controlClass == ControlClass::Button &&
-                (control.source.style & 0x0F) == ws::kBsDefPushButton) {
-                target = controlId;
-            }
-        }
-    }
-    PostMessage(dialog, wm::kCommand, static_cast<WParam>(target), 0);
-}
-
-void SimDesktop::PressEscape(WindowHandle dialog) {
-    bool plain = false;
-    {
-        std::lock_guard lock(m_mutex);
-        const Window* target = Find(dialog);
-        plain = target != nullptr && target->plain;
-    }
-    if (plain) {
-        PostMessage(dialog, wm::kKeyDown, vk::kEscape, 1);
-        return;
-    }
-    PostMessage(dialog, wm::kCommand, static_cast<WParam>(id::kCancel), 0);
-}
-
-std::uint64_t SimDesktop::NowMs() const {
-    std::lock_guard lock(m_mutex);
-    return m_elapsedMs;
 }
 
 } // namespace platform

@@ -67,13 +67,14 @@ class SimDesktop : public WindowSystem {
 public:
     explicit SimDesktop(SimClock& clock) : m_clock(clock) {}
 
-    // --- the window system ---
+    // --- find and post ---
     WindowHandle FindWindow(std::string_view className,
                             std::optional<std::string_view> title) override;
     bool PostMessage(WindowHandle window, std::uint32_t message, WParam wParam,
                      LParam lParam) override;
     std::uint32_t RegisterWindowMessage(std::string_view name) override;
     WindowHandle GetForegroundWindow() override;
+    // --- windows, loops and paint ---
     int MessageBox(WindowHandle owner, std::string_view text, std::string_view caption,
                    std::uint32_t style) override;
     LResult DialogBoxModal(const DialogTemplate& dialog, WindowHandle parent,
@@ -83,8 +84,8 @@ public:
     bool EndWindow(WindowHandle window, LResult result) override;
     void Invalidate(WindowHandle window) override;
     void Paint(WindowHandle window, const std::function<void(Canvas&)>& draw) override;
-    bool SetTimer(WindowHandle window, std::uintptr_t timerId, std::uint32_t milliseconds) override;
-    bool KillTimer(WindowHandle window, std::uintptr_t timerId) override;
+    void PaintIconCentred(WindowHandle window, IconHandle icon) override;
+    void DefaultPaint(WindowHandle window) override;
     bool ShowWindow(WindowHandle window, int command) override;
     bool IsIconic(WindowHandle window) override;
     bool SetWindowPos(WindowHandle window, WindowHandle insertAfter, int x, int y, int cx, int cy,
@@ -92,6 +93,10 @@ public:
     std::uint32_t GetExStyle(WindowHandle window) override;
     void SetExStyle(WindowHandle window, std::uint32_t exStyle) override;
     bool SetWindowText(WindowHandle window, std::string_view text) override;
+    // --- timers ---
+    bool SetTimer(WindowHandle window, std::uintptr_t timerId, std::uint32_t milliseconds) override;
+    bool KillTimer(WindowHandle window, std::uintptr_t timerId) override;
+    // --- dialog controls ---
     bool SetDlgItemText(WindowHandle dialog, int controlId, std::string_view text) override;
     std::string GetDlgItemText(WindowHandle dialog, int controlId) override;
     bool CheckDlgButton(WindowHandle dialog, int controlId, bool checked) override;
@@ -111,8 +116,7 @@ public:
     void InitCommonControls(std::uint32_t classes) override;
     IconHandle LoadAppIcon(int resourceId) override;
     void SetIcon(WindowHandle window, IconHandle icon, bool big) override;
-    void PaintIconCentred(WindowHandle window, IconHandle icon) override;
-    void DefaultPaint(WindowHandle window) override;
+    // --- device notifications ---
     bool RegisterInterfaceNotification(WindowHandle window, std::string_view guidText) override;
     std::optional<DeviceInterfaceEvent> DecodeDeviceBroadcast(WParam event, LParam record) override;
 
@@ -147,6 +151,8 @@ public:
     void ClickButton(WindowHandle dialog, int controlId);
     // A user's pick in a drop-down list; ignored while disabled.
     void ChooseComboItem(WindowHandle dialog, int controlId, int index);
+    // A broadcast's record (an lParam) of a device of this type and name.
+    LParam MakeBroadcastRecord(std::uint32_t deviceType, std::string name);
     // Sends WM_DEVICECHANGE with a record of the broadcast; the handler's result.
     LResult SendDeviceChange(WindowHandle window, std::uint32_t eventCode, std::uint32_t deviceType,
                              std::string interfaceName);

@@ -1,34 +1,19 @@
-// windows.h first: its A/W macros would rename the port's methods.
-#include <windows.h>
-#undef FindWindow
-#undef PostMessage
-#undef RegisterWindowMessage
-#undef MessageBox
-#undef SetDlgItemText
-#undef GetDlgItemText
-#undef SetWindowText
+// First: it brings windows.h without the A/W macros that would rename the
+// port's methods.
+#include "platform/win32/win32_window_handles.h"
 
 #include "platform/win32/win32_canvas.h"
 #include "platform/win32/win32_text.h"
 #include "platform/win32/win32_window_system.h"
 
-#include <commctrl.h>
-#include <dbt.h>
-#include <rpc.h>
-
-#include <cstddef>
-
 #include <string>
+#include <vector>
 
 namespace platform {
 namespace {
 
-HWND Hwnd(WindowHandle window) {
-    return reinterpret_cast<HWND>(window);
-}
-WindowHandle Handle(HWND hwnd) {
-    return reinterpret_cast<WindowHandle>(hwnd);
-}
+using win32::Handle;
+using win32::Hwnd;
 
 // A short name converted on the stack: looking up and posting to windows
 // happens on the reader thread, which must not allocate per frame.
@@ -277,123 +262,6 @@ bool Win32WindowSystem::SetWindowText(WindowHandle window, std::string_view text
     return ::SetWindowTextW(Hwnd(window), Wide(text).c_str()) != FALSE;
 }
 
-bool Win32WindowSystem::SetDlgItemText(WindowHandle dialog, int controlId, std::string_view text) {
-    return ::SetDlgItemTextW(Hwnd(dialog), controlId, Wide(text).c_str()) != FALSE;
-}
-
-std::string Win32WindowSystem::GetDlgItemText(WindowHandle dialog, int controlId) {
-    const HWND control = ::GetDlgItem(Hwnd(dialog), controlId);
-    if (control == nullptr) {
-        return {};
-    }
-    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(control)) + 1, L'\0');
-    const int length = ::GetWindowTextW(control, text.data(), static_cast<int>(text.size()));
-    text.resize(static_cast<std::size_t>(length > 0 ? length : 0));
-    return Narrow(text);
-}
-
-bool Win32WindowSystem::CheckDlgButton(WindowHandle dialog, int controlId, bool checked) {
-    return ::CheckDlgButton(Hwnd(dialog), controlId, checked ? BST_CHECKED : BST_UNCHECKED) !=
-           FALSE;
-}
-
-bool Win32WindowSystem::IsDlgButtonChecked(WindowHandle dialog, int controlId) {
-    return ::IsDlgButtonChecked(Hwnd(dialog), controlId) == BST_CHECKED;
-}
-
-bool Win32WindowSystem::EnableDlgItem(WindowHandle dialog, int controlId, bool enabled) {
-    const HWND control = ::GetDlgItem(Hwnd(dialog), controlId);
-    if (control == nullptr) {
-        return false;
-    }
-    ::EnableWindow(control, enabled ? TRUE : FALSE);
-    return true;
-}
-
-bool Win32WindowSystem::IsDlgItemEnabled(WindowHandle dialog, int controlId) {
-    const HWND control = ::GetDlgItem(Hwnd(dialog), controlId);
-    return control != nullptr && ::IsWindowEnabled(control) != FALSE;
-}
-
-bool Win32WindowSystem::SetComboSelection(WindowHandle dialog, int controlId, int index) {
-    const LRESULT result =
-        ::SendDlgItemMessageW(Hwnd(dialog), controlId, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    return index < 0 || result == index;
-}
-
-int Win32WindowSystem::GetComboSelection(WindowHandle dialog, int controlId) {
-    return static_cast<int>(::SendDlgItemMessageW(Hwnd(dialog), controlId, CB_GETCURSEL, 0, 0));
-}
-
-ImageListHandle Win32WindowSystem::CreateImageList(int cx, int cy, std::uint32_t flags, int initial,
-                                                   int grow) {
-    return reinterpret_cast<ImageListHandle>(::ImageList_Create(cx, cy, flags, initial, grow));
-}
-
-int Win32WindowSystem::AddMaskedBitmap(ImageListHandle list, int bitmapResourceId,
-                                       std::uint32_t maskColour) {
-    // A DIB section keeps the resource's 24-bit colours on any display depth.
-    const auto bitmap = static_cast<HBITMAP>(::LoadImageW(::GetModuleHandleW(nullptr),
-                                                          MAKEINTRESOURCEW(bitmapResourceId),
-                                                          IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-    if (bitmap == nullptr) {
-        return -1;
-    }
-    const int index = ::ImageList_AddMasked(reinterpret_cast<HIMAGELIST>(list), bitmap, maskColour);
-    ::DeleteObject(bitmap); // the list keeps its own copy
-    return index;
-}
-
-void Win32WindowSystem::DestroyImageList(ImageListHandle list) {
-    if (list != 0) {
-        ::ImageList_Destroy(reinterpret_cast<HIMAGELIST>(list));
-    }
-}
-
-bool Win32WindowSystem::SetComboImageList(WindowHandle dialog, int controlId,
-                                          ImageListHandle list) {
-    const HWND control = ::GetDlgItem(Hwnd(dialog), controlId);
-    if (control == nullptr) {
-        return false;
-    }
-    ::SendMessageW(control, CBEM_SETIMAGELIST, 0, static_cast<LPARAM>(list));
-    return true;
-}
-
-int Win32WindowSystem::InsertComboItem(WindowHandle dialog, int controlId, int index,
-                                       std::string_view text, int image, int selectedImage) {
-    const HWND control = ::GetDlgItem(Hwnd(dialog), controlId);
-    if (control == nullptr) {
-        return -1;
-    }
-    std::wstring wideText = Wide(text);
-    COMBOBOXEXITEMW item{};
-    item.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE;
-    item.iItem = index;
-    item.pszText = wideText.data();
-    item.iImage = image;
-    item.iSelectedImage = selectedImage;
-    return static_cast<int>(
-        ::SendMessageW(control, CBEM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-}
-
-void Win32WindowSystem::InitCommonControls(std::uint32_t classes) {
-    INITCOMMONCONTROLSEX init{};
-    init.dwSize = sizeof init;
-    init.dwICC = classes;
-    ::InitCommonControlsEx(&init);
-}
-
-IconHandle Win32WindowSystem::LoadAppIcon(int resourceId) {
-    return reinterpret_cast<IconHandle>(
-        ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resourceId)));
-}
-
-void Win32WindowSystem::SetIcon(WindowHandle window, IconHandle icon, bool big) {
-    ::SendMessageW(Hwnd(window), WM_SETICON, big ? ICON_BIG : ICON_SMALL,
-                   static_cast<LPARAM>(icon));
-}
-
 void Win32WindowSystem::PaintIconCentred(WindowHandle window, IconHandle icon) {
     PAINTSTRUCT paint{};
     const HDC dc = ::BeginPaint(Hwnd(window), &paint);
@@ -410,48 +278,6 @@ void Win32WindowSystem::DefaultPaint(WindowHandle window) {
     PAINTSTRUCT paint{};
     ::BeginPaint(Hwnd(window), &paint);
     ::EndPaint(Hwnd(window), &paint);
-}
-
-bool Win32WindowSystem::RegisterInterfaceNotification(WindowHandle window,
-                                                      std::string_view guidText) {
-    const std::string text(guidText);
-    GUID classGuid{};
-    if (::UuidFromStringA(reinterpret_cast<RPC_CSTR>(const_cast<char*>(text.c_str())),
-                          &classGuid) != RPC_S_OK) {
-        return false;
-    }
-    DEV_BROADCAST_DEVICEINTERFACE_W filter{};
-    filter.dbcc_size = sizeof filter;
-    filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
-    filter.dbcc_classguid = classGuid;
-    const HDEVNOTIFY handle =
-        ::RegisterDeviceNotificationW(Hwnd(window), &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
-    m_deviceNotification = handle;
-    return handle != nullptr;
-}
-
-std::optional<DeviceInterfaceEvent> Win32WindowSystem::DecodeDeviceBroadcast(WParam event,
-                                                                             LParam record) {
-    // Only these events carry a record; for the others lParam is no pointer.
-    const bool carriesRecord = event >= DBT_DEVICEARRIVAL && event <= DBT_CUSTOMEVENT;
-    if (record == 0 || !carriesRecord) {
-        return std::nullopt;
-    }
-    const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(record);
-    DeviceInterfaceEvent decoded;
-    decoded.eventCode = static_cast<std::uint32_t>(event);
-    decoded.deviceType = header->dbch_devicetype;
-    constexpr std::size_t kNameOffset = offsetof(DEV_BROADCAST_DEVICEINTERFACE_W, dbcc_name);
-    if (header->dbch_devicetype == DBT_DEVTYP_DEVICEINTERFACE && header->dbch_size > kNameOffset) {
-        const auto* device = reinterpret_cast<const DEV_BROADCAST_DEVICEINTERFACE_W*>(record);
-        const std::size_t capacity = (header->dbch_size - kNameOffset) / sizeof(wchar_t);
-        std::size_t length = 0;
-        while (length < capacity && device->dbcc_name[length] != L'\0') {
-            ++length;
-        }
-        decoded.interfaceName = Narrow(std::wstring(device->dbcc_name, length));
-    }
-    return decoded;
 }
 
 } // namespace platform
