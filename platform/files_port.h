@@ -28,6 +28,9 @@ public:
     virtual bool AppendToFile(const std::string& path, std::string_view text) = 0;
     // The file's size in bytes; none when it does not exist.
     virtual std::optional<std::uint64_t> FileSize(const std::string& path) = 0;
+    // The file's bytes, read while other programs may write it; none when it
+    // does not exist or cannot be read.
+    virtual std::optional<std::string> ReadContents(const std::string& path) = 0;
     // Renames from to to, replacing to when it exists.
     virtual bool RenameFile(const std::string& from, const std::string& to) = 0;
     // Deletes a file; false when it is still there or never was.

@@ -1,4 +1,5 @@
 #include "platform/win32/win32_wide_files.h"
+#include "platform/win32/win32_files.h"
 #include "platform/win32/win32_text.h"
 
 #include <vector>
@@ -92,6 +93,16 @@ std::optional<std::uint64_t> Win32WideFiles::FileSize(const std::string& path) {
         return std::nullopt;
     }
     return (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+}
+
+std::optional<std::string> Win32WideFiles::ReadContents(const std::string& path) {
+    const HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return std::nullopt;
+    }
+    return ReadAndClose(file);
 }
 
 bool Win32WideFiles::RenameFile(const std::string& from, const std::string& to) {

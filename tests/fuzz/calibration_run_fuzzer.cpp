@@ -53,6 +53,10 @@ public:
         const std::string* text = m_profile.File(path);
         return text == nullptr ? std::nullopt : std::optional<std::uint64_t>(text->size());
     }
+    std::optional<std::string> ReadContents(const std::string& path) override {
+        const std::string* text = m_profile.File(path);
+        return text == nullptr ? std::nullopt : std::optional<std::string>(*text);
+    }
     bool RenameFile(const std::string& from, const std::string& to) override {
         return Copy(from, to, false) && m_profile.RemoveFile(from);
     }

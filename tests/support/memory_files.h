@@ -53,6 +53,11 @@ public:
         Touch(path);
         return m_existing.contains(path) ? std::optional<std::uint64_t>(0) : std::nullopt;
     }
+    // Files here have no bytes.
+    std::optional<std::string> ReadContents(const std::string& path) override {
+        Touch(path);
+        return m_existing.contains(path) ? std::optional<std::string>("") : std::nullopt;
+    }
     bool RenameFile(const std::string& from, const std::string& to) override {
         Touch(from);
         Touch(to);

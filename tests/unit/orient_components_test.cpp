@@ -20,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace orient {
@@ -301,6 +302,36 @@ TEST(GridWriter, AnyFailedStepLeavesTheFileAsItWas) {
         << "no file yet: it is made";
     const std::string tooLong = dir.File(std::string(300, 'd') + ".ini");
     EXPECT_FALSE(WriteCalibrationGrid(profile, files, tooLong, Filled({3, 3})));
+}
+
+TEST(GridWriter, KeysAnotherProgramWritesMeanwhileAreKept) {
+    const std::string before = "[LUMERASET]\r\nBOX1LASTCHOOSE=1\r\n[coordinate]\r\nwdot=3\r\n";
+    const MeasuredGrid grid = Filled({3, 3});
+    const struct {
+        std::size_t copiesWrittenDuring;
+        bool written;
+    } cases[] = {{1, true}, {3, true}, {1000, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << "written during the first " << c.copiesWrittenDuring << " copies");
+        testing_support::TempDir dir;
+        const std::string path = dir.Write("DualData.ini", before);
+        platform::IniFileProfile profile;
+        platform::SimFiles files("", "");
+        // The settings dialog saving a choice between the copy and the rename.
+        files.AfterEachCopy([&](std::size_t copy) {
+            if (copy <= c.copiesWrittenDuring) {
+                profile.WriteString("LUMERASET", "BOX1LASTCHOOSE", std::to_string(copy + 1), path);
+            }
+        });
+        EXPECT_EQ(WriteCalibrationGrid(profile, files, path, grid), c.written);
+        const auto lastWrite = std::min(c.copiesWrittenDuring, files.FilesCopied());
+        EXPECT_EQ(profile.GetInt("LUMERASET", "BOX1LASTCHOOSE", 0, path),
+                  static_cast<int>(lastWrite) + 1);
+        EXPECT_EQ(profile.GetString("coordinate", "dot(2,1).y", "", path),
+                  c.written ? FormatBoardValue(grid.At({2, 1}).y) : "");
+        EXPECT_FALSE(files.FileExists(path + ".new"));
+    }
 }
 
 TEST(GridWriter, BoardValuesAreDecimalTextTheDriverReadsBackExactly) {
