@@ -58,7 +58,8 @@ Outcome WriteThroughCopy(platform::ProfilePort& profile, platform::FilesPort& fi
     const bool existed = files.FileExists(settingsPath);
     const std::optional<std::string> before =
         existed ? files.ReadContents(settingsPath) : std::nullopt;
-    if (existed && (!before || !files.Copy(settingsPath, copy, false))) {
+    if (existed &&
+        (!before || !files.Copy(settingsPath, copy, platform::IfTargetExists::Replace))) {
         return Outcome::Failed;
     }
     bool written = true;

@@ -181,17 +181,17 @@ void COrientWnd::SaveGrid() {
         return;
     }
     m_log.Write("written " + m_settingsPath);
-    EndRound(true);
+    EndRound(RoundEnd::NewCalibration);
     StartVerification();
 }
 
-void COrientWnd::EndRound(bool newCalibration) {
+void COrientWnd::EndRound(RoundEnd end) {
     if (!m_roundOpen) {
         return;
     }
     m_roundOpen = false;
     Windows().PostMessage(Windows().FindWindow(kDriverWindowClass, kDriverWindowTitle),
-                          kOrientationDone, newCalibration ? 0 : 1, 0);
+                          kOrientationDone, end == RoundEnd::NewCalibration ? 0 : 1, 0);
 }
 
 void COrientWnd::StartVerification() {
@@ -275,14 +275,14 @@ void COrientWnd::OnClose() {
 void COrientWnd::Cancel() {
     m_reader.Stop();
     KillTimer(kConnectTimer);
-    EndRound(false);
+    EndRound(RoundEnd::NothingNew);
     m_log.Write("cancelled");
     EndModalLoop(kCancelled);
 }
 
 void COrientWnd::Finish() {
     m_reader.Stop();
-    EndRound(false);
+    EndRound(RoundEnd::NothingNew);
     m_log.Write("finished");
     EndModalLoop(kFinished);
 }

@@ -81,6 +81,8 @@ protected:
 
 private:
     enum Action { kCancel = 1, kFinish, kRedo };
+    // What the driver hears when a round ends: reload the grid or not.
+    enum class RoundEnd : std::uint8_t { NewCalibration, NothingNew };
 
     void StartRound();
     void TryOpenPipe();
@@ -90,7 +92,7 @@ private:
     void RedoWorst();
     void Cancel();
     void Finish();
-    void EndRound(bool newCalibration);
+    void EndRound(RoundEnd end);
     void ShowStage(Stage stage);
     void LogTarget();
 

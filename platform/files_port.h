@@ -8,6 +8,9 @@
 
 namespace platform {
 
+// What a copy does when its target is there already.
+enum class IfTargetExists : std::uint8_t { Replace, Fail };
+
 // Files and folders. Paths are bytes in the system's ANSI code page.
 class FilesPort {
 public:
@@ -23,7 +26,7 @@ public:
     // Creates every missing folder up to the last separator; what follows it
     // is taken for a file name and ignored.
     virtual bool MakeSureDirectoryPathExists(const std::string& folder) = 0;
-    virtual bool Copy(const std::string& from, const std::string& to, bool failIfExists) = 0;
+    virtual bool Copy(const std::string& from, const std::string& to, IfTargetExists ifExists) = 0;
     // Appends text to the file, creating it when missing.
     virtual bool AppendToFile(const std::string& path, std::string_view text) = 0;
     // The file's size in bytes; none when it does not exist.

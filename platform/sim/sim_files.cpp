@@ -29,12 +29,13 @@ bool SimFiles::MakeSureDirectoryPathExists(const std::string& folder) {
     return true;
 }
 
-bool SimFiles::Copy(const std::string& from, const std::string& to, bool failIfExists) {
+bool SimFiles::Copy(const std::string& from, const std::string& to, IfTargetExists ifExists) {
     if (m_failCopies) {
         return false;
     }
-    const auto options = failIfExists ? std::filesystem::copy_options::none
-                                      : std::filesystem::copy_options::overwrite_existing;
+    const auto options = ifExists == IfTargetExists::Fail
+                             ? std::filesystem::copy_options::none
+                             : std::filesystem::copy_options::overwrite_existing;
     std::error_code error;
     if (!std::filesystem::copy_file(from, to, options, error) || error) {
         return false;

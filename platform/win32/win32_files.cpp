@@ -41,8 +41,9 @@ bool Win32Files::MakeSureDirectoryPathExists(const std::string& folder) {
     return ::MakeSureDirectoryPathExists(folder.c_str()) != FALSE;
 }
 
-bool Win32Files::Copy(const std::string& from, const std::string& to, bool failIfExists) {
-    return CopyFileA(from.c_str(), to.c_str(), failIfExists ? TRUE : FALSE) != FALSE;
+bool Win32Files::Copy(const std::string& from, const std::string& to, IfTargetExists ifExists) {
+    return CopyFileA(from.c_str(), to.c_str(), ifExists == IfTargetExists::Fail ? TRUE : FALSE) !=
+           FALSE;
 }
 
 bool Win32Files::IsLeadByte(unsigned char byte) {

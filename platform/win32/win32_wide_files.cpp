@@ -69,8 +69,9 @@ std::size_t Win32WideFiles::PathLength(std::string_view path) {
     return Wide(path).size();
 }
 
-bool Win32WideFiles::Copy(const std::string& from, const std::string& to, bool failIfExists) {
-    return CopyFileW(Wide(from).c_str(), Wide(to).c_str(), failIfExists ? TRUE : FALSE) != FALSE;
+bool Win32WideFiles::Copy(const std::string& from, const std::string& to, IfTargetExists ifExists) {
+    return CopyFileW(Wide(from).c_str(), Wide(to).c_str(),
+                     ifExists == IfTargetExists::Fail ? TRUE : FALSE) != FALSE;
 }
 
 bool Win32WideFiles::AppendToFile(const std::string& path, std::string_view text) {

@@ -33,12 +33,13 @@ public:
         made.push_back(folder);
         return !m_failMakeDirectories;
     }
-    bool Copy(const std::string& from, const std::string& to, bool failIfExists) override {
+    bool Copy(const std::string& from, const std::string& to,
+              platform::IfTargetExists ifExists) override {
         Touch(from);
         Touch(to);
         copies.emplace_back(from, to);
         if (m_failCopies || !m_existing.contains(from) ||
-            (failIfExists && m_existing.contains(to))) {
+            (ifExists == platform::IfTargetExists::Fail && m_existing.contains(to))) {
             return false;
         }
         m_existing.insert(to);
