@@ -18,12 +18,6 @@ namespace {
 
 constexpr std::uintptr_t kConnectTimer = 1;
 
-std::string Number(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f", value);
-    return text;
-}
-
 std::string PointText(Point point) {
     return std::to_string(point.x) + "," + std::to_string(point.y);
 }
@@ -156,17 +150,14 @@ LResult COrientWnd::OnPipeEnded(WParam generation, LParam) {
 
 void COrientWnd::TakeContact(const ContactResult& contact) {
     m_run.OnContact(contact);
-    static constexpr std::array<const char*, 4> kOutcome = {"taken", "too short", "wandered",
-                                                            "folded"};
     m_log.Write("contact " + std::to_string(contact.frames) + " frames spread " +
-                std::to_string(contact.spread) + ": " +
-                kOutcome[static_cast<std::size_t>(m_run.LastRefusal())] + " " +
-                Number(contact.point.x) + "," + Number(contact.point.y));
+                std::to_string(contact.spread) + ": " + std::string(LogWord(m_run.LastVerdict())) +
+                " " + OneDecimal(contact.point.x) + "," + OneDecimal(contact.point.y));
     if (m_run.Complete()) {
         SaveGrid();
         return;
     }
-    if (m_run.LastRefusal() == Refusal::None) {
+    if (m_run.LastVerdict() == ContactVerdict::Taken) {
         LogTarget();
     }
     Invalidate();
@@ -230,11 +221,11 @@ LResult COrientWnd::OnLButtonDown(WParam, LParam lParam) {
     const Point cross = *m_verification->Current();
     m_verification->Press(at);
     m_log.Write("press " + std::to_string(m_verification->Pressed()) + " at " + PointText(at) +
-                " error " + Number(std::hypot(at.x - cross.x, at.y - cross.y)));
+                " error " + OneDecimal(std::hypot(at.x - cross.x, at.y - cross.y)));
     if (m_verification->Done()) {
         const Residual residual = m_verification->Result();
-        m_log.Write("residual mean " + Number(residual.mean) + " max " + Number(residual.largest) +
-                    " px");
+        m_log.Write("residual mean " + OneDecimal(residual.mean) + " max " +
+                    OneDecimal(residual.largest) + " px");
         ShowStage(Stage::Result);
         return 0;
     }
@@ -379,26 +370,12 @@ void COrientWnd::PaintCollecting(Canvas& canvas) const {
     }
     const Point pixel = TargetPixel(m_run.Grid().Layout(), *target, Width(), Height());
     DrawCross(canvas, pixel, colour::kTarget);
-    std::string_view hint;
-    switch (m_run.LastRefusal()) {
-    case Refusal::TooShort:
-        hint = m_texts.tooShort;
-        break;
-    case Refusal::Wandered:
-        hint = m_texts.wandered;
-        break;
-    case Refusal::Folded:
-        hint = m_texts.folded;
-        break;
-    case Refusal::None:
-        break;
-    }
     const std::string progress =
         FillIn(m_texts.progress, {std::to_string(m_run.Step()), std::to_string(m_run.Steps())});
     DrawLines(canvas, TextTop(pixel, Height()),
               {{progress, colour::kText},
                {m_texts.touchTarget, colour::kText},
-               {hint, colour::kHint},
+               {Hint(m_texts, m_run.LastVerdict()), colour::kHint},
                {m_texts.escape, colour::kFaint}},
               TextHeight(Height()));
 }
@@ -422,7 +399,7 @@ void COrientWnd::PaintResult(Canvas& canvas) const {
     }
     const Residual residual = m_verification->Result();
     const std::string result =
-        FillIn(m_texts.result, {Number(residual.mean), Number(residual.largest)});
+        FillIn(m_texts.result, {OneDecimal(residual.mean), OneDecimal(residual.largest)});
     const std::string scale = FillIn(m_texts.scale, {std::to_string(kErrorScale)});
     DrawLines(canvas, Height() / 30, {{result, colour::kText}, {scale, colour::kFaint}},
               TextHeight(Height()));

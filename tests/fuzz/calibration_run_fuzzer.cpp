@@ -96,6 +96,9 @@ void CheckContact(const ContactResult& contact) {
     case ContactVerdict::Wandered:
         FUZZ_CHECK(contact.spread > ContactCollector::kMaxSpread);
         break;
+    case ContactVerdict::Folded: // only a run, which knows the grid, says so
+        FUZZ_CHECK(false);
+        break;
     }
 }
 
@@ -180,7 +183,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             run.OnContact(*contact);
             FUZZ_CHECK(run.Step() == step ||
                        (run.Step() == step + 1 && contact->verdict == ContactVerdict::Taken &&
-                        run.LastRefusal() == Refusal::None));
+                        run.LastVerdict() == ContactVerdict::Taken));
             CheckUnfolded(run.Grid());
         }
         if (run.Complete() && writes < 3) {

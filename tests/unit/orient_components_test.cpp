@@ -22,6 +22,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <set>
 
 namespace orient {
 namespace {
@@ -353,6 +354,20 @@ TEST(OrientTexts, TheShippedLanguageFileHasEveryText) {
         EXPECT_NE(texts.*key.text, kMissingText) << key.key;
         EXPECT_FALSE((texts.*key.text).empty()) << key.key;
     }
+}
+
+// The verdict table, read by value: each verdict once, with a word of its
+// own, and a hint for every one that leaves its target in place.
+TEST(OrientTexts, EveryVerdictHasOneLogWordAndEveryRefusalAHint) {
+    std::set<ContactVerdict> verdicts;
+    std::set<std::string_view> words;
+    for (const VerdictText& text : kVerdictTexts) {
+        SCOPED_TRACE(text.logWord);
+        EXPECT_TRUE(verdicts.insert(text.verdict).second);
+        EXPECT_TRUE(words.insert(text.logWord).second);
+        EXPECT_EQ(text.hint == nullptr, text.verdict == ContactVerdict::Taken);
+    }
+    EXPECT_EQ(verdicts.size(), static_cast<std::size_t>(ContactVerdict::Folded) + 1) << "a gap";
 }
 
 TEST(OrientTexts, NumbersGoIntoTheirPlacesAndNothingElseIsFormatted) {
