@@ -10,28 +10,19 @@ constexpr std::string_view kLogFileName = "Orient.log";
 } // namespace
 
 void OrientLog::Open(platform::ProfilePort& profile, const std::string& settingsPath) {
-    m_path.clear();
+    m_file.SetPath({});
     if (settingsPath.empty() ||
         profile.GetInt(driver::kDiagnosticsSection, driver::kLogFileKey, 0, settingsPath) == 0) {
         return;
     }
-    m_path = common::PathInFolder(common::FolderOf(settingsPath, m_files), kLogFileName, m_files);
+    m_file.SetPath(
+        common::PathInFolder(common::FolderOf(settingsPath, m_files), kLogFileName, m_files));
 }
 
 void OrientLog::Write(std::string_view line) {
-    if (m_path.empty()) {
-        return;
+    if (!m_file.Path().empty()) {
+        m_file.Append(platform::BoundedLog::Stamped(m_clock.TickCount(), line));
     }
-    const auto size = m_files.FileSize(m_path);
-    if (size && *size >= kMaxFileBytes) {
-        m_files.RenameFile(m_path, m_path + ".old");
-    }
-    std::string text(1, '[');
-    text += std::to_string(m_clock.TickCount());
-    text += " ms] ";
-    text += line;
-    text += "\r\n";
-    m_files.AppendToFile(m_path, text);
 }
 
 } // namespace orient

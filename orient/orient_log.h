@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/bounded_log.h"
 #include "platform/clock_port.h"
 #include "platform/files_port.h"
 #include "platform/profile_port.h"
@@ -19,7 +20,7 @@ public:
     static constexpr std::uint64_t kMaxFileBytes = std::uint64_t{256} * 1024;
 
     OrientLog(platform::FilesPort& files, platform::ClockPort& clock)
-        : m_files(files), m_clock(clock) {}
+        : m_files(files), m_clock(clock), m_file(files, kMaxFileBytes) {}
 
     void Open(platform::ProfilePort& profile, const std::string& settingsPath);
     void Write(std::string_view line);
@@ -27,7 +28,7 @@ public:
 private:
     platform::FilesPort& m_files;
     platform::ClockPort& m_clock;
-    std::string m_path;
+    platform::BoundedLog m_file;
 };
 
 } // namespace orient
