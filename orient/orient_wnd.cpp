@@ -8,7 +8,6 @@
 
 #include <array>
 #include <cmath>
-#include <cstdio>
 
 namespace orient {
 
@@ -291,136 +290,17 @@ void COrientWnd::LogTarget() {
     }
 }
 
+OrientScene COrientWnd::Scene() const {
+    return {m_stage, m_texts, m_run, m_verification ? &*m_verification : nullptr,
+            Width(), Height()};
+}
+
 std::vector<Button> COrientWnd::Buttons() const {
-    const int height = std::max(36, Height() / 20);
-    const int width = std::max(160, Width() / 7);
-    const int top = Height() - height - height / 3;
-    // Between the grid's columns in every layout, below its last row.
-    const auto at = [&](double centre, int action, const std::string& label) {
-        const int left = static_cast<int>(centre * Width()) - width / 2;
-        return Button{action, {left, top, left + width, top + height}, label};
-    };
-    switch (m_stage) {
-    case Stage::Connecting:
-    case Stage::Collecting:
-        return {at(0.8, kCancel, m_texts.cancel)};
-    case Stage::Verifying:
-        return {at(0.8, kFinish, m_texts.finish)};
-    case Stage::Result:
-        return {at(0.6, kRedo, m_texts.redo), at(0.8, kFinish, m_texts.finish)};
-    case Stage::NoDriver:
-    case Stage::NoPipe:
-    case Stage::PipeLost:
-    case Stage::SaveFailed:
-        return {at(0.5, kCancel, m_texts.exit)};
-    }
-    return {};
+    return SceneButtons(Scene());
 }
 
 void COrientWnd::OnPaint(Canvas& canvas) {
-    canvas.Fill({0, 0, canvas.Width(), canvas.Height()}, colour::kBackground);
-    switch (m_stage) {
-    case Stage::Connecting:
-        PaintMessage(canvas, m_texts.connecting);
-        break;
-    case Stage::Collecting:
-        PaintCollecting(canvas);
-        break;
-    case Stage::Verifying:
-        PaintVerifying(canvas);
-        break;
-    case Stage::Result:
-        PaintResult(canvas);
-        break;
-    case Stage::NoDriver:
-        PaintMessage(canvas, m_texts.noDriver);
-        break;
-    case Stage::NoPipe:
-        PaintMessage(canvas, m_texts.noPipe);
-        break;
-    case Stage::PipeLost:
-        PaintMessage(canvas, m_texts.pipeLost);
-        break;
-    case Stage::SaveFailed:
-        PaintMessage(canvas, m_texts.saveFailed);
-        break;
-    }
-    for (const Button& button : Buttons()) {
-        DrawButton(canvas, button);
-    }
-}
-
-namespace {
-
-int TextHeight(int screenHeight) {
-    return std::max(16, screenHeight / 36);
-}
-
-// Text above a target in the lower half, below one in the upper half.
-int TextTop(Point target, int screenHeight) {
-    return target.y < screenHeight / 2 ? screenHeight * 3 / 5 : screenHeight / 6;
-}
-
-} // namespace
-
-void COrientWnd::PaintCollecting(Canvas& canvas) const {
-    const auto target = m_run.Current();
-    if (!target) {
-        return;
-    }
-    const Point pixel = TargetPixel(m_run.Grid().Layout(), *target, Width(), Height());
-    DrawCross(canvas, pixel, colour::kTarget);
-    const std::string progress =
-        FillIn(m_texts.progress, {std::to_string(m_run.Step()), std::to_string(m_run.Steps())});
-    DrawLines(canvas, TextTop(pixel, Height()),
-              {{progress, colour::kText},
-               {m_texts.touchTarget, colour::kText},
-               {Hint(m_texts, m_run.LastVerdict()), colour::kHint},
-               {m_texts.escape, colour::kFaint}},
-              TextHeight(Height()));
-}
-
-void COrientWnd::PaintVerifying(Canvas& canvas) const {
-    const auto cross = m_verification ? m_verification->Current() : std::nullopt;
-    if (!cross) {
-        return;
-    }
-    DrawCross(canvas, *cross, colour::kTarget);
-    const std::string progress =
-        FillIn(m_texts.verifyProgress, {std::to_string(m_verification->Pressed() + 1),
-                                        std::to_string(Verification::kCrossCount)});
-    DrawLines(canvas, TextTop(*cross, Height()),
-              {{progress, colour::kText}, {m_texts.verify, colour::kText}}, TextHeight(Height()));
-}
-
-void COrientWnd::PaintResult(Canvas& canvas) const {
-    if (!m_verification) {
-        return;
-    }
-    const Residual residual = m_verification->Result();
-    const std::string result =
-        FillIn(m_texts.result, {OneDecimal(residual.mean), OneDecimal(residual.largest)});
-    const std::string scale = FillIn(m_texts.scale, {std::to_string(kErrorScale)});
-    DrawLines(canvas, Height() / 30, {{result, colour::kText}, {scale, colour::kFaint}},
-              TextHeight(Height()));
-    for (int k = 0; k < m_verification->Pressed(); ++k) {
-        const Point cross = m_verification->Cross(k);
-        const Point press = m_verification->PressOf(k);
-        const Point end{cross.x + kErrorScale * (press.x - cross.x),
-                        cross.y + kErrorScale * (press.y - cross.y)};
-        DrawCross(canvas, cross, colour::kFaint, kCrossArm / 2, 1);
-        canvas.Line(cross, end, colour::kError, k == residual.worst ? 4 : 2);
-        canvas.Circle(end, 5, colour::kError, 2);
-    }
-}
-
-void COrientWnd::PaintMessage(Canvas& canvas, std::string_view text) const {
-    std::string_view escape;
-    if (m_stage == Stage::Connecting) {
-        escape = m_texts.escape;
-    }
-    DrawLines(canvas, Height() * 2 / 5, {{text, colour::kText}, {escape, colour::kFaint}},
-              TextHeight(Height()));
+    PaintScene(canvas, Scene());
 }
 
 } // namespace orient
