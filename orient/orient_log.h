@@ -1,6 +1,10 @@
 #pragma once
 
+#include "orient/contact.h"
+#include "orient/grid_layout.h"
+#include "orient/verification.h"
 #include "platform/bounded_log.h"
+#include "platform/canvas.h"
 #include "platform/clock_port.h"
 #include "platform/files_port.h"
 #include "platform/profile_port.h"
@@ -24,6 +28,15 @@ public:
 
     void Open(platform::ProfilePort& profile, const std::string& settingsPath);
     void Write(std::string_view line);
+
+    // The lines of the steps, in the words the end-to-end runs read back.
+    void Grid(GridLayout layout, int width, int height);
+    void Target(int step, int steps, platform::Point pixel);
+    void Contact(const ContactResult& contact, ContactVerdict verdict);
+    void Check(int cross, platform::Point at);
+    void Press(int pressed, platform::Point at, platform::Point cross);
+    void CheckResult(const Residual& residual);
+    void Again(GridIndex target);
 
 private:
     platform::FilesPort& m_files;

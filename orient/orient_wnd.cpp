@@ -7,7 +7,6 @@
 #include "platform/window_messages.h"
 
 #include <array>
-#include <cmath>
 
 namespace orient {
 
@@ -16,10 +15,6 @@ using namespace platform;
 namespace {
 
 constexpr std::uintptr_t kConnectTimer = 1;
-
-std::string PointText(Point point) {
-    return std::to_string(point.x) + "," + std::to_string(point.y);
-}
 
 } // namespace
 
@@ -39,9 +34,7 @@ LResult COrientWnd::Run() {
     m_width = m_ports.screen.ScreenWidth();
     m_height = m_ports.screen.ScreenHeight();
     m_log.Open(m_ports.profile, m_settingsPath);
-    const GridLayout& layout = m_run.Grid().Layout();
-    m_log.Write("grid " + std::to_string(layout.columns) + " x " + std::to_string(layout.rows) +
-                " on " + std::to_string(m_width) + " x " + std::to_string(m_height));
+    m_log.Grid(m_run.Grid().Layout(), m_width, m_height);
     WindowDescription description;
     description.className = std::string(kWindowClass);
     description.title = m_texts.caption;
@@ -149,9 +142,7 @@ LResult COrientWnd::OnPipeEnded(WParam generation, LParam) {
 
 void COrientWnd::TakeContact(const ContactResult& contact) {
     m_run.OnContact(contact);
-    m_log.Write("contact " + std::to_string(contact.frames) + " frames spread " +
-                std::to_string(contact.spread) + ": " + std::string(LogWord(m_run.LastVerdict())) +
-                " " + OneDecimal(contact.point.x) + "," + OneDecimal(contact.point.y));
+    m_log.Contact(contact, m_run.LastVerdict());
     if (m_run.Complete()) {
         SaveGrid();
         return;
@@ -190,8 +181,7 @@ void COrientWnd::StartVerification() {
     m_verification.emplace(Width(), Height(), m_ports.clock.TickCount() + m_rounds,
                            Buttons().front().area);
     ShowStage(Stage::Verifying);
-    m_log.Write("check 1/" + std::to_string(Verification::kCrossCount) + " at " +
-                PointText(*m_verification->Current()));
+    m_log.Check(1, *m_verification->Current());
 }
 
 LResult COrientWnd::OnLButtonDown(WParam, LParam lParam) {
@@ -219,18 +209,13 @@ LResult COrientWnd::OnLButtonDown(WParam, LParam lParam) {
     }
     const Point cross = *m_verification->Current();
     m_verification->Press(at);
-    m_log.Write("press " + std::to_string(m_verification->Pressed()) + " at " + PointText(at) +
-                " error " + OneDecimal(std::hypot(at.x - cross.x, at.y - cross.y)));
+    m_log.Press(m_verification->Pressed(), at, cross);
     if (m_verification->Done()) {
-        const Residual residual = m_verification->Result();
-        m_log.Write("residual mean " + OneDecimal(residual.mean) + " max " +
-                    OneDecimal(residual.largest) + " px");
+        m_log.CheckResult(m_verification->Result());
         ShowStage(Stage::Result);
         return 0;
     }
-    m_log.Write("check " + std::to_string(m_verification->Pressed() + 1) + "/" +
-                std::to_string(Verification::kCrossCount) + " at " +
-                PointText(*m_verification->Current()));
+    m_log.Check(m_verification->Pressed() + 1, *m_verification->Current());
     Invalidate();
     return 0;
 }
@@ -241,7 +226,7 @@ void COrientWnd::RedoWorst() {
     }
     const Point worst = m_verification->Cross(m_verification->Result().worst);
     const GridIndex again = NearestTarget(m_run.Grid().Layout(), worst, Width(), Height());
-    m_log.Write("again target " + std::to_string(again.column) + "," + std::to_string(again.row));
+    m_log.Again(again);
     m_run = CalibrationRun(m_run.Grid(), again);
     m_verification.reset();
     StartRound();
@@ -284,9 +269,8 @@ void COrientWnd::ShowStage(Stage stage) {
 
 void COrientWnd::LogTarget() {
     if (const auto target = m_run.Current()) {
-        m_log.Write("target " + std::to_string(m_run.Step()) + "/" + std::to_string(m_run.Steps()) +
-                    " at " +
-                    PointText(TargetPixel(m_run.Grid().Layout(), *target, Width(), Height())));
+        m_log.Target(m_run.Step(), m_run.Steps(),
+                     TargetPixel(m_run.Grid().Layout(), *target, Width(), Height()));
     }
 }
 
