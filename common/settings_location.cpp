@@ -93,7 +93,7 @@ std::string LocateSettingsFile(platform::FilesPort& files, platform::ClockPort& 
     }
     files.MakeSureDirectoryPathExists(userFolder);
     if (!installedCopy.empty()) {
-        files.Copy(installedCopy, userCopy, false);
+        files.Copy(installedCopy, userCopy, platform::IfTargetExists::Replace);
         clock.Sleep(kAfterCopyPause);
     }
     return userCopy;

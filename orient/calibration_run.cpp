@@ -28,22 +28,15 @@ void CalibrationRun::OnContact(const ContactResult& contact) {
         return;
     }
     const GridIndex target = m_order[m_next];
-    switch (contact.verdict) {
-    case ContactVerdict::TooShort:
-        m_refusal = Refusal::TooShort;
+    m_verdict = contact.verdict;
+    if (m_verdict != ContactVerdict::Taken) {
         return;
-    case ContactVerdict::Wandered:
-        m_refusal = Refusal::Wandered;
-        return;
-    case ContactVerdict::Taken:
-        break;
     }
     if (!m_grid.FitsNeighbours(target, contact.point)) {
-        m_refusal = Refusal::Folded;
+        m_verdict = ContactVerdict::Folded;
         return;
     }
     m_grid.Set(target, contact.point);
-    m_refusal = Refusal::None;
     ++m_next;
 }
 

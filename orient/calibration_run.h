@@ -8,8 +8,6 @@
 
 namespace orient {
 
-enum class Refusal : std::uint8_t { None, TooShort, Wandered, Folded };
-
 // The targets one run asks for, in order, and what it makes of each contact
 // of the pen: the target is taken and the next one shown, or it stays, with
 // the reason.
@@ -26,7 +24,9 @@ public:
     int Step() const { return static_cast<int>(m_next) + 1; }
     int Steps() const { return static_cast<int>(m_order.size()); }
     bool Complete() const { return m_next >= m_order.size(); }
-    Refusal LastRefusal() const { return m_refusal; }
+    // The verdict on the latest contact; Taken before any. A target that is
+    // not taken stays shown with the verdict's hint.
+    ContactVerdict LastVerdict() const { return m_verdict; }
     const MeasuredGrid& Grid() const { return m_grid; }
 
     void OnContact(const ContactResult& contact);
@@ -35,7 +35,7 @@ private:
     MeasuredGrid m_grid;
     std::vector<GridIndex> m_order;
     std::size_t m_next = 0;
-    Refusal m_refusal = Refusal::None;
+    ContactVerdict m_verdict = ContactVerdict::Taken;
 };
 
 } // namespace orient

@@ -10,7 +10,10 @@
 
 namespace orient {
 
-enum class ContactVerdict : std::uint8_t { Taken, TooShort, Wandered };
+// What becomes of a contact of the pen. The collector judges the first
+// three; a run refuses a taken contact as Folded when its point would fold
+// the grid.
+enum class ContactVerdict : std::uint8_t { Taken, TooShort, Wandered, Folded };
 
 // How one contact of the pen ended.
 struct ContactResult {

@@ -8,12 +8,15 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <vector>
 
 namespace orient {
 namespace {
 
 constexpr std::string_view kCopySuffix = ".new";
+// Another program that writes the file faster than this can copy it wins.
+constexpr int kAttempts = 5;
 
 struct Entry {
     std::string key;
@@ -43,6 +46,45 @@ std::vector<Entry> EntriesOf(const MeasuredGrid& grid) {
 bool ReadsBack(platform::ProfilePort& profile, const std::string& path, const Entry& entry) {
     const std::string stored = profile.GetString(kCoordinateSection, entry.key, "", path);
     return stored == entry.value && driver::ParseBoardValue(stored) == entry.number;
+}
+
+enum class Outcome { Written, Failed, Overtaken };
+
+Outcome WriteThroughCopy(platform::ProfilePort& profile, platform::FilesPort& files,
+                         const std::string& settingsPath, const std::string& copy,
+                         const std::vector<Entry>& entries) {
+    // A copy left by a run that stopped half-way must not lend its keys.
+    files.RemoveFile(copy);
+    const bool existed = files.FileExists(settingsPath);
+    const std::optional<std::string> before =
+        existed ? files.ReadContents(settingsPath) : std::nullopt;
+    if (existed &&
+        (!before || !files.Copy(settingsPath, copy, platform::IfTargetExists::Replace))) {
+        return Outcome::Failed;
+    }
+    bool written = true;
+    for (const Entry& entry : entries) {
+        written = written && profile.WriteString(kCoordinateSection, entry.key, entry.value, copy);
+    }
+    for (const Entry& entry : entries) {
+        written = written && ReadsBack(profile, copy, entry);
+    }
+    if (!written) {
+        files.RemoveFile(copy);
+        return Outcome::Failed;
+    }
+    // The driver and the settings dialog write this file too: the rename
+    // would drop whatever they wrote since the copy was taken.
+    const bool exists = files.FileExists(settingsPath);
+    if (exists != existed || (exists && files.ReadContents(settingsPath) != before)) {
+        files.RemoveFile(copy);
+        return Outcome::Overtaken;
+    }
+    if (!files.RenameFile(copy, settingsPath)) {
+        files.RemoveFile(copy);
+        return Outcome::Failed;
+    }
+    return Outcome::Written;
 }
 
 } // namespace
@@ -75,23 +117,17 @@ bool WriteCalibrationGrid(platform::ProfilePort& profile, platform::FilesPort& f
         }
     }
     const std::string copy = settingsPath + std::string(kCopySuffix);
-    // A copy left by a run that stopped half-way must not lend its keys.
-    files.RemoveFile(copy);
-    if (files.FileExists(settingsPath) && !files.Copy(settingsPath, copy, false)) {
-        return false;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        switch (WriteThroughCopy(profile, files, settingsPath, copy, entries)) {
+        case Outcome::Written:
+            return true;
+        case Outcome::Failed:
+            return false;
+        case Outcome::Overtaken:
+            break;
+        }
     }
-    bool written = true;
-    for (const Entry& entry : entries) {
-        written = written && profile.WriteString(kCoordinateSection, entry.key, entry.value, copy);
-    }
-    for (const Entry& entry : entries) {
-        written = written && ReadsBack(profile, copy, entry);
-    }
-    if (!written || !files.RenameFile(copy, settingsPath)) {
-        files.RemoveFile(copy);
-        return false;
-    }
-    return true;
+    return false;
 }
 
 } // namespace orient

@@ -18,8 +18,12 @@ std::string FormatBoardValue(double value);
 // they write into a copy beside the file, which is read back key by key and
 // then put in the file's place by one rename: the driver reads either the
 // old calibration or the new one, whenever it reloads and wherever this
-// stops. False, with the file as it was and no copy left, when the grid is
-// incomplete or any step fails.
+// stops. When the file changed while the copy was written (the driver and
+// the settings dialog write it too), the copy is made again, so what they
+// wrote meanwhile is kept; only a write between the last look at the file
+// and the rename can still be lost. False, with the file as it was and no
+// copy left, when the grid is incomplete, any step fails or the file keeps
+// changing.
 bool WriteCalibrationGrid(platform::ProfilePort& profile, platform::FilesPort& files,
                           const std::string& settingsPath, const MeasuredGrid& grid);
 

@@ -1,5 +1,10 @@
 #pragma once
 
+#include "orient/contact.h"
+#include "orient/grid_layout.h"
+#include "orient/verification.h"
+#include "platform/bounded_log.h"
+#include "platform/canvas.h"
 #include "platform/clock_port.h"
 #include "platform/files_port.h"
 #include "platform/profile_port.h"
@@ -19,15 +24,24 @@ public:
     static constexpr std::uint64_t kMaxFileBytes = std::uint64_t{256} * 1024;
 
     OrientLog(platform::FilesPort& files, platform::ClockPort& clock)
-        : m_files(files), m_clock(clock) {}
+        : m_files(files), m_clock(clock), m_file(files, kMaxFileBytes) {}
 
     void Open(platform::ProfilePort& profile, const std::string& settingsPath);
     void Write(std::string_view line);
 
+    // The lines of the steps, in the words the end-to-end runs read back.
+    void Grid(GridLayout layout, int width, int height);
+    void Target(int step, int steps, platform::Point pixel);
+    void Contact(const ContactResult& contact, ContactVerdict verdict);
+    void Check(int cross, platform::Point at);
+    void Press(int pressed, platform::Point at, platform::Point cross);
+    void CheckResult(const Residual& residual);
+    void Again(GridIndex target);
+
 private:
     platform::FilesPort& m_files;
     platform::ClockPort& m_clock;
-    std::string m_path;
+    platform::BoundedLog m_file;
 };
 
 } // namespace orient

@@ -2,6 +2,8 @@
 
 #include "orient/orient_ids.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <vector>
 
 namespace orient {
@@ -12,6 +14,32 @@ OrientTexts ReadOrientTexts(platform::ProfilePort& profile, const std::string& p
         texts.*key.text = profile.GetText(kLanguageSection, key.key, kMissingText, path);
     }
     return texts;
+}
+
+namespace {
+
+const VerdictText* TextsOf(ContactVerdict verdict) {
+    const auto* found = std::ranges::find(kVerdictTexts, verdict, &VerdictText::verdict);
+    return found == std::end(kVerdictTexts) ? nullptr : found;
+}
+
+} // namespace
+
+std::string_view LogWord(ContactVerdict verdict) {
+    const VerdictText* texts = TextsOf(verdict);
+    return texts != nullptr ? texts->logWord : std::string_view("?");
+}
+
+std::string_view Hint(const OrientTexts& texts, ContactVerdict verdict) {
+    const VerdictText* found = TextsOf(verdict);
+    return found != nullptr && found->hint != nullptr ? std::string_view(texts.*found->hint)
+                                                      : std::string_view();
+}
+
+std::string OneDecimal(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", value);
+    return text;
 }
 
 std::string FillIn(std::string_view pattern, std::initializer_list<std::string_view> values) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "orient/contact.h"
 #include "platform/profile_port.h"
 
 #include <initializer_list>
@@ -62,6 +63,27 @@ inline constexpr TextKey kTextKeys[] = {
 };
 
 inline constexpr std::string_view kMissingText = "GetError";
+
+// Each verdict's word in the log and the hint the window shows with the
+// target it leaves in place; a taken contact needs none.
+struct VerdictText {
+    ContactVerdict verdict;
+    std::string_view logWord;
+    std::string OrientTexts::*hint;
+};
+inline constexpr VerdictText kVerdictTexts[] = {
+    {ContactVerdict::Taken, "taken", nullptr},
+    {ContactVerdict::TooShort, "too short", &OrientTexts::tooShort},
+    {ContactVerdict::Wandered, "wandered", &OrientTexts::wandered},
+    {ContactVerdict::Folded, "folded", &OrientTexts::folded},
+};
+
+std::string_view LogWord(ContactVerdict verdict);
+// "" for a verdict without a hint.
+std::string_view Hint(const OrientTexts& texts, ContactVerdict verdict);
+
+// One decimal, as the log and the result show pixels and board points.
+std::string OneDecimal(double value);
 
 // The texts from the language file at path, as display text; a missing
 // file or key gives kMissingText.

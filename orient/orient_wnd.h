@@ -8,6 +8,7 @@
 #include "orient/orient_log.h"
 #include "orient/orient_ports.h"
 #include "orient/orient_texts.h"
+#include "orient/orient_view.h"
 #include "orient/verification.h"
 
 #include <optional>
@@ -33,19 +34,7 @@ public:
     // How long the driver gets to make its pipe after the request.
     static constexpr std::uint32_t kConnectBoundMs = 5000;
     static constexpr std::uint32_t kConnectRetryMs = 100;
-    // The error vectors are drawn this many times their length.
-    static constexpr int kErrorScale = 10;
-
-    enum class Stage : std::uint8_t {
-        Connecting,
-        Collecting,
-        Verifying,
-        Result,
-        NoDriver,
-        NoPipe,
-        PipeLost,
-        SaveFailed,
-    };
+    using Stage = OrientStage;
 
     explicit COrientWnd(OrientPorts& ports);
 
@@ -80,7 +69,8 @@ protected:
     void OnClose() override;
 
 private:
-    enum Action { kCancel = 1, kFinish, kRedo };
+    // What the driver hears when a round ends: reload the grid or not.
+    enum class RoundEnd : std::uint8_t { NewCalibration, NothingNew };
 
     void StartRound();
     void TryOpenPipe();
@@ -90,14 +80,12 @@ private:
     void RedoWorst();
     void Cancel();
     void Finish();
-    void EndRound(bool newCalibration);
+    void EndRound(RoundEnd end);
     void ShowStage(Stage stage);
     void LogTarget();
 
-    void PaintCollecting(platform::Canvas& canvas) const;
-    void PaintVerifying(platform::Canvas& canvas) const;
-    void PaintResult(platform::Canvas& canvas) const;
-    void PaintMessage(platform::Canvas& canvas, std::string_view text) const;
+    // What the view shows of the state now.
+    OrientScene Scene() const;
     int Width() const { return m_width; }
     int Height() const { return m_height; }
 

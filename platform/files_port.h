@@ -8,6 +8,9 @@
 
 namespace platform {
 
+// What a copy does when its target is there already.
+enum class IfTargetExists : std::uint8_t { Replace, Fail };
+
 // Files and folders. Paths are bytes in the system's ANSI code page.
 class FilesPort {
 public:
@@ -23,11 +26,14 @@ public:
     // Creates every missing folder up to the last separator; what follows it
     // is taken for a file name and ignored.
     virtual bool MakeSureDirectoryPathExists(const std::string& folder) = 0;
-    virtual bool Copy(const std::string& from, const std::string& to, bool failIfExists) = 0;
+    virtual bool Copy(const std::string& from, const std::string& to, IfTargetExists ifExists) = 0;
     // Appends text to the file, creating it when missing.
     virtual bool AppendToFile(const std::string& path, std::string_view text) = 0;
     // The file's size in bytes; none when it does not exist.
     virtual std::optional<std::uint64_t> FileSize(const std::string& path) = 0;
+    // The file's bytes, read while other programs may write it; none when it
+    // does not exist or cannot be read.
+    virtual std::optional<std::string> ReadContents(const std::string& path) = 0;
     // Renames from to to, replacing to when it exists.
     virtual bool RenameFile(const std::string& from, const std::string& to) = 0;
     // Deletes a file; false when it is still there or never was.

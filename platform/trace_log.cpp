@@ -28,35 +28,20 @@ void TraceLog::Failure(std::string_view call, std::uint32_t error, std::string_v
     if (m_seen.size() > kRemembered) {
         m_seen.pop_back();
     }
-    // Appended piece by piece: GCC 12 at -O3 warns falsely on chains of +.
-    std::string line = "[";
-    line += std::to_string(now);
-    line += " ms] ";
-    line += what;
     if (repeats != 0) {
-        line += " (and ";
-        line += std::to_string(repeats);
-        line += " times since it was last written)";
+        // Appended piece by piece: GCC 12 at -O3 warns falsely on chains of +.
+        what += " (and ";
+        what += std::to_string(repeats);
+        what += " times since it was last written)";
     }
-    line += "\r\n";
-    Write(line);
+    const std::string line = BoundedLog::Stamped(now, what);
+    m_debugOutput(line);
+    m_file.Append(line);
 }
 
 void TraceLog::SetLogFile(const std::string& path) {
     std::lock_guard lock(m_mutex);
-    m_logFile = path;
-}
-
-void TraceLog::Write(const std::string& line) {
-    m_debugOutput(line);
-    if (m_logFile.empty()) {
-        return;
-    }
-    const std::uint64_t size = m_files.FileSize(m_logFile).value_or(0);
-    if (size + line.size() > kMaxFileBytes) {
-        m_files.RenameFile(m_logFile, m_logFile + ".old");
-    }
-    m_files.AppendToFile(m_logFile, line);
+    m_file.SetPath(path);
 }
 
 } // namespace platform

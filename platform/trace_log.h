@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/bounded_log.h"
 #include "platform/clock_port.h"
 #include "platform/files_port.h"
 #include "platform/trace_port.h"
@@ -26,7 +27,7 @@ public:
     using DebugOutput = std::function<void(const std::string& line)>;
 
     TraceLog(FilesPort& files, ClockPort& clock, DebugOutput debugOutput)
-        : m_files(files), m_clock(clock), m_debugOutput(std::move(debugOutput)) {}
+        : m_file(files, kMaxFileBytes), m_clock(clock), m_debugOutput(std::move(debugOutput)) {}
 
     void Failure(std::string_view call, std::uint32_t error, std::string_view subject) override;
     void SetLogFile(const std::string& path) override;
@@ -38,13 +39,10 @@ private:
         std::uint32_t repeats = 0;
     };
 
-    void Write(const std::string& line);
-
-    FilesPort& m_files;
+    BoundedLog m_file; // under m_mutex
     ClockPort& m_clock;
     DebugOutput m_debugOutput;
     std::mutex m_mutex;
-    std::string m_logFile;
     std::list<Seen> m_seen; // most recent first
 };
 

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <system_error>
 
 namespace platform {
@@ -28,17 +29,21 @@ bool SimFiles::MakeSureDirectoryPathExists(const std::string& folder) {
     return true;
 }
 
-bool SimFiles::Copy(const std::string& from, const std::string& to, bool failIfExists) {
+bool SimFiles::Copy(const std::string& from, const std::string& to, IfTargetExists ifExists) {
     if (m_failCopies) {
         return false;
     }
-    const auto options = failIfExists ? std::filesystem::copy_options::none
-                                      : std::filesystem::copy_options::overwrite_existing;
+    const auto options = ifExists == IfTargetExists::Fail
+                             ? std::filesystem::copy_options::none
+                             : std::filesystem::copy_options::overwrite_existing;
     std::error_code error;
     if (!std::filesystem::copy_file(from, to, options, error) || error) {
         return false;
     }
     ++m_filesCopied;
+    if (m_afterCopy) {
+        m_afterCopy(m_filesCopied);
+    }
     return true;
 }
 
@@ -59,6 +64,18 @@ std::optional<std::uint64_t> SimFiles::FileSize(const std::string& path) {
         return std::nullopt;
     }
     return size;
+}
+
+std::optional<std::string> SimFiles::ReadContents(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        return std::nullopt;
+    }
+    std::string contents((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    if (file.bad()) {
+        return std::nullopt;
+    }
+    return contents;
 }
 
 bool SimFiles::RenameFile(const std::string& from, const std::string& to) {

@@ -3,6 +3,7 @@
 #include "platform/files_port.h"
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <utility>
 
@@ -20,10 +21,11 @@ public:
     std::string AppDataFolder() override { return m_appDataFolder; }
     bool FileExists(const std::string& path) override;
     bool MakeSureDirectoryPathExists(const std::string& folder) override;
-    bool Copy(const std::string& from, const std::string& to, bool failIfExists) override;
+    bool Copy(const std::string& from, const std::string& to, IfTargetExists ifExists) override;
     bool IsLeadByte(unsigned char byte) override;
     bool AppendToFile(const std::string& path, std::string_view text) override;
     std::optional<std::uint64_t> FileSize(const std::string& path) override;
+    std::optional<std::string> ReadContents(const std::string& path) override;
     bool RenameFile(const std::string& from, const std::string& to) override;
     bool RemoveFile(const std::string& path) override;
 
@@ -33,6 +35,11 @@ public:
     void SetLeadByteRange(unsigned char first, unsigned char last);
     void FailMakeDirectories(bool fail) { m_failMakeDirectories = fail; }
     void FailCopies(bool fail) { m_failCopies = fail; }
+    // Runs after every copy made, where another program's write to either
+    // file would land; given the copy's number from 1.
+    void AfterEachCopy(std::function<void(std::size_t copy)> hook) {
+        m_afterCopy = std::move(hook);
+    }
 
     std::size_t FilesCopied() const { return m_filesCopied; }
 
@@ -44,6 +51,7 @@ private:
     bool m_failMakeDirectories = false;
     bool m_failCopies = false;
     std::size_t m_filesCopied = 0;
+    std::function<void(std::size_t)> m_afterCopy;
 };
 
 } // namespace platform

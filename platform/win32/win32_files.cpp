@@ -41,8 +41,9 @@ bool Win32Files::MakeSureDirectoryPathExists(const std::string& folder) {
     return ::MakeSureDirectoryPathExists(folder.c_str()) != FALSE;
 }
 
-bool Win32Files::Copy(const std::string& from, const std::string& to, bool failIfExists) {
-    return CopyFileA(from.c_str(), to.c_str(), failIfExists ? TRUE : FALSE) != FALSE;
+bool Win32Files::Copy(const std::string& from, const std::string& to, IfTargetExists ifExists) {
+    return CopyFileA(from.c_str(), to.c_str(), ifExists == IfTargetExists::Fail ? TRUE : FALSE) !=
+           FALSE;
 }
 
 bool Win32Files::IsLeadByte(unsigned char byte) {
@@ -69,6 +70,36 @@ std::optional<std::uint64_t> Win32Files::FileSize(const std::string& path) {
         return std::nullopt;
     }
     return (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+}
+
+std::optional<std::string> ReadAndClose(void* file) {
+    std::string contents;
+    char chunk[4096];
+    for (;;) {
+        DWORD read = 0;
+        if (!::ReadFile(file, chunk, sizeof chunk, &read, nullptr)) {
+            ::CloseHandle(file);
+            return std::nullopt;
+        }
+        if (read == 0) {
+            break;
+        }
+        contents.append(chunk, read);
+    }
+    ::CloseHandle(file);
+    return contents;
+}
+
+std::optional<std::string> Win32Files::ReadContents(const std::string& path) {
+    // Shared every way, so that the driver and the settings dialog can go on
+    // writing while this reads.
+    const HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return std::nullopt;
+    }
+    return ReadAndClose(file);
 }
 
 bool Win32Files::RenameFile(const std::string& from, const std::string& to) {

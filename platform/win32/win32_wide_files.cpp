@@ -1,4 +1,5 @@
 #include "platform/win32/win32_wide_files.h"
+#include "platform/win32/win32_files.h"
 #include "platform/win32/win32_text.h"
 
 #include <vector>
@@ -68,8 +69,9 @@ std::size_t Win32WideFiles::PathLength(std::string_view path) {
     return Wide(path).size();
 }
 
-bool Win32WideFiles::Copy(const std::string& from, const std::string& to, bool failIfExists) {
-    return CopyFileW(Wide(from).c_str(), Wide(to).c_str(), failIfExists ? TRUE : FALSE) != FALSE;
+bool Win32WideFiles::Copy(const std::string& from, const std::string& to, IfTargetExists ifExists) {
+    return CopyFileW(Wide(from).c_str(), Wide(to).c_str(),
+                     ifExists == IfTargetExists::Fail ? TRUE : FALSE) != FALSE;
 }
 
 bool Win32WideFiles::AppendToFile(const std::string& path, std::string_view text) {
@@ -92,6 +94,16 @@ std::optional<std::uint64_t> Win32WideFiles::FileSize(const std::string& path) {
         return std::nullopt;
     }
     return (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+}
+
+std::optional<std::string> Win32WideFiles::ReadContents(const std::string& path) {
+    const HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return std::nullopt;
+    }
+    return ReadAndClose(file);
 }
 
 bool Win32WideFiles::RenameFile(const std::string& from, const std::string& to) {

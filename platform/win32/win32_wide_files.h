@@ -13,9 +13,10 @@ public:
     std::string AppDataFolder() override;
     bool FileExists(const std::string& path) override;
     bool MakeSureDirectoryPathExists(const std::string& folder) override;
-    bool Copy(const std::string& from, const std::string& to, bool failIfExists) override;
+    bool Copy(const std::string& from, const std::string& to, IfTargetExists ifExists) override;
     bool AppendToFile(const std::string& path, std::string_view text) override;
     std::optional<std::uint64_t> FileSize(const std::string& path) override;
+    std::optional<std::string> ReadContents(const std::string& path) override;
     bool RenameFile(const std::string& from, const std::string& to) override;
     bool RemoveFile(const std::string& path) override;
     bool IsLeadByte(unsigned char) override { return false; }

@@ -40,9 +40,10 @@ public:
     std::string AppDataFolder() override { return {}; }
     bool FileExists(const std::string& path) override { return m_profile.File(path) != nullptr; }
     bool MakeSureDirectoryPathExists(const std::string&) override { return true; }
-    bool Copy(const std::string& from, const std::string& to, bool failIfExists) override {
+    bool Copy(const std::string& from, const std::string& to,
+              platform::IfTargetExists ifExists) override {
         const std::string* text = m_profile.File(from);
-        if (text == nullptr || (failIfExists && FileExists(to))) {
+        if (text == nullptr || (ifExists == platform::IfTargetExists::Fail && FileExists(to))) {
             return false;
         }
         m_profile.SetFile(to, *text);
@@ -53,8 +54,12 @@ public:
         const std::string* text = m_profile.File(path);
         return text == nullptr ? std::nullopt : std::optional<std::uint64_t>(text->size());
     }
+    std::optional<std::string> ReadContents(const std::string& path) override {
+        const std::string* text = m_profile.File(path);
+        return text == nullptr ? std::nullopt : std::optional<std::string>(*text);
+    }
     bool RenameFile(const std::string& from, const std::string& to) override {
-        return Copy(from, to, false) && m_profile.RemoveFile(from);
+        return Copy(from, to, platform::IfTargetExists::Replace) && m_profile.RemoveFile(from);
     }
     bool RemoveFile(const std::string& path) override { return m_profile.RemoveFile(path); }
     bool IsLeadByte(unsigned char) override { return false; }
@@ -159,7 +164,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             run.OnContact(*contact);
             FUZZ_CHECK(run.Step() == step ||
                        (run.Step() == step + 1 && contact->verdict == ContactVerdict::Taken &&
-                        run.LastRefusal() == Refusal::None));
+                        run.LastVerdict() == ContactVerdict::Taken));
             CheckUnfolded(run.Grid());
         }
         if (run.Complete() && writes < 3) {

@@ -24,9 +24,16 @@ TEST(Win32WideFiles, CreatesCopiesAndFindsFilesUnderUnicodeNames) {
     EXPECT_FALSE(files.FileExists(nested + "DualData.ini"));
     Win32WideProfile profile;
     ASSERT_TRUE(profile.WriteString("LUMERASET", "IF_SET_F_NO_T", "1", base + "\\DualData.ini"));
-    ASSERT_TRUE(files.Copy(base + "\\DualData.ini", nested + "DualData.ini", false));
+    ASSERT_TRUE(
+        files.Copy(base + "\\DualData.ini", nested + "DualData.ini", IfTargetExists::Replace));
     EXPECT_EQ(profile.GetInt("LUMERASET", "IF_SET_F_NO_T", 0, nested + "DualData.ini"), 1);
-    EXPECT_FALSE(files.Copy(base + "\\DualData.ini", nested + "DualData.ini", true));
+    const auto contents = files.ReadContents(nested + "DualData.ini");
+    ASSERT_TRUE(contents);
+    EXPECT_NE(contents->find("IF_SET_F_NO_T=1"), std::string::npos) << *contents;
+    EXPECT_EQ(files.ReadContents(base + "\\DualData.ini"), contents);
+    EXPECT_FALSE(files.ReadContents(nested + "none.ini"));
+    EXPECT_FALSE(
+        files.Copy(base + "\\DualData.ini", nested + "DualData.ini", IfTargetExists::Fail));
     EXPECT_FALSE(files.ModulePath().empty());
     EXPECT_EQ(common::FolderOf(nested + "x.ini", files), nested);
 }

@@ -281,7 +281,7 @@ TEST(OrientRun, TheCheckTakesTheWorstTargetAgainWhenAsked) {
         EXPECT_NEAR(rig.window->LastResidual()->largest, 25.0, 1.5);
         EXPECT_EQ(rig.window->LastResidual()->worst, 2);
         EXPECT_TRUE(Shows(rig.View(), orient::FillIn(rig.Text("IDS_ORIENT_SCALE"),
-                                                     {std::to_string(COrientWnd::kErrorScale)})));
+                                                     {std::to_string(orient::kErrorScale)})));
         firstGrid = rig.LoadedGrid();
         user.targets.clear();
         rig.ServePipe();

@@ -33,12 +33,13 @@ public:
         made.push_back(folder);
         return !m_failMakeDirectories;
     }
-    bool Copy(const std::string& from, const std::string& to, bool failIfExists) override {
+    bool Copy(const std::string& from, const std::string& to,
+              platform::IfTargetExists ifExists) override {
         Touch(from);
         Touch(to);
         copies.emplace_back(from, to);
         if (m_failCopies || !m_existing.contains(from) ||
-            (failIfExists && m_existing.contains(to))) {
+            (ifExists == platform::IfTargetExists::Fail && m_existing.contains(to))) {
             return false;
         }
         m_existing.insert(to);
@@ -52,6 +53,11 @@ public:
     std::optional<std::uint64_t> FileSize(const std::string& path) override {
         Touch(path);
         return m_existing.contains(path) ? std::optional<std::uint64_t>(0) : std::nullopt;
+    }
+    // Files here have no bytes.
+    std::optional<std::string> ReadContents(const std::string& path) override {
+        Touch(path);
+        return m_existing.contains(path) ? std::optional<std::string>("") : std::nullopt;
     }
     bool RenameFile(const std::string& from, const std::string& to) override {
         Touch(from);

@@ -20,7 +20,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <set>
 
 namespace orient {
 namespace {
@@ -303,6 +305,36 @@ TEST(GridWriter, AnyFailedStepLeavesTheFileAsItWas) {
     EXPECT_FALSE(WriteCalibrationGrid(profile, files, tooLong, Filled({3, 3})));
 }
 
+TEST(GridWriter, KeysAnotherProgramWritesMeanwhileAreKept) {
+    const std::string before = "[LUMERASET]\r\nBOX1LASTCHOOSE=1\r\n[coordinate]\r\nwdot=3\r\n";
+    const MeasuredGrid grid = Filled({3, 3});
+    const struct {
+        std::size_t copiesWrittenDuring;
+        bool written;
+    } cases[] = {{1, true}, {3, true}, {1000, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << "written during the first " << c.copiesWrittenDuring << " copies");
+        testing_support::TempDir dir;
+        const std::string path = dir.Write("DualData.ini", before);
+        platform::IniFileProfile profile;
+        platform::SimFiles files("", "");
+        // The settings dialog saving a choice between the copy and the rename.
+        files.AfterEachCopy([&](std::size_t copy) {
+            if (copy <= c.copiesWrittenDuring) {
+                profile.WriteString("LUMERASET", "BOX1LASTCHOOSE", std::to_string(copy + 1), path);
+            }
+        });
+        EXPECT_EQ(WriteCalibrationGrid(profile, files, path, grid), c.written);
+        const auto lastWrite = std::min(c.copiesWrittenDuring, files.FilesCopied());
+        EXPECT_EQ(profile.GetInt("LUMERASET", "BOX1LASTCHOOSE", 0, path),
+                  static_cast<int>(lastWrite) + 1);
+        EXPECT_EQ(profile.GetString("coordinate", "dot(2,1).y", "", path),
+                  c.written ? FormatBoardValue(grid.At({2, 1}).y) : "");
+        EXPECT_FALSE(files.FileExists(path + ".new"));
+    }
+}
+
 TEST(GridWriter, BoardValuesAreDecimalTextTheDriverReadsBackExactly) {
     std::mt19937_64 random(7);
     std::uniform_real_distribution<double> values(-20000.0, 20000.0);
@@ -322,6 +354,20 @@ TEST(OrientTexts, TheShippedLanguageFileHasEveryText) {
         EXPECT_NE(texts.*key.text, kMissingText) << key.key;
         EXPECT_FALSE((texts.*key.text).empty()) << key.key;
     }
+}
+
+// The verdict table, read by value: each verdict once, with a word of its
+// own, and a hint for every one that leaves its target in place.
+TEST(OrientTexts, EveryVerdictHasOneLogWordAndEveryRefusalAHint) {
+    std::set<ContactVerdict> verdicts;
+    std::set<std::string_view> words;
+    for (const VerdictText& text : kVerdictTexts) {
+        SCOPED_TRACE(text.logWord);
+        EXPECT_TRUE(verdicts.insert(text.verdict).second);
+        EXPECT_TRUE(words.insert(text.logWord).second);
+        EXPECT_EQ(text.hint == nullptr, text.verdict == ContactVerdict::Taken);
+    }
+    EXPECT_EQ(verdicts.size(), static_cast<std::size_t>(ContactVerdict::Folded) + 1) << "a gap";
 }
 
 TEST(OrientTexts, NumbersGoIntoTheirPlacesAndNothingElseIsFormatted) {

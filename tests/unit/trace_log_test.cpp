@@ -48,20 +48,5 @@ TEST_F(TraceLogTest, RepeatsAreWrittenOnceAMinuteWithTheirCount) {
         << debugLines[2];
 }
 
-TEST_F(TraceLogTest, TheFileStaysUnderItsBoundWithOneOlderGeneration) {
-    trace.SetLogFile(logFile);
-    const std::string subject(200, 'x');
-    std::uint64_t written = 0;
-    for (int i = 0; written < 3 * TraceLog::kMaxFileBytes; ++i) {
-        trace.Failure("WriteFile", static_cast<std::uint32_t>(i), subject);
-        written += debugLines.back().size();
-        const std::uint64_t size = files.FileSize(logFile).value_or(0);
-        ASSERT_LE(size, TraceLog::kMaxFileBytes) << "line " << i;
-    }
-    const std::uint64_t old = files.FileSize(logFile + ".old").value_or(0);
-    EXPECT_GT(old, TraceLog::kMaxFileBytes - 1000);
-    EXPECT_LE(old, TraceLog::kMaxFileBytes);
-}
-
 } // namespace
 } // namespace platform
