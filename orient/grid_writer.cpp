@@ -34,14 +34,16 @@ std::vector<Entry> EntriesOf(const MeasuredGrid& grid) {
             entries.push_back({key, FormatBoardValue(point.y), point.y});
         }
     }
-    entries.push_back(
-        {std::string(kColumnsKey), std::to_string(layout.columns), 0.0 + layout.columns});
-    entries.push_back({std::string(kRowsKey), std::to_string(layout.rows), 0.0 + layout.rows});
+    entries.push_back({std::string(contract::settings_file::kColumnsKey),
+                       std::to_string(layout.columns), 0.0 + layout.columns});
+    entries.push_back({std::string(contract::settings_file::kRowsKey), std::to_string(layout.rows),
+                       0.0 + layout.rows});
     return entries;
 }
 
 bool ReadsBack(platform::ProfilePort& profile, const std::string& path, const Entry& entry) {
-    const std::string stored = profile.GetString(kCoordinateSection, entry.key, "", path);
+    const std::string stored =
+        profile.GetString(contract::settings_file::kCoordinateSection, entry.key, "", path);
     return stored == entry.value && driver::ParseBoardValue(stored) == entry.number;
 }
 
@@ -82,7 +84,8 @@ bool WriteCalibrationGrid(platform::ProfilePort& profile, platform::FilesPort& f
     }
     bool written = true;
     for (const Entry& entry : entries) {
-        written = written && profile.WriteString(kCoordinateSection, entry.key, entry.value, copy);
+        written = written && profile.WriteString(contract::settings_file::kCoordinateSection,
+                                                 entry.key, entry.value, copy);
     }
     for (const Entry& entry : entries) {
         written = written && ReadsBack(profile, copy, entry);

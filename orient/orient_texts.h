@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/program_contract.h"
 #include "platform/profile_port.h"
 
 #include <initializer_list>
@@ -61,10 +62,8 @@ inline constexpr TextKey kTextKeys[] = {
     {"IDS_ORIENT_EXIT", &OrientTexts::exit},
 };
 
-inline constexpr std::string_view kMissingText = "GetError";
-
 // The texts from the language file at path, as display text; a missing
-// file or key gives kMissingText.
+// file or key gives contract::language_file::kMissingText.
 OrientTexts ReadOrientTexts(platform::ProfilePort& profile, const std::string& path);
 
 // pattern with %1, %2, ... replaced by the values; the pattern comes from a

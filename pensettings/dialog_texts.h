@@ -31,8 +31,6 @@ inline constexpr std::array<std::string_view, kFunctionCount> kFunctionKeys = {
     "IDC_BMP1", "IDC_BMP2", "IDC_BMP3", "IDC_BMP4",  "IDC_BMP5", "IDC_BMP6",
     "IDC_BMP7", "IDC_BMP8", "IDC_BMP9", "IDC_BMP10", "IDC_BMP11"};
 
-inline constexpr std::string_view kMissingText = "GetError";
-
 struct DialogTexts {
     std::string title;
     std::array<std::string, kControlTexts.size()> controls;
@@ -40,9 +38,9 @@ struct DialogTexts {
 };
 
 // Reads the twenty texts from the language file at path, in the order of
-// the tables above; a text the file lacks is kMissingText, one present but
+// the tables above; a text the file lacks is contract::language_file::kMissingText, one present but
 // empty stays empty, and each holds at most 259 characters. No path (""),
-// no file: kMissingText for all.
+// no file: the missing text for all.
 DialogTexts ReadDialogTexts(platform::ProfilePort& profile, const std::string& path);
 
 } // namespace pensettings

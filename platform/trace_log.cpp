@@ -1,5 +1,7 @@
 #include "platform/trace_log.h"
 
+#include "common/program_contract.h"
+
 #include <algorithm>
 
 namespace platform {
@@ -54,7 +56,7 @@ void TraceLog::Write(const std::string& line) {
     }
     const std::uint64_t size = m_files.FileSize(m_logFile).value_or(0);
     if (size + line.size() > kMaxFileBytes) {
-        m_files.RenameFile(m_logFile, m_logFile + ".old");
+        m_files.RenameFile(m_logFile, m_logFile + std::string(contract::log_file::kRotatedSuffix));
     }
     m_files.AppendToFile(m_logFile, line);
 }

@@ -4,24 +4,25 @@
 #include "driver/state/driver_ids.h"
 
 #include <optional>
+#include <string>
 
 namespace driver {
 
 void DualPenControl::PostToTool(platform::WindowHandle tool, std::uintptr_t wParam,
                                 std::intptr_t lParam) {
-    m_platform.windows.PostMessage(tool, companion::kNotice, wParam, lParam);
+    m_platform.windows.PostMessage(tool, contract::companion::kNotice, wParam, lParam);
 }
 
 void DualPenControl::Enter() {
     const platform::WindowHandle tool =
-        m_platform.windows.FindWindow(companion::kToolClass, std::nullopt);
+        m_platform.windows.FindWindow(contract::companion::kToolClass, std::nullopt);
     // A new instance each time; the one before goes, so that switching back
     // and forth cannot use up the name's instances.
     if (m_dualPenPipeTicket != 0) {
         m_opens.Cancel(m_dualPenPipeTicket);
     }
-    std::shared_ptr<platform::PipeServer> pipe =
-        m_platform.ipc.CreatePipeServer(companion::kDualPenPipe, kDriverPipeSettings);
+    std::shared_ptr<platform::PipeServer> pipe = m_platform.ipc.CreatePipeServer(
+        std::string(contract::companion::kDualPenPipe), kDriverPipeSettings);
     m_dualPenPipe = pipe;
     m_dualPenPipeTicket = 0;
     if (pipe) {
@@ -30,28 +31,33 @@ void DualPenControl::Enter() {
             m_opens.Start([pipe, wait] { return wait->Wait(*pipe); }, [wait] { wait->Cancel(); });
     }
     m_platform.clock.Sleep(kToolWaitMs);
-    PostToTool(tool, companion::kDualPenChanged, companion::kDualPenOn);
+    PostToTool(tool, contract::companion::kDualPenChanged, contract::companion::kDualPenOn);
     m_state.dualPenMode = 1;
     m_state.strokeCount = 0;
 }
 
 void DualPenControl::Leave() {
-    PostToTool(m_platform.windows.FindWindow(companion::kToolClass, std::nullopt),
-               companion::kDualPenChanged, companion::kDualPenOff);
+    PostToTool(m_platform.windows.FindWindow(contract::companion::kToolClass, std::nullopt),
+               contract::companion::kDualPenChanged, contract::companion::kDualPenOff);
     m_state.dualPenMode = 0;
 }
 
 void DualPenControl::OpenPipeChannel() {
     auto channel = std::make_shared<CDravikPipe>(m_platform.ipc, m_pipeHandle);
     StartChannel(
-        channel, [channel] { return channel->Open(2, companion::kDualPenPipe); },
+        channel,
+        [channel] { return channel->Open(2, std::string(contract::companion::kDualPenPipe)); },
         [channel] { channel->CancelOpen(); });
 }
 
 void DualPenControl::OpenSocketChannel() {
-    auto channel = std::make_shared<CDravikSocket>(m_platform.ipc, companion::kDualPenPort);
+    auto channel =
+        std::make_shared<CDravikSocket>(m_platform.ipc, contract::companion::kDualPenPort);
     // A connect on this machine ends at once, refused or not: nothing to cancel.
-    StartChannel(channel, [channel] { return channel->Open(2, companion::kDualPenAddress); }, {});
+    StartChannel(
+        channel,
+        [channel] { return channel->Open(2, std::string(contract::companion::kDualPenAddress)); },
+        {});
 }
 
 void DualPenControl::StartChannel(std::shared_ptr<CDravikIPCBase> channel,
@@ -80,8 +86,8 @@ void DualPenControl::StopChannel() {
 }
 
 void DualPenControl::AnswerQuery() {
-    PostToTool(m_platform.windows.FindWindow(companion::kToolClass, std::nullopt),
-               companion::kDualPenAnswer, m_state.dualPenMode != 0 ? 1 : 0);
+    PostToTool(m_platform.windows.FindWindow(contract::companion::kToolClass, std::nullopt),
+               contract::companion::kDualPenAnswer, m_state.dualPenMode != 0 ? 1 : 0);
 }
 
 bool DualPenControl::OnOpenDone(std::uint32_t ticket, bool opened) {

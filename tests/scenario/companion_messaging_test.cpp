@@ -201,11 +201,11 @@ TEST_F(CompanionMessaging, AnnouncementRepeatsOnlyForAnIdentifiedBoard) {
 // time, however many faults the board sends while one is up.
 TEST_F(CompanionMessaging, KeyFaultsShowOneBoxAtATime) {
     m_machine.desktop.KeepMessageBoxesOpenFor(1000);
-    Post(100, user_message::kKeyError, 0, 1);
+    Post(100, contract::driver_message::kKeyError, 0, 1);
     for (std::uint64_t at = 200; at < 220; ++at) {
-        Post(at, user_message::kKeyError, 0, 1);
+        Post(at, contract::driver_message::kKeyError, 0, 1);
     }
-    Post(1500, user_message::kKeyError, 0, 0);
+    Post(1500, contract::driver_message::kKeyError, 0, 0);
     Run(3000);
     const auto boxes = m_machine.desktop.MessageBoxes();
     ASSERT_EQ(boxes.size(), 2U);
@@ -232,8 +232,9 @@ TEST_F(CompanionMessaging, AFloodOfKeyFaultFramesShowsOneBoxAndTheDialogKeepsUp)
     PostRegistered(500, "QelDriverSet", 100, 0); // answered while the box is up
     Frames(2000, {Frame(0xEE, 0xAF)});
     int posted = 0;
-    At(3900,
-       [&] { posted = m_machine.desktop.PostCount(DriverWindow(), user_message::kKeyError); });
+    At(3900, [&] {
+        posted = m_machine.desktop.PostCount(DriverWindow(), contract::driver_message::kKeyError);
+    });
     Run(4000);
     EXPECT_EQ(posted, kFaults + 1);
     const auto boxes = m_machine.desktop.MessageBoxes();
@@ -250,7 +251,7 @@ TEST_F(CompanionMessaging, OrientationForwardsRawFramesAndReloadsOnlyWhenAsked) 
     const std::string settings =
         m_machine.WriteInstalled("DualData.ini", "[coordinate]\r\nwdot=5\r\nhdot=4\r\n");
     std::unique_ptr<platform::StreamEnd> orient;
-    Post(100, user_message::kOrientationStart, 0, 8);
+    Post(100, contract::driver_message::kOrientationStart, 0, 8);
     At(150, [&] {
         EXPECT_EQ(m_state.orientationMode, 1);
         EXPECT_EQ(m_state.orientationForwardAll, 1);
@@ -261,7 +262,7 @@ TEST_F(CompanionMessaging, OrientationForwardsRawFramesAndReloadsOnlyWhenAsked) 
     AwaitPost(160, user_message::kOpenDone, 1);
     const PenFrame touch = Frame(0xEE, 0x81, 300, 13000); // on the left orientation area
     Frames(200, {touch, Frame(0xEE, 0x83, 300, 13000)});
-    Post(300, user_message::kOrientationDone, 1, 0);
+    Post(300, contract::driver_message::kOrientationDone, 1, 0);
     At(400, [&] {
         EXPECT_EQ(m_state.orientationMode, 0);
         EXPECT_EQ(m_dialog->Pipeline().calibration.Snapshot().grid.ColumnCount, 2)
@@ -269,7 +270,7 @@ TEST_F(CompanionMessaging, OrientationForwardsRawFramesAndReloadsOnlyWhenAsked) 
     });
     At(1299, [&] { EXPECT_EQ(m_state.codePermitted, 0); });
     At(1301, [&] { EXPECT_EQ(m_state.codePermitted, 1); });
-    Post(1400, user_message::kOrientationDone, 0, 0);
+    Post(1400, contract::driver_message::kOrientationDone, 0, 0);
     At(1500, [&] { EXPECT_EQ(m_dialog->Pipeline().calibration.Snapshot().grid.ColumnCount, 5); });
     Run(1600);
     ASSERT_TRUE(orient);

@@ -122,8 +122,8 @@ TEST_F(DravikStart, HardwareAndButtonMessagesWriteAndReread) {
         m_machine.WriteInstalled("DualData.ini", "[coordinate]\r\nwdot=3\r\n");
     SimDesktop& desktop = m_machine.desktop;
     desktop.At(200, [&] {
-        desktop.PostMessage(DriverWindow(), user_message::kSaveKeyType, 0, 0);
-        desktop.PostMessage(DriverWindow(), user_message::kResetBoardType, 0, 0);
+        desktop.PostMessage(DriverWindow(), contract::driver_message::kSaveKeyType, 0, 0);
+        desktop.PostMessage(DriverWindow(), contract::driver_message::kResetBoardType, 0, 0);
     });
     desktop.At(300, [&] {
         EXPECT_EQ(m_machine.profile.GetString("hardware", "KEY_TYPE", "", settings), "1")
@@ -131,10 +131,10 @@ TEST_F(DravikStart, HardwareAndButtonMessagesWriteAndReread) {
         EXPECT_EQ(m_machine.profile.GetString("hardware", "BOARD_TYPE", "", settings), "0");
         EXPECT_EQ(m_machine.profile.GetString("coordinate", "wdot", "", settings), "3");
         m_state.functionAreasEnabled = true;
-        desktop.PostMessage(DriverWindow(), user_message::kSaveKeyType, 0, 0);
+        desktop.PostMessage(DriverWindow(), contract::driver_message::kSaveKeyType, 0, 0);
         EXPECT_EQ(m_dialog->Buttons().m_button1Command, 16);
         m_machine.profile.WriteString("LUMERASET", "BOX1LASTCHOOSE", "11", settings);
-        desktop.PostMessage(DriverWindow(), user_message::kButtonSettingsChanged, 0, 0);
+        desktop.PostMessage(DriverWindow(), contract::driver_message::kButtonSettingsChanged, 0, 0);
     });
     desktop.At(400, [&] {
         EXPECT_EQ(m_machine.profile.GetString("hardware", "KEY_TYPE", "", settings), "0");

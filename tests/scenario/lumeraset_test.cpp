@@ -171,11 +171,12 @@ TEST(LumeraSetOk, SavesTheThreeKeysThenTellsTheRunningDriver) {
         EXPECT_EQ(rig.Run([&](WindowHandle dialog) { Perform(rig, dialog, c.acts); }),
                   platform::id::kOk);
         const std::string file = rig.Installed("DualData.ini");
-        EXPECT_EQ(rig.Key(file, kUseDefaultsKey), c.useDefaults);
-        EXPECT_EQ(rig.Key(file, kFrontChoiceKey), c.front);
-        EXPECT_EQ(rig.Key(file, kBackChoiceKey), c.back);
+        EXPECT_EQ(rig.Key(file, contract::settings_file::kUseDefaultsKey), c.useDefaults);
+        EXPECT_EQ(rig.Key(file, contract::settings_file::kFrontChoiceKey), c.front);
+        EXPECT_EQ(rig.Key(file, contract::settings_file::kBackChoiceKey), c.back);
         EXPECT_EQ(rig.desktop.MessagesTo(driver),
-                  (std::vector<PostedMessage>{{0, kButtonSettingsChanged, 0, 0}}));
+                  (std::vector<PostedMessage>{
+                      {0, contract::driver_message::kButtonSettingsChanged, 0, 0}}));
     }
 }
 
@@ -280,10 +281,10 @@ TEST(LumeraSetTexts, ComeFromTheLanguageFileWithGetErrorForWhatItLacks) {
         }
         if (!c.language) {
             for (const std::string& text : view.controlTexts) {
-                EXPECT_EQ(text, kMissingText);
+                EXPECT_EQ(text, contract::language_file::kMissingText);
             }
             for (const std::string& text : view.itemTexts[0]) {
-                EXPECT_EQ(text, kMissingText);
+                EXPECT_EQ(text, contract::language_file::kMissingText);
             }
         }
     }
@@ -302,8 +303,8 @@ TEST(LumeraSetSettingsFile, ANonAdministratorWorksOnAUserCopyMadeBeforeAnyRead) 
     });
     EXPECT_EQ(view.defaultChecked, true) << "read from the copy";
     EXPECT_EQ(view.frontSelection, 2);
-    EXPECT_EQ(rig.Key(rig.UserCopy(), kUseDefaultsKey), "0");
-    EXPECT_EQ(rig.Key(rig.UserCopy(), kBackChoiceKey), "3");
+    EXPECT_EQ(rig.Key(rig.UserCopy(), contract::settings_file::kUseDefaultsKey), "0");
+    EXPECT_EQ(rig.Key(rig.UserCopy(), contract::settings_file::kBackChoiceKey), "3");
     EXPECT_EQ(LumeraSetRig::Read(rig.Installed("DualData.ini")), installed) << "installed copy";
 }
 

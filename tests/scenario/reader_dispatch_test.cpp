@@ -63,20 +63,21 @@ TEST_F(ReaderDispatch, HeldButtonPostsOnceThenReleasesBeforeTheNextTouchMoves) {
     for (int i = 0; i < 3; ++i) {
         Send(Frame(kEE, 0x89, 8000, 8000));
     }
-    EXPECT_EQ(Notices(companion::kButtonNotice), (std::vector<std::pair<WParam, LParam>>{{5, 0}}));
+    EXPECT_EQ(Notices(contract::companion::kButtonNotice),
+              (std::vector<std::pair<WParam, LParam>>{{5, 0}}));
     EXPECT_EQ(rig.clock.TickCount(), 1000U + 200U) << "one 200 ms pause";
     const std::size_t eventsWhileHeld = rig.mouse.Events().size();
     EXPECT_GE(eventsWhileHeld, 1U) << "the pen writes while the button is held";
 
     Send(Frame(kEE, 0x81, 8100, 8000));
-    EXPECT_EQ(Notices(companion::kButtonNotice),
+    EXPECT_EQ(Notices(contract::companion::kButtonNotice),
               (std::vector<std::pair<WParam, LParam>>{{5, 0}, {6, 0}}));
     EXPECT_EQ(rig.clock.TickCount(), 1000U + 400U);
     EXPECT_GT(rig.mouse.Events().size(), eventsWhileHeld);
 
     Send(Frame(kEE, 0x8A, 8100, 8000));
     Send(Frame(kEE, 0x83, 8100, 8000));
-    EXPECT_EQ(Notices(companion::kButtonNotice),
+    EXPECT_EQ(Notices(contract::companion::kButtonNotice),
               (std::vector<std::pair<WParam, LParam>>{{5, 0}, {6, 0}, {7, 0}, {8, 0}}));
 }
 
@@ -196,14 +197,14 @@ TEST_F(ReaderDispatch, IdentificationSetsFlagsAndAnnouncesOnce) {
     EXPECT_TRUE(rig.state.functionAreasEnabled);
     EXPECT_EQ(rig.state.dualCapable, 1);
     EXPECT_EQ(rig.state.announcePending, 0);
-    EXPECT_EQ(Notices(companion::kNotice),
+    EXPECT_EQ(Notices(contract::companion::kNotice),
               (std::vector<std::pair<WParam, LParam>>{{6, 0x911}, {0, 0x922}}));
 
     const PenFrame plain = {0xEA, 0x55, 0, 0, 0, 0, 0, 0xBF};
     Send(plain);
     EXPECT_FALSE(rig.state.functionAreasEnabled);
     EXPECT_EQ(rig.state.dualCapable, 0);
-    EXPECT_EQ(Notices(companion::kNotice).size(), 2U) << "announced once";
+    EXPECT_EQ(Notices(contract::companion::kNotice).size(), 2U) << "announced once";
 
     const PenFrame unknown = {0xE5, 0xED, 0, 0, 0, 0, 0, 0xE5 ^ 0xED};
     rig.state.boardIdentified = 0;
@@ -254,11 +255,12 @@ TEST_F(ReaderDispatch, TouchesOnAreasReachTheAreasNotThePointer) {
     rig.state.functionAreasEnabled = true;
     Send(Frame(kEE, 0x81, 300, 1000)); // left area 0
     EXPECT_TRUE(rig.mouse.Records().empty());
-    EXPECT_EQ(Notices(companion::kNotice), (std::vector<std::pair<WParam, LParam>>{{25, 0}}));
+    EXPECT_EQ(Notices(contract::companion::kNotice),
+              (std::vector<std::pair<WParam, LParam>>{{25, 0}}));
     Send(Frame(kEE, 0x81, 8000, 8000)); // writing area
     EXPECT_EQ(rig.mouse.Events().size(), 1U);
     Send(Frame(kEE, 0xFA)); // a board key
-    EXPECT_EQ(Notices(companion::kNotice),
+    EXPECT_EQ(Notices(contract::companion::kNotice),
               (std::vector<std::pair<WParam, LParam>>{{25, 0}, {25, 2}}));
 }
 

@@ -75,7 +75,8 @@ TEST_F(CalibrationReload, EveryPointerEventComesFromOneWholeGrid) {
     });
     Repeat(kConnectedAtMs + 1, kReloads, [&](int k) {
         m_machine.WriteInstalled("DualData.ini", Grid(k % 2 == 0 ? 3000 : 1000));
-        m_machine.desktop.PostMessage(DriverWindow(), user_message::kOrientationDone, 0, 0);
+        m_machine.desktop.PostMessage(DriverWindow(), contract::driver_message::kOrientationDone, 0,
+                                      0);
     });
     At(kConnectedAtMs + kReloads + 10, [&] { board->Stop(); });
     Run(kConnectedAtMs + kReloads + 20);

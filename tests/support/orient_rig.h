@@ -146,8 +146,8 @@ public:
     }
 
     platform::WindowHandle StartDriver() {
-        driver = desktop.CreateLoggingWindow(std::string(orient::kDriverWindowClass),
-                                             std::string(orient::kDriverWindowTitle));
+        driver = desktop.CreateLoggingWindow(std::string(contract::driver_window::kClass),
+                                             std::string(contract::driver_window::kTitle));
         return driver;
     }
     std::vector<platform::PostedMessage> DriverMessages() const {
@@ -160,10 +160,10 @@ public:
         ClosePipe();
         m_pipe = std::make_unique<driver::OrientationPipe>(ipc);
         m_opened = std::async(std::launch::async, [this] {
-            return m_pipe->Open(2, std::string(orient::kOrientationPipe));
+            return m_pipe->Open(2, std::string(contract::orientation::kPipe));
         });
         ASSERT_TRUE(WaitUntil(
-            [&] { return ipc.PipeInstances(std::string(orient::kOrientationPipe)) == 1; }));
+            [&] { return ipc.PipeInstances(std::string(contract::orientation::kPipe)) == 1; }));
     }
     // The driver's end goes; the program's reader sees the pipe end.
     void ClosePipe() {

@@ -319,7 +319,7 @@ TEST(OrientTexts, TheShippedLanguageFileHasEveryText) {
     platform::IniFileProfile profile;
     const OrientTexts texts = ReadOrientTexts(profile, DRAVIK_RESOURCE_DIR "/Language.ini");
     for (const TextKey& key : kTextKeys) {
-        EXPECT_NE(texts.*key.text, kMissingText) << key.key;
+        EXPECT_NE(texts.*key.text, contract::language_file::kMissingText) << key.key;
         EXPECT_FALSE((texts.*key.text).empty()) << key.key;
     }
 }
