@@ -2,7 +2,8 @@
 """The programs' contract, read from program_contract.h beside this file.
 
 Imported, the module holds each value as NAMESPACE_NAME: contract::companion::kDualPenPort is
-COMPANION_DUAL_PEN_PORT. Run, it writes the same values as NSIS defines:
+COMPANION_DUAL_PEN_PORT (VALUES has them all). Run, it writes the same values as NSIS defines,
+as installer/make-installer does for the installer:
 
 usage: program_contract.py --nsis OUT.nsh
 """
@@ -55,7 +56,7 @@ def parse(text: str) -> dict:
             elif match := _NAMESPACE_CLOSE.match(line):
                 if not namespaces or namespaces.pop() != match.group(1):
                     raise ContractError(f"closes namespace {match.group(1)}, which is not open")
-            elif line.startswith("inline constexpr"):
+            elif "constexpr" in line and not line.startswith("//"):
                 match = _VALUE.match(line)
                 if not match:
                     raise ContractError("not TYPE kName = VALUE; on one line")
@@ -82,15 +83,15 @@ def nsis_defines(values: dict) -> str:
     return "\n".join(lines) + "\n"
 
 
-globals().update(parse(HEADER.read_text(encoding="utf-8")))
+VALUES = parse(HEADER.read_text(encoding="utf-8"))
+globals().update(VALUES)
 
 
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--nsis", type=Path, required=True, help="the .nsh file to write")
     args = parser.parse_args()
-    args.nsis.write_text(nsis_defines(parse(HEADER.read_text(encoding="utf-8"))),
-                         encoding="utf-8")
+    args.nsis.write_text(nsis_defines(VALUES), encoding="utf-8")
 
 
 if __name__ == "__main__":

@@ -242,6 +242,7 @@ TEST(LumeraSetCancel, ChangesNothingAndNeverTellsTheDriver) {
 
 TEST(LumeraSetTexts, ComeFromTheLanguageFileWithGetErrorForWhatItLacks) {
     const std::string longText(300, 'x');
+    const std::string missing(contract::language_file::kMissingText);
     struct Case {
         const char* name;
         std::optional<std::string> language;
@@ -252,15 +253,14 @@ TEST(LumeraSetTexts, ComeFromTheLanguageFileWithGetErrorForWhatItLacks) {
         std::string lastItem;   // IDC_BMP11
     };
     const Case cases[] = {
-        {"no language file", std::nullopt, "GetError", "GetError", "GetError", "GetError",
-         "GetError"},
-        {"other section only", "[String]\r\nIDOK=x\r\n", "GetError", "GetError", "GetError",
-         "GetError", "GetError"},
+        {"no language file", std::nullopt, missing, missing, missing, missing, missing},
+        {"other section only", "[String]\r\nIDOK=x\r\n", missing, missing, missing, missing,
+         missing},
         {"empty values stay empty",
          "[SetLumera]\r\nIDC_TOP=\r\nIDC_STATIC=\r\nIDC_BMP1=\r\nIDOK=OK\r\n", "", "", "OK", "",
-         "GetError"},
+         missing},
         {"long values are cut", "[SetLumera]\r\nIDC_TOP=" + longText + "\r\nIDC_BMP11=" + longText,
-         longText.substr(0, 259), "GetError", "GetError", "GetError", longText.substr(0, 259)},
+         longText.substr(0, 259), missing, missing, missing, longText.substr(0, 259)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -23,8 +23,8 @@ using testing_support::Rounded;
 using testing_support::Shows;
 using testing_support::UnderCross;
 
-constexpr std::uint32_t kStart = 0x443;
-constexpr std::uint32_t kDone = 0x444;
+constexpr std::uint32_t kStart = contract::driver_message::kOrientationStart;
+constexpr std::uint32_t kDone = contract::driver_message::kOrientationDone;
 const PostedMessage kStarted{0, kStart, 0, 0};
 const PostedMessage kReload{0, kDone, 0, 0};
 const PostedMessage kNothingNew{0, kDone, 1, 0};

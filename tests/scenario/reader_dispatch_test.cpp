@@ -86,7 +86,9 @@ TEST_F(ReaderDispatch, KeyFaultsPostOneMessagePerFrameToTheDialog) {
     Send(Frame(kEE, 0xAE));
     Send(Frame(kEE, 0xAF));
     const std::vector<RecordingDialogLink::Posted> expected = {
-        {0x447, 0, 1}, {0x447, 0, 1}, {0x447, 0, 0}};
+        {contract::driver_message::kKeyError, 0, 1},
+        {contract::driver_message::kKeyError, 0, 1},
+        {contract::driver_message::kKeyError, 0, 0}};
     EXPECT_EQ(rig.dialog.Posts(), expected);
 }
 
@@ -198,7 +200,8 @@ TEST_F(ReaderDispatch, IdentificationSetsFlagsAndAnnouncesOnce) {
     EXPECT_EQ(rig.state.dualCapable, 1);
     EXPECT_EQ(rig.state.announcePending, 0);
     EXPECT_EQ(Notices(contract::companion::kNotice),
-              (std::vector<std::pair<WParam, LParam>>{{6, 0x911}, {0, 0x922}}));
+              (std::vector<std::pair<WParam, LParam>>{{6, contract::companion::kAnnounceModel},
+                                                      {0, contract::companion::kAnnounceDone}}));
 
     const PenFrame plain = {0xEA, 0x55, 0, 0, 0, 0, 0, 0xBF};
     Send(plain);
@@ -215,7 +218,8 @@ TEST_F(ReaderDispatch, IdentificationSetsFlagsAndAnnouncesOnce) {
 TEST_F(ReaderDispatch, OrientationModeForwardsRawFramesByStatusOnly) {
     auto pipe = std::make_shared<RecordingChannel>();
     rig.orientationPipe.Publish(pipe);
-    const WindowHandle calibrationWindow = rig.desktop.CreateLoggingWindow("DUALPENORIENT", "");
+    const WindowHandle calibrationWindow =
+        rig.desktop.CreateLoggingWindow(std::string(contract::orientation::kWindowClass), "");
     rig.state.orientationMode = 1;
     rig.state.leftTapArmed = 0;
 

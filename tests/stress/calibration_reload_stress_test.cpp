@@ -1,5 +1,5 @@
-// The calibration program's end (0x444) reloads the calibration again and
-// again while the reader maps the board's taps: every pointer event comes
+// The calibration program's end (contract::driver_message::kOrientationDone) reloads the
+// calibration again and again while the reader maps the board's taps: every pointer event comes
 // from one whole grid, the old one or the new, never from a mix. Meant for
 // TSan and ASan.
 #include "driver/pointer/coordinate_transform.h"

@@ -155,7 +155,7 @@ public:
     }
 
     // A server instance of the orientation pipe, as the driver makes one
-    // for 0x443; back once it waits for the program.
+    // for contract::driver_message::kOrientationStart; back once it waits for the program.
     void ServePipe() {
         ClosePipe();
         m_pipe = std::make_unique<driver::OrientationPipe>(ipc);

@@ -336,7 +336,8 @@ TEST(FrameReader, PostsEveryCheckedFrameAndStopsThoughTheDriverKeepsItsEnd) {
     platform::SimTrace trace;
     platform::SimIpcPort ipc(trace);
     platform::SimThreadPort threads;
-    const platform::WindowHandle window = desktop.CreateLoggingWindow("DUALPENORIENT", "");
+    const platform::WindowHandle window =
+        desktop.CreateLoggingWindow(std::string(contract::orientation::kWindowClass), "");
     auto server = ipc.CreatePipeServer("\\\\.\\pipe\\reader", driver::kDriverPipeSettings);
     FrameReader reader(threads, desktop);
     ASSERT_TRUE(reader.Start(ipc.OpenPipeClient("\\\\.\\pipe\\reader"), window));

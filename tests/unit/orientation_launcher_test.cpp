@@ -1,5 +1,6 @@
 #include "driver/pointer/orientation_launcher.h"
 
+#include "common/program_contract.h"
 #include "tests/support/sim_machine.h"
 
 #include <gtest/gtest.h>
@@ -25,7 +26,8 @@ protected:
 };
 
 TEST_F(OrientationLauncherTest, RunningProgramIsClosedAndNothingStarts) {
-    const auto orient = m_machine.desktop.CreateLoggingWindow("DUALPENORIENT", "any");
+    const auto orient = m_machine.desktop.CreateLoggingWindow(
+        std::string(contract::orientation::kWindowClass), "any");
     EXPECT_EQ(m_launcher.StartOrientation(), 1);
     EXPECT_EQ(m_machine.desktop.MessagesTo(orient),
               (std::vector<platform::PostedMessage>{{0, 0x10, 1, 1}}));

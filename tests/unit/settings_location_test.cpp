@@ -135,7 +135,9 @@ TEST_F(LocateSettings, OverlongAppDataPathIsRefusedAndNothingIsCreated) {
 
     // The refused path reads as a missing file and takes no writes.
     EXPECT_EQ(m_profile.GetInt("LUMERASET", "BOX1LASTCHOOSE", 5, refused), 5);
-    EXPECT_EQ(m_profile.GetString("String", "IDS_CONNECT", "GetError", refused), "GetError");
+    EXPECT_EQ(m_profile.GetString("String", "IDS_CONNECT", contract::language_file::kMissingText,
+                                  refused),
+              contract::language_file::kMissingText);
     EXPECT_FALSE(m_profile.WriteString("hardware", "KEY_TYPE", "1", refused));
 }
 
@@ -197,14 +199,16 @@ TEST(LocateSettingsPaths, FoldersTheSystemWouldMisreadAreRefused) {
 TEST(SimSecurity, TheMutexOutlivesTheSecondInstanceButNotTheFirst) {
     platform::SimMutexRegistry machine;
     auto first = std::make_unique<platform::SimSecurity>(machine);
-    EXPECT_FALSE(first->CreateSingleInstanceMutex("ZEKDUALPENPRO"));
+    EXPECT_FALSE(
+        first->CreateSingleInstanceMutex(std::string(contract::driver_window::kInstanceMutex)));
     {
         platform::SimSecurity second(machine);
-        EXPECT_TRUE(second.CreateSingleInstanceMutex("ZEKDUALPENPRO"));
+        EXPECT_TRUE(
+            second.CreateSingleInstanceMutex(std::string(contract::driver_window::kInstanceMutex)));
     }
-    EXPECT_TRUE(machine.Exists("ZEKDUALPENPRO"));
+    EXPECT_TRUE(machine.Exists(std::string(contract::driver_window::kInstanceMutex)));
     first.reset();
-    EXPECT_FALSE(machine.Exists("ZEKDUALPENPRO"));
+    EXPECT_FALSE(machine.Exists(std::string(contract::driver_window::kInstanceMutex)));
 }
 
 } // namespace
