@@ -92,8 +92,8 @@ bool CDravikDlg::OnInitDialog() {
     // A tool window has no taskbar button.
     ModifyStyleEx(ws_ex::kAppWindow, ws_ex::kToolWindow);
     Start(timer::kHide);
-    m_state.qelOkMessage = Windows().RegisterWindowMessage("QelOK");
-    m_state.qelDriverSetMessage = Windows().RegisterWindowMessage("QelDriverSet");
+    m_state.qelOkMessage = Windows().RegisterWindowMessage(contract::registered::kOk);
+    m_state.qelDriverSetMessage = Windows().RegisterWindowMessage(contract::registered::kDriverSet);
     ReadButtonSettings();
     Start(timer::kConnect);
     return true;

@@ -133,11 +133,14 @@ TEST_F(DravikStart, HardwareAndButtonMessagesWriteAndReread) {
         EXPECT_EQ(m_machine.profile.GetString("hardware", "KEY_TYPE", "", settings), "1")
             << "no board has identified itself: no function areas";
         EXPECT_EQ(m_machine.profile.GetString("hardware", "BOARD_TYPE", "", settings), "0");
-        EXPECT_EQ(m_machine.profile.GetString("coordinate", "wdot", "", settings), "3");
+        EXPECT_EQ(m_machine.profile.GetString(contract::settings_file::kCoordinateSection,
+                                              contract::settings_file::kColumnsKey, "", settings),
+                  "3");
         m_state.functionAreasEnabled = true;
         desktop.PostMessage(DriverWindow(), contract::driver_message::kSaveKeyType, 0, 0);
         EXPECT_EQ(m_dialog->Buttons().m_button1Command, 16);
-        m_machine.profile.WriteString("LUMERASET", "BOX1LASTCHOOSE", "11", settings);
+        m_machine.profile.WriteString(contract::settings_file::kButtonSection,
+                                      contract::settings_file::kFrontChoiceKey, "11", settings);
         desktop.PostMessage(DriverWindow(), contract::driver_message::kButtonSettingsChanged, 0, 0);
     });
     desktop.At(400, [&] {

@@ -38,8 +38,11 @@ std::vector<PostedMessage> Untimed(std::vector<PostedMessage> messages) {
 }
 
 void SetGrid(OrientRig& rig, const char* wdot, const char* hdot) {
-    rig.profile.WriteString("coordinate", "wdot", wdot, rig.Installed("DualData.ini"));
-    rig.profile.WriteString("coordinate", "hdot", hdot, rig.Installed("DualData.ini"));
+    rig.profile.WriteString(contract::settings_file::kCoordinateSection,
+                            contract::settings_file::kColumnsKey, wdot,
+                            rig.Installed("DualData.ini"));
+    rig.profile.WriteString(contract::settings_file::kCoordinateSection,
+                            contract::settings_file::kRowsKey, hdot, rig.Installed("DualData.ini"));
 }
 
 // A user with a pen on a crooked board: a steady, noisy contact on every

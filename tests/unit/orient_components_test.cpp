@@ -257,7 +257,9 @@ TEST(GridWriter, EveryLayoutRoundTripsExactlyThroughTheDriversLoad) {
             EXPECT_EQ(point.y, grid.At(index).y) << k;
         }
         EXPECT_EQ(loaded.ElecButtonPoints[0].x, 405) << "other sections kept";
-        EXPECT_EQ(profile.GetInt("LUMERASET", "BOX1LASTCHOOSE", 0, path), 2);
+        EXPECT_EQ(profile.GetInt(contract::settings_file::kButtonSection,
+                                 contract::settings_file::kFrontChoiceKey, 0, path),
+                  2);
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
                                 std::filesystem::directory_iterator()),
                   1)

@@ -16,7 +16,9 @@ protected:
     }
 
     std::string OrientKey() {
-        return m_machine.profile.GetString("coordinate", "orient", "unset", m_state.settingsPath);
+        return m_machine.profile.GetString(contract::settings_file::kCoordinateSection,
+                                           contract::settings_file::kOrientKey, "unset",
+                                           m_state.settingsPath);
     }
 
     testing_support::SimMachine m_machine;

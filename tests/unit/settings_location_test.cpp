@@ -70,7 +70,9 @@ TEST_F(LocateSettings, FirstRunOfAUserCreatesTheFolderChainAndCopiesOnce) {
     EXPECT_EQ(path, UserCopy().string());
     EXPECT_EQ(ReadFile(UserCopy()), ReadFile(InstalledCopy()));
     EXPECT_EQ(m_clock.TickCount(), 20u) << "the copy is followed by a 20 ms pause";
-    EXPECT_EQ(m_profile.GetInt("LUMERASET", "BOX1LASTCHOOSE", 5, path), 2);
+    EXPECT_EQ(m_profile.GetInt(contract::settings_file::kButtonSection,
+                               contract::settings_file::kFrontChoiceKey, 5, path),
+              2);
 
     EXPECT_EQ(Locate(false), path);
     EXPECT_EQ(m_files.FilesCopied(), 1u);
@@ -84,7 +86,9 @@ TEST_F(LocateSettings, AUsersOwnCopyIsNeverRefreshed) {
 
     const std::string path = Locate(false);
     EXPECT_EQ(path, UserCopy().string());
-    EXPECT_EQ(m_profile.GetInt("LUMERASET", "BOX1LASTCHOOSE", 5, path), 9);
+    EXPECT_EQ(m_profile.GetInt(contract::settings_file::kButtonSection,
+                               contract::settings_file::kFrontChoiceKey, 5, path),
+              9);
     EXPECT_EQ(m_files.FilesCopied(), 0u);
     EXPECT_EQ(m_clock.TickCount(), 0u);
 }
@@ -95,7 +99,9 @@ TEST_F(LocateSettings, FailedCreationOrCopyStillNamesTheUsersCopy) {
     const std::string path = Locate(false);
     EXPECT_EQ(path, UserCopy().string());
     EXPECT_FALSE(fs::exists(path));
-    EXPECT_EQ(m_profile.GetInt("LUMERASET", "BOX2LASTCHOOSE", 6, path), 6);
+    EXPECT_EQ(m_profile.GetInt(contract::settings_file::kButtonSection,
+                               contract::settings_file::kBackChoiceKey, 6, path),
+              6);
 }
 
 TEST_F(LocateSettings, OverlongModulePathIsRefusedNotCut) {
@@ -117,7 +123,8 @@ TEST_F(LocateSettings, OverlongModulePathIsRefusedNotCut) {
     EXPECT_EQ(path, UserCopy().string());
     EXPECT_TRUE(fs::is_directory(UserCopy().parent_path()));
     EXPECT_EQ(m_files.FilesCopied(), 0u);
-    EXPECT_TRUE(m_profile.WriteString("LUMERASET", "IF_SET_F_NO_T", "1", path));
+    EXPECT_TRUE(m_profile.WriteString(contract::settings_file::kButtonSection,
+                                      contract::settings_file::kUseDefaultsKey, "1", path));
 }
 
 TEST_F(LocateSettings, OverlongAppDataPathIsRefusedAndNothingIsCreated) {
@@ -134,7 +141,9 @@ TEST_F(LocateSettings, OverlongAppDataPathIsRefusedAndNothingIsCreated) {
     EXPECT_EQ(m_files.FilesCopied(), 1u);
 
     // The refused path reads as a missing file and takes no writes.
-    EXPECT_EQ(m_profile.GetInt("LUMERASET", "BOX1LASTCHOOSE", 5, refused), 5);
+    EXPECT_EQ(m_profile.GetInt(contract::settings_file::kButtonSection,
+                               contract::settings_file::kFrontChoiceKey, 5, refused),
+              5);
     EXPECT_EQ(m_profile.GetString("String", "IDS_CONNECT", contract::language_file::kMissingText,
                                   refused),
               contract::language_file::kMissingText);
