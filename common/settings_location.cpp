@@ -72,14 +72,16 @@ std::string PathInFolder(std::string_view folder, std::string_view name,
 
 std::string LocateSettingsFile(platform::FilesPort& files, platform::ClockPort& clock,
                                bool isAdmin) {
-    std::string installedCopy = PathInFolder(ExecutableFolder(files), kSettingsFileName, files);
+    std::string installedCopy =
+        PathInFolder(ExecutableFolder(files), contract::settings_file::kName, files);
     if (isAdmin) {
         return installedCopy;
     }
     const std::string appData = files.AppDataFolder();
     const char separator = SeparatorOf(appData);
     std::string userFolder = appData;
-    for (const std::string_view level : {"QelSoftware", "Drivers"}) {
+    for (const std::string_view level :
+         {contract::settings_file::kUserFolderTop, contract::settings_file::kUserFolder}) {
         userFolder += separator;
         userFolder += level;
     }
@@ -87,7 +89,7 @@ std::string LocateSettingsFile(platform::FilesPort& files, platform::ClockPort& 
     // An empty app-data path would put the user's copy at the drive's root.
     std::string userCopy = appData.empty() || !IsWholePath(appData, files)
                                ? std::string()
-                               : PathInFolder(userFolder, kSettingsFileName, files);
+                               : PathInFolder(userFolder, contract::settings_file::kName, files);
     if (userCopy.empty() || files.FileExists(userCopy)) {
         return userCopy;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/program_contract.h"
 #include "platform/clock_port.h"
 #include "platform/files_port.h"
 
@@ -11,9 +12,6 @@ namespace common {
 
 // Paths live in 260-character buffers, the terminating NUL included.
 inline constexpr std::size_t kMaxPathLength = 259;
-
-inline constexpr std::string_view kSettingsFileName = "DualData.ini";
-inline constexpr std::string_view kLanguageFileName = "Language.ini";
 
 // path cut after its last separator, which stays; "" when it has none. A
 // backslash that is the second byte of a double-byte character is no

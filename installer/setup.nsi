@@ -2,8 +2,9 @@
 ;
 ;   makensis -DARCH=x86_64|i686 -DVERSION=x.y.z -DSTAGE=<folder> -DOUTFILE=<setup.exe> setup.nsi
 ;
-; STAGE is laid out by installer/make-installer: the programs, Language.ini, DualData.ini and
-; programs.nsh, the list of programs from installer/programs.txt.
+; STAGE is laid out by installer/make-installer: the programs, Language.ini, DualData.ini,
+; programs.nsh, the list of programs from installer/programs.txt, and contract.nsh, the names
+; the programs agree on (common/program_contract.h) as defines.
 ;
 ; Command line: /S silent; /D=<folder> the installation folder (last, unquoted);
 ; /NOSTART do not start the driver after a silent install. The uninstaller takes /S, and
@@ -27,6 +28,7 @@ Unicode true
 !include WinMessages.nsh
 !include x64.nsh
 !include "${STAGE}/programs.nsh"
+!include "${STAGE}/contract.nsh"
 
 !define PRODUCT "Dravik Whiteboard Driver"
 !define PUBLISHER "Dravik Project"
@@ -36,16 +38,16 @@ Unicode true
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Dravik"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 !define RUN_VALUE "Dravik"
-; The driver's main window; WM_CLOSE ends the driver as its exit button does.
-!define DRIVER_CLASS "#32770"
-!define DRIVER_TITLE "QelELECDUALPRO"
+; WM_CLOSE to the driver's main window ends the driver as its exit button does.
 !define DRIVER_END_MS 10000
 !define /math DRIVER_END_POLLS ${DRIVER_END_MS} / 100
 !define SYNCHRONIZE 0x00100000
 ; A user who is not an administrator gets a copy of the settings here, under the
 ; application-data folder.
-!define USER_SETTINGS_TOP "QelSoftware"
-!define USER_SETTINGS "${USER_SETTINGS_TOP}\Drivers"
+!define USER_SETTINGS_TOP "${SETTINGS_FILE_USER_FOLDER_TOP}"
+!define USER_SETTINGS "${USER_SETTINGS_TOP}\${SETTINGS_FILE_USER_FOLDER}"
+!define SETTINGS "${SETTINGS_FILE_NAME}"
+!define LANGUAGE "${LANGUAGE_FILE_NAME}"
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
@@ -99,17 +101,17 @@ Var noStart
 
 ; What the programs write beside the settings file they use.
 !macro REMOVE_LOGS FOLDER
-    Delete "${FOLDER}\Dravik.log"
-    Delete "${FOLDER}\Dravik.log.old"
-    Delete "${FOLDER}\Orient.log"
-    Delete "${FOLDER}\Orient.log.old"
+    Delete "${FOLDER}\${LOG_FILE_DRIVER}"
+    Delete "${FOLDER}\${LOG_FILE_DRIVER}${LOG_FILE_ROTATED_SUFFIX}"
+    Delete "${FOLDER}\${LOG_FILE_ORIENT}"
+    Delete "${FOLDER}\${LOG_FILE_ORIENT}${LOG_FILE_ROTATED_SUFFIX}"
 !macroend
 
 ; The settings file, and the copy the calibration program writes before it renames it over
 ; the file, left behind if it was stopped half-way.
 !macro REMOVE_SETTINGS FOLDER
-    Delete "${FOLDER}\DualData.ini"
-    Delete "${FOLDER}\DualData.ini.new"
+    Delete "${FOLDER}\${SETTINGS}"
+    Delete "${FOLDER}\${SETTINGS}${SETTINGS_FILE_COPY_SUFFIX}"
 !macroend
 
 !macro REMOVE_PROGRAM FILE SHORTCUT
@@ -158,7 +160,7 @@ Var noStart
     Function ${UN}EndDriver
         retry:
         ${For} $R0 1 8
-            FindWindow $0 "${DRIVER_CLASS}" "${DRIVER_TITLE}"
+            FindWindow $0 "${DRIVER_WINDOW_CLASS}" "${DRIVER_WINDOW_TITLE}"
             ${If} $0 = 0
                 Return
             ${EndIf}
@@ -274,19 +276,19 @@ Section "Programs" SecPrograms
 
     ClearErrors
     !insertmacro PROGRAMS INSTALL_PROGRAM
-    File "${STAGE}/Language.ini"
+    File "${STAGE}/${LANGUAGE}"
     ; An earlier installation's calibration and pen-button choices stay.
     SetOverwrite off
-    File "${STAGE}/DualData.ini"
+    File "${STAGE}/${SETTINGS}"
     SetOverwrite on
     ${If} ${Errors}
         !insertmacro FAIL "Some files in $INSTDIR could not be written."
     ${EndIf}
     ; The programs run without elevation and write the shared settings beside themselves.
-    nsExec::ExecToLog '"$SYSDIR\icacls.exe" "$INSTDIR\DualData.ini" /grant *S-1-5-32-545:M'
+    nsExec::ExecToLog '"$SYSDIR\icacls.exe" "$INSTDIR\${SETTINGS}" /grant *S-1-5-32-545:M'
     Pop $0
     ${If} $0 != 0
-        DetailPrint "Users could not be given write access to DualData.ini ($0)."
+        DetailPrint "Users could not be given write access to ${SETTINGS} ($0)."
     ${EndIf}
 
     WriteUninstaller "$INSTDIR\${UNINSTALLER}"
@@ -317,7 +319,7 @@ Section "un.Programs" UnSecPrograms
 
     SetShellVarContext all
     !insertmacro PROGRAMS REMOVE_PROGRAM
-    Delete "$INSTDIR\Language.ini"
+    Delete "$INSTDIR\${LANGUAGE}"
     !insertmacro REMOVE_LOGS "$INSTDIR"
     Delete "$INSTDIR\${UNINSTALLER}"
     RMDir "$SMPROGRAMS\${FOLDER}"
@@ -361,5 +363,5 @@ FunctionEnd
     !insertmacro MUI_DESCRIPTION_TEXT ${UnSecPrograms} \
         "The programs, shortcuts, log files and the start at log-on."
     !insertmacro MUI_DESCRIPTION_TEXT ${UnSecSettings} \
-        "DualData.ini: the board's calibration and the pen-button choices."
+        "${SETTINGS}: the board's calibration and the pen-button choices."
 !insertmacro MUI_UNFUNCTION_DESCRIPTION_END

@@ -1,5 +1,7 @@
 #include "orient/grid_writer.h"
 
+#include "common/program_contract.h"
+
 #include "common/settings_location.h"
 #include "driver/pointer/load_calibration.h"
 #include "orient/orient_ids.h"
@@ -37,14 +39,16 @@ std::vector<Entry> EntriesOf(const MeasuredGrid& grid) {
             entries.push_back({key, FormatBoardValue(point.y), point.y});
         }
     }
-    entries.push_back(
-        {std::string(kColumnsKey), std::to_string(layout.columns), 0.0 + layout.columns});
-    entries.push_back({std::string(kRowsKey), std::to_string(layout.rows), 0.0 + layout.rows});
+    entries.push_back({std::string(contract::settings_file::kColumnsKey),
+                       std::to_string(layout.columns), 0.0 + layout.columns});
+    entries.push_back({std::string(contract::settings_file::kRowsKey), std::to_string(layout.rows),
+                       0.0 + layout.rows});
     return entries;
 }
 
 bool ReadsBack(platform::ProfilePort& profile, const std::string& path, const Entry& entry) {
-    const std::string stored = profile.GetString(kCoordinateSection, entry.key, "", path);
+    const std::string stored =
+        profile.GetString(contract::settings_file::kCoordinateSection, entry.key, "", path);
     return stored == entry.value && driver::ParseBoardValue(stored) == entry.number;
 }
 
@@ -64,7 +68,8 @@ Outcome WriteThroughCopy(platform::ProfilePort& profile, platform::FilesPort& fi
     }
     bool written = true;
     for (const Entry& entry : entries) {
-        written = written && profile.WriteString(kCoordinateSection, entry.key, entry.value, copy);
+        written = written && profile.WriteString(contract::settings_file::kCoordinateSection,
+                                                 entry.key, entry.value, copy);
     }
     for (const Entry& entry : entries) {
         written = written && ReadsBack(profile, copy, entry);

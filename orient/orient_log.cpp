@@ -1,5 +1,6 @@
 #include "orient/orient_log.h"
 
+#include "common/program_contract.h"
 #include "common/settings_location.h"
 #include "driver/settings/diagnostics.h"
 #include "orient/orient_texts.h"
@@ -10,8 +11,6 @@ namespace orient {
 
 namespace {
 
-constexpr std::string_view kLogFileName = "Orient.log";
-
 std::string PointText(platform::Point point) {
     return std::to_string(point.x) + "," + std::to_string(point.y);
 }
@@ -21,11 +20,12 @@ std::string PointText(platform::Point point) {
 void OrientLog::Open(platform::ProfilePort& profile, const std::string& settingsPath) {
     m_file.SetPath({});
     if (settingsPath.empty() ||
-        profile.GetInt(driver::kDiagnosticsSection, driver::kLogFileKey, 0, settingsPath) == 0) {
+        profile.GetInt(contract::settings_file::kDiagnosticsSection,
+                       contract::settings_file::kLogFileKey, 0, settingsPath) == 0) {
         return;
     }
-    m_file.SetPath(
-        common::PathInFolder(common::FolderOf(settingsPath, m_files), kLogFileName, m_files));
+    m_file.SetPath(common::PathInFolder(common::FolderOf(settingsPath, m_files),
+                                        contract::log_file::kOrient, m_files));
 }
 
 void OrientLog::Write(std::string_view line) {

@@ -11,7 +11,8 @@ namespace orient {
 OrientTexts ReadOrientTexts(platform::ProfilePort& profile, const std::string& path) {
     OrientTexts texts;
     for (const TextKey& key : kTextKeys) {
-        texts.*key.text = profile.GetText(kLanguageSection, key.key, kMissingText, path);
+        texts.*key.text =
+            profile.GetText(kLanguageSection, key.key, contract::language_file::kMissingText, path);
     }
     return texts;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/program_contract.h"
 #include "orient/contact.h"
 #include "platform/profile_port.h"
 
@@ -62,8 +63,6 @@ inline constexpr TextKey kTextKeys[] = {
     {"IDS_ORIENT_EXIT", &OrientTexts::exit},
 };
 
-inline constexpr std::string_view kMissingText = "GetError";
-
 // Each verdict's word in the log and the hint the window shows with the
 // target it leaves in place; a taken contact needs none.
 struct VerdictText {
@@ -86,7 +85,7 @@ std::string_view Hint(const OrientTexts& texts, ContactVerdict verdict);
 std::string OneDecimal(double value);
 
 // The texts from the language file at path, as display text; a missing
-// file or key gives kMissingText.
+// file or key gives contract::language_file::kMissingText.
 OrientTexts ReadOrientTexts(platform::ProfilePort& profile, const std::string& path);
 
 // pattern with %1, %2, ... replaced by the values; the pattern comes from a

@@ -26,17 +26,18 @@ LResult COrientWnd::Run() {
     FilesPort& files = m_ports.files;
     m_settingsPath =
         common::LocateSettingsFile(files, m_ports.clock, m_ports.security.IsUserAdmin());
-    m_texts =
-        ReadOrientTexts(m_ports.profile, common::PathInFolder(common::ExecutableFolder(files),
-                                                              common::kLanguageFileName, files));
-    m_run = CalibrationRun(LayoutForColumns(
-        m_ports.profile.GetInt(kCoordinateSection, kColumnsKey, 3, m_settingsPath)));
+    m_texts = ReadOrientTexts(m_ports.profile,
+                              common::PathInFolder(common::ExecutableFolder(files),
+                                                   contract::language_file::kName, files));
+    m_run = CalibrationRun(LayoutForColumns(m_ports.profile.GetInt(
+        contract::settings_file::kCoordinateSection, contract::settings_file::kColumnsKey,
+        contract::settings_file::kDefaultGridSize, m_settingsPath)));
     m_width = m_ports.screen.ScreenWidth();
     m_height = m_ports.screen.ScreenHeight();
     m_log.Open(m_ports.profile, m_settingsPath);
     m_log.Grid(m_run.Grid().Layout(), m_width, m_height);
     WindowDescription description;
-    description.className = std::string(kWindowClass);
+    description.className = std::string(contract::orientation::kWindowClass);
     description.title = m_texts.caption;
     description.style = ws::kPopup | ws::kVisible;
     description.exStyle = ws_ex::kTopmost;
@@ -65,13 +66,15 @@ bool COrientWnd::OnCreate() {
 
 void COrientWnd::StartRound() {
     m_contact.Reset();
-    const WindowHandle driver = Windows().FindWindow(kDriverWindowClass, kDriverWindowTitle);
+    const WindowHandle driver =
+        Windows().FindWindow(contract::driver_window::kClass, contract::driver_window::kTitle);
     if (driver == kNoWindow) {
         m_log.Write("no driver window");
         ShowStage(Stage::NoDriver);
         return;
     }
-    Windows().PostMessage(driver, kOrientationStart, 0, 0);
+    Windows().PostMessage(driver, contract::driver_message::kOrientationStart,
+                          contract::driver_message::kRawFramesOnly, 0);
     m_roundOpen = true;
     ++m_rounds;
     m_connectStartedAt = m_ports.clock.TickCount();
@@ -80,7 +83,7 @@ void COrientWnd::StartRound() {
 }
 
 void COrientWnd::TryOpenPipe() {
-    if (auto pipe = m_ports.ipc.OpenPipeClient(std::string(kOrientationPipe))) {
+    if (auto pipe = m_ports.ipc.OpenPipeClient(std::string(contract::orientation::kPipe))) {
         KillTimer(kConnectTimer);
         if (!m_reader.Start(std::move(pipe), GetSafeHwnd())) {
             m_log.Write("no thread for the pipe");
@@ -171,8 +174,12 @@ void COrientWnd::EndRound(RoundEnd end) {
         return;
     }
     m_roundOpen = false;
-    Windows().PostMessage(Windows().FindWindow(kDriverWindowClass, kDriverWindowTitle),
-                          kOrientationDone, end == RoundEnd::NewCalibration ? 0 : 1, 0);
+    Windows().PostMessage(
+        Windows().FindWindow(contract::driver_window::kClass, contract::driver_window::kTitle),
+        contract::driver_message::kOrientationDone,
+        end == RoundEnd::NewCalibration ? contract::driver_message::kCalibrationWritten
+                                        : contract::driver_message::kNothingWritten,
+        0);
 }
 
 void COrientWnd::StartVerification() {

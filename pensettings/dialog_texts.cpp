@@ -8,7 +8,7 @@ constexpr std::string_view kLanguageSection = "SetLumera";
 
 DialogTexts ReadDialogTexts(platform::ProfilePort& profile, const std::string& path) {
     const auto read = [&](std::string_view key) {
-        return profile.GetText(kLanguageSection, key, kMissingText, path);
+        return profile.GetText(kLanguageSection, key, contract::language_file::kMissingText, path);
     };
     DialogTexts texts;
     texts.title = read(kTitleKey);

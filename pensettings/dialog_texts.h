@@ -31,8 +31,6 @@ inline constexpr std::array<std::string_view, kFunctionCount> kFunctionKeys = {
     "IDC_BMP1", "IDC_BMP2", "IDC_BMP3", "IDC_BMP4",  "IDC_BMP5", "IDC_BMP6",
     "IDC_BMP7", "IDC_BMP8", "IDC_BMP9", "IDC_BMP10", "IDC_BMP11"};
 
-inline constexpr std::string_view kMissingText = "GetError";
-
 // Told when OK could not write the settings file. Its own fallback: a box
 // that says "GetError" would tell the user nothing.
 inline constexpr std::string_view kSaveFailedKey = "IDS_SAVEFAILED";
@@ -47,7 +45,7 @@ struct DialogTexts {
 };
 
 // Reads the twenty texts from the language file at path, in the order of
-// the tables above; a text the file lacks is kMissingText, one present but
+// the tables above; a text the file lacks is contract::language_file::kMissingText, one present but
 // empty stays empty, and each holds at most 259 characters. No path (""),
 // no file: kMissingText for all but saveFailed, which has its fallback.
 DialogTexts ReadDialogTexts(platform::ProfilePort& profile, const std::string& path);

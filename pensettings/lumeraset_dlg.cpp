@@ -53,7 +53,7 @@ bool CLumeraSetDlg::OnInitDialog() {
 void CLumeraSetDlg::LoadDialogTexts() {
     // The tool's own folder, not the user's settings folder.
     const std::string path = common::PathInFolder(common::ExecutableFolder(m_ports.files),
-                                                  common::kLanguageFileName, m_ports.files);
+                                                  contract::language_file::kName, m_ports.files);
     m_dialogTexts = ReadDialogTexts(m_ports.profile, path);
     Windows().SetWindowText(GetSafeHwnd(), m_dialogTexts.title);
     for (std::size_t i = 0; i < kControlTexts.size(); ++i) {
@@ -84,12 +84,15 @@ void CLumeraSetDlg::InitFunctionCombos() {
         }
     }
     ProfilePort& profile = m_ports.profile;
-    m_useDefaults =
-        profile.GetInt(kSettingsSection, kUseDefaultsKey, kDefaultUseDefaults, m_settingsPath);
-    m_frontChoice =
-        profile.GetInt(kSettingsSection, kFrontChoiceKey, kDefaultFrontChoice, m_settingsPath);
-    m_backChoice =
-        profile.GetInt(kSettingsSection, kBackChoiceKey, kDefaultBackChoice, m_settingsPath);
+    m_useDefaults = profile.GetInt(contract::settings_file::kButtonSection,
+                                   contract::settings_file::kUseDefaultsKey,
+                                   contract::settings_file::kDefaultUseDefaults, m_settingsPath);
+    m_frontChoice = profile.GetInt(contract::settings_file::kButtonSection,
+                                   contract::settings_file::kFrontChoiceKey,
+                                   contract::settings_file::kDefaultFrontChoice, m_settingsPath);
+    m_backChoice = profile.GetInt(contract::settings_file::kButtonSection,
+                                  contract::settings_file::kBackChoiceKey,
+                                  contract::settings_file::kDefaultBackChoice, m_settingsPath);
     ShowChoices(m_useDefaults != 0);
 }
 
@@ -131,25 +134,26 @@ void CLumeraSetDlg::OnCustomOptions() {
 }
 
 bool CLumeraSetDlg::WriteSetting(std::string_view key, int value) {
-    return m_ports.profile.WriteString(kSettingsSection, key, std::to_string(value),
-                                       m_settingsPath);
+    return m_ports.profile.WriteString(contract::settings_file::kButtonSection, key,
+                                       std::to_string(value), m_settingsPath);
 }
 
 void CLumeraSetDlg::OnOK() {
     m_useDefaults = Windows().IsDlgButtonChecked(GetSafeHwnd(), kDefaultOptionsId) ? 1 : 0;
     TakeChoicesFromLists();
     // Only a complete save is announced; the driver re-reads all three keys.
-    const bool saved = WriteSetting(kUseDefaultsKey, m_useDefaults) &&
-                       WriteSetting(kFrontChoiceKey, m_frontChoice) &&
-                       WriteSetting(kBackChoiceKey, m_backChoice);
+    const bool saved = WriteSetting(contract::settings_file::kUseDefaultsKey, m_useDefaults) &&
+                       WriteSetting(contract::settings_file::kFrontChoiceKey, m_frontChoice) &&
+                       WriteSetting(contract::settings_file::kBackChoiceKey, m_backChoice);
     if (!saved) {
         // The dialog stays, so that the user can try again or cancel.
         Windows().MessageBox(GetSafeHwnd(), m_dialogTexts.saveFailed, m_dialogTexts.title,
                              mb::kOk | mb::kIconWarning);
         return;
     }
-    Windows().PostMessage(Windows().FindWindow(kDriverWindowClass, kDriverWindowTitle),
-                          kButtonSettingsChanged, 0, 0);
+    Windows().PostMessage(
+        Windows().FindWindow(contract::driver_window::kClass, contract::driver_window::kTitle),
+        contract::driver_message::kButtonSettingsChanged, 0, 0);
     EndDialog(id::kOk);
 }
 

@@ -48,9 +48,9 @@ private:
     ToolPorts& m_ports;
     platform::IconHandle m_hIcon = 0;
     std::string m_settingsPath;
-    int m_useDefaults = kDefaultUseDefaults;
-    int m_frontChoice = kDefaultFrontChoice;
-    int m_backChoice = kDefaultBackChoice;
+    int m_useDefaults = contract::settings_file::kDefaultUseDefaults;
+    int m_frontChoice = contract::settings_file::kDefaultFrontChoice;
+    int m_backChoice = contract::settings_file::kDefaultBackChoice;
     // The lists show the remembered choices only while they are disabled.
     bool m_listsEnabled = true;
     platform::ImageListHandle m_functionImages = 0;

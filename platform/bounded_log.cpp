@@ -1,5 +1,7 @@
 #include "platform/bounded_log.h"
 
+#include "common/program_contract.h"
+
 namespace platform {
 
 std::string BoundedLog::Stamped(std::uint32_t tick, std::string_view text) {
@@ -18,7 +20,7 @@ void BoundedLog::Append(std::string_view stampedLine) {
     }
     const std::uint64_t size = m_files.FileSize(m_path).value_or(0);
     if (size + stampedLine.size() > m_maxFileBytes) {
-        m_files.RenameFile(m_path, m_path + ".old");
+        m_files.RenameFile(m_path, m_path + std::string(contract::log_file::kRotatedSuffix));
     }
     m_files.AppendToFile(m_path, stampedLine);
 }

@@ -1,5 +1,7 @@
 #include "platform/trace_log.h"
 
+#include "common/program_contract.h"
+
 #include <algorithm>
 
 namespace platform {

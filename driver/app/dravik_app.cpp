@@ -15,7 +15,8 @@ constexpr std::uint32_t kWin95ControlClasses = 0xFF;
 bool CDravikApp::InitInstance() {
     m_state.messageTexts =
         LoadMessageTexts(m_platform.profile, common::ExecutableFolder(m_platform.files));
-    if (m_platform.security.CreateSingleInstanceMutex(kInstanceMutexName)) {
+    if (m_platform.security.CreateSingleInstanceMutex(
+            std::string(contract::driver_window::kInstanceMutex))) {
         m_platform.windows.MessageBox(platform::kNoWindow, m_state.messageTexts.serRunning,
                                       m_state.messageTexts.connectCap,
                                       platform::mb::kIconInformation);

@@ -11,7 +11,7 @@ const DialogTemplate& DravikDialogTemplate() {
     static const DialogTemplate dialog = [] {
         DialogTemplate t;
         t.resourceId = kDravikDialogId;
-        t.caption = kDialogTitle;
+        t.caption = contract::driver_window::kTitle;
         // No system menu, hence no close box.
         t.style = ws::kPopup | ws::kVisible | ws::kCaption | ws::kDsModalFrame | ws::kDsSetFont |
                   ws::kDsFixedSys;

@@ -48,14 +48,17 @@ bool CDravikDlg::DispatchMessageMap(std::uint32_t message, WParam wParam, LParam
         framework::OnMessage(wm::kQueryDragIcon, &CDravikDlg::OnQueryDragIcon),
         framework::OnMessage(wm::kTimer, &CDravikDlg::OnTimer),
         framework::OnMessage(wm::kDestroy, &CDravikDlg::OnDestroy),
-        framework::OnMessage(user_message::kOrientationStart, &CDravikDlg::OnOrientationStart),
-        framework::OnMessage(user_message::kSaveKeyType, &CDravikDlg::OnSaveKeyType),
-        framework::OnMessage(user_message::kKeyError, &CDravikDlg::OnKeyError),
-        framework::OnMessage(user_message::kRefreshState, &CDravikDlg::OnRefreshState),
-        framework::OnMessage(user_message::kResetBoardType, &CDravikDlg::OnResetBoardType),
-        framework::OnMessage(user_message::kButtonSettingsChanged,
+        framework::OnMessage(contract::driver_message::kOrientationStart,
+                             &CDravikDlg::OnOrientationStart),
+        framework::OnMessage(contract::driver_message::kSaveKeyType, &CDravikDlg::OnSaveKeyType),
+        framework::OnMessage(contract::driver_message::kKeyError, &CDravikDlg::OnKeyError),
+        framework::OnMessage(contract::driver_message::kRefreshState, &CDravikDlg::OnRefreshState),
+        framework::OnMessage(contract::driver_message::kResetBoardType,
+                             &CDravikDlg::OnResetBoardType),
+        framework::OnMessage(contract::driver_message::kButtonSettingsChanged,
                              &CDravikDlg::OnButtonSettingsChanged),
-        framework::OnMessage(user_message::kOrientationDone, &CDravikDlg::OnOrientationDone),
+        framework::OnMessage(contract::driver_message::kOrientationDone,
+                             &CDravikDlg::OnOrientationDone),
         framework::OnCommand(id::kOk, &CDravikDlg::OnDualPenButton),
         framework::OnRegistered(&CDravikDlg::QelOkId, &CDravikDlg::OnAnnounceRequest),
         framework::OnRegistered(&CDravikDlg::QelDriverSetId, &CDravikDlg::OnDriverSet),
@@ -89,8 +92,8 @@ bool CDravikDlg::OnInitDialog() {
     // A tool window has no taskbar button.
     ModifyStyleEx(ws_ex::kAppWindow, ws_ex::kToolWindow);
     Start(timer::kHide);
-    m_state.qelOkMessage = Windows().RegisterWindowMessage("QelOK");
-    m_state.qelDriverSetMessage = Windows().RegisterWindowMessage("QelDriverSet");
+    m_state.qelOkMessage = Windows().RegisterWindowMessage(contract::registered::kOk);
+    m_state.qelDriverSetMessage = Windows().RegisterWindowMessage(contract::registered::kDriverSet);
     ReadButtonSettings();
     Start(timer::kConnect);
     return true;
@@ -132,8 +135,9 @@ LResult CDravikDlg::OnTimer(WParam timerId, LParam) {
 LResult CDravikDlg::OnDestroy(WParam, LParam) {
     if (m_state.boardIdentified != 0) {
         const WindowHandle companionWindow =
-            Windows().FindWindow(companion::kMainClass, companion::kMainTitle);
-        Windows().PostMessage(companionWindow, companion::kNotice, 0, companion::kBoardGone);
+            Windows().FindWindow(contract::companion::kMainClass, contract::companion::kMainTitle);
+        Windows().PostMessage(companionWindow, contract::companion::kNotice, 0,
+                              contract::companion::kBoardGone);
     }
     m_pipeline.currentChannel.Retire();
     return 0;
@@ -194,29 +198,29 @@ LResult CDravikDlg::OnDriverSet(WParam command, LParam argument) {
     constexpr LParam kClaimArgument = 1;
     constexpr LParam kChannelArgument = 2;
     switch (command) {
-    case driver_set::kClaimClick:
+    case contract::driver_set::kClaimClick:
         if (argument == kClaimArgument) {
             // The companion handles this pen-button click itself.
             m_state.defaultActionArmed = 0;
         }
         break;
-    case driver_set::kPipeChannel:
+    case contract::driver_set::kPipeChannel:
         if (argument == kChannelArgument) {
             m_dualPen.OpenPipeChannel();
         }
         break;
-    case driver_set::kSocketChannel:
+    case contract::driver_set::kSocketChannel:
         if (argument == kChannelArgument) {
             m_dualPen.OpenSocketChannel();
         }
         break;
-    case driver_set::kStopChannel:
-    case driver_set::kStopChannelToo:
+    case contract::driver_set::kStopChannel:
+    case contract::driver_set::kStopChannelToo:
         if (argument == kChannelArgument) {
             m_dualPen.StopChannel();
         }
         break;
-    case driver_set::kQueryDualPen:
+    case contract::driver_set::kQueryDualPen:
         m_dualPen.AnswerQuery();
         break;
     default:
@@ -271,7 +275,7 @@ LResult CDravikDlg::OnAnnounceRequest(WParam, LParam) {
 
 void CDravikDlg::ShowState(std::string_view text) {
     m_strState = text;
-    PostToDialog(user_message::kRefreshState, 0, 0);
+    PostToDialog(contract::driver_message::kRefreshState, 0, 0);
 }
 
 void CDravikDlg::SetButtonText(std::string_view text) {

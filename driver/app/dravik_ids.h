@@ -10,11 +10,6 @@ inline constexpr int kDravikDialogId = 102;
 inline constexpr int kAppIconId = 128;
 inline constexpr int kStateEditId = 1000;
 
-// The driver's single-instance mutex and the window other programs find.
-inline constexpr const char* kInstanceMutexName = "ZEKDUALPENPRO";
-inline constexpr const char* kDialogClass = "#32770";
-inline constexpr const char* kDialogTitle = "QelELECDUALPRO";
-
 // Dual-pen mode as the dialog shows it: the state line, and the button that
 // switches the mode (its text says what pressing it does).
 inline constexpr const char* kDualPenEnteredText = "进入双笔状态";

@@ -5,8 +5,11 @@
 #include "driver/state/driver_ids.h"
 
 #include <optional>
+#include <string>
 
 namespace driver {
+
+namespace companion = contract::companion;
 
 void DualPenControl::Handle(Request request) {
     if (!m_channel.Waiting()) {
@@ -49,7 +52,7 @@ void DualPenControl::Apply(Request request) {
         auto channel =
             std::make_shared<CDravikPipe>(m_platform.ipc, m_platform.clock, m_pipeHandle);
         StartChannel(
-            channel, [channel] { return channel->Open(2, companion::kDualPenPipe); },
+            channel, [channel] { return channel->Open(2, std::string(companion::kDualPenPipe)); },
             [channel] { channel->CancelOpen(); });
         break;
     }
@@ -58,8 +61,9 @@ void DualPenControl::Apply(Request request) {
                                                        companion::kDualPenPort);
         // A refused connect ends by itself (at once here, within seconds on
         // Windows): nothing to cancel.
-        StartChannel(channel, [channel] { return channel->Open(2, companion::kDualPenAddress); },
-                     {});
+        StartChannel(
+            channel,
+            [channel] { return channel->Open(2, std::string(companion::kDualPenAddress)); }, {});
         break;
     }
     case Request::StopChannel:
@@ -96,7 +100,7 @@ void DualPenControl::Enter() {
         m_opens.Cancel(m_dualPenPipeTicket);
     }
     std::shared_ptr<platform::PipeServer> pipe =
-        m_platform.ipc.CreatePipeServer(companion::kDualPenPipe, kDriverPipeSettings);
+        m_platform.ipc.CreatePipeServer(std::string(companion::kDualPenPipe), kDriverPipeSettings);
     m_dualPenPipe = pipe;
     m_dualPenPipeTicket = 0;
     if (pipe) {

@@ -8,7 +8,8 @@
 namespace driver {
 
 void OrientationControl::OnOrientationStart(std::intptr_t lParam) {
-    if (lParam == kForwardAll) {
+    // Forwarding the touches on the orientation areas too holds back command 33.
+    if (lParam == contract::driver_message::kForwardAreasToo) {
         m_state.codePermitted = 0;
         m_state.orientationForwardAll = 1;
     } else {
@@ -19,7 +20,7 @@ void OrientationControl::OnOrientationStart(std::intptr_t lParam) {
     m_pending.Drop();
     m_orientationPipe.Retire();
     auto pipe = std::make_shared<OrientationPipe>(m_platform.ipc, m_platform.clock);
-    if (!pipe->Create(kOrientationPipeName)) {
+    if (!pipe->Create(std::string(contract::orientation::kPipe))) {
         m_state.orientationMode = 0;
         return;
     }
@@ -45,7 +46,7 @@ bool OrientationControl::OnOpenDone(std::uint32_t ticket, bool opened) {
 
 void OrientationControl::OnOrientationDone(std::uintptr_t wParam, std::intptr_t lParam) {
     m_timers.Start(timer::kCodeRearm);
-    if (wParam == 0 && lParam == 0) {
+    if (wParam == contract::driver_message::kCalibrationWritten && lParam == 0) {
         LoadCalibration(m_calibration, m_platform.profile, m_platform.mouse, m_platform.trace,
                         m_state.settingsPath);
     }

@@ -20,10 +20,6 @@ namespace driver {
 // Dialog thread only.
 class OrientationControl {
 public:
-    // lParam of the start request that also forwards touches on the
-    // orientation areas (and holds back command 33).
-    static constexpr std::intptr_t kForwardAll = 8;
-
     OrientationControl(platform::Platform& platform, DriverState& state,
                        CalibrationStore& calibration, ChannelSlot& orientationPipe,
                        PendingOpens& opens, DialogTimers& timers)

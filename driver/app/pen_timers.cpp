@@ -16,8 +16,8 @@ namespace {
 
 // Windows in front of which a pen-button right click would disturb the
 // companion's own tools.
-constexpr std::array<const char*, 4> kCompanionToolClasses = {companion::kToolClass, "wb_lamu",
-                                                              "wb_spotlight", "ThunderRT6FormDC"};
+constexpr std::array<std::string_view, 4> kCompanionToolClasses = {
+    contract::companion::kToolClass, "wb_lamu", "wb_spotlight", "ThunderRT6FormDC"};
 constexpr LParam kButtonCommandLParam = 100;
 constexpr WParam kButton2DoubleFallbackCode = 33;
 
@@ -64,16 +64,17 @@ void PenTimers::ResolveTaps(int side, WindowHandle companion, LParam lParam) {
         }
         const function_area::Action& area = function_area::kActions[4 + i];
         if (count >= 2) {
-            m_windows.PostMessage(companion, companion::kNotice, area.doubleTapCode, lParam);
+            m_windows.PostMessage(companion, contract::companion::kNotice, area.doubleTapCode,
+                                  lParam);
         }
-        m_windows.PostMessage(companion, companion::kNotice, area.code, lParam);
+        m_windows.PostMessage(companion, contract::companion::kNotice, area.code, lParam);
         return;
     }
 }
 
 void PenTimers::LeftTapsAndButtons() {
     const WindowHandle companion =
-        m_windows.FindWindow(companion::kMainClass, companion::kMainTitle);
+        m_windows.FindWindow(contract::companion::kMainClass, contract::companion::kMainTitle);
     ResolveTaps(function_area::kLeft, companion, function_area::kSideLParam[0]);
     ReportButton(0, companion);
     ReportButton(1, companion);
@@ -82,7 +83,7 @@ void PenTimers::LeftTapsAndButtons() {
 
 void PenTimers::RightTaps() {
     const WindowHandle companion =
-        m_windows.FindWindow(companion::kMainClass, companion::kMainTitle);
+        m_windows.FindWindow(contract::companion::kMainClass, contract::companion::kMainTitle);
     ResolveTaps(function_area::kRight, companion, function_area::kSideLParam[1]);
     m_timers.Stop(timer::kRightTaps);
 }
@@ -95,24 +96,27 @@ void PenTimers::ReportButton(int button, WindowHandle companion) {
         return;
     }
     const bool twice = count >= 2;
-    if (button == 1 && twice && m_windows.FindWindow(companion::kToolClass, std::nullopt) == 0) {
-        m_windows.PostMessage(companion, companion::kNotice, kButton2DoubleFallbackCode, 0);
+    if (button == 1 && twice &&
+        m_windows.FindWindow(contract::companion::kToolClass, std::nullopt) == 0) {
+        m_windows.PostMessage(companion, contract::companion::kNotice, kButton2DoubleFallbackCode,
+                              0);
         return;
     }
     m_reportedClicks[static_cast<std::size_t>(button)] += count;
     if (m_buttons.m_fixedButtonCodes != 0) {
         // Fixed codes: 1 and 2 for button 1, 3 and 4 for button 2.
         const int code = button * 2 + (twice ? 2 : 1);
-        m_windows.PostMessage(companion, companion::kButtonNotice, static_cast<WParam>(code), 0);
+        m_windows.PostMessage(companion, contract::companion::kButtonNotice,
+                              static_cast<WParam>(code), 0);
     } else {
         const int command = button == 0 ? m_buttons.m_button1Command : m_buttons.m_button2Command;
-        m_windows.PostMessage(companion, companion::kNotice, static_cast<WParam>(command),
+        m_windows.PostMessage(companion, contract::companion::kNotice, static_cast<WParam>(command),
                               kButtonCommandLParam);
     }
     m_timers.Start(timer::kButtonDefaultAction);
 }
 
-bool PenTimers::ForegroundIs(const char* className) {
+bool PenTimers::ForegroundIs(std::string_view className) {
     const WindowHandle window = m_windows.FindWindow(className, std::nullopt);
     return window != platform::kNoWindow && window == m_windows.GetForegroundWindow();
 }
@@ -133,7 +137,7 @@ void PenTimers::DefaultAction() {
         m_mouse.MouseLeftDown(x, y);
         m_mouse.MouseLeftUp(x, y);
     } else if (button1 >= 2) {
-        if (fixed || !ForegroundIs(companion::kToolClass)) {
+        if (fixed || !ForegroundIs(contract::companion::kToolClass)) {
             m_mouse.MouseDoubleClick(x, y);
         }
     }
@@ -144,7 +148,7 @@ void PenTimers::DefaultAction() {
         if (!fixed) {
             // Lets a tool window of the companion come to the front first.
             m_clock.Sleep(kRightClickWaitMs);
-            for (const char* className : kCompanionToolClasses) {
+            for (const std::string_view className : kCompanionToolClasses) {
                 toolInFront = toolInFront || ForegroundIs(className);
             }
         }

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string_view>
 
 namespace driver {
 
@@ -36,7 +37,7 @@ private:
     // report drops the side's other counts.
     void ResolveTaps(int side, platform::WindowHandle companion, platform::LParam lParam);
     void ReportButton(int button, platform::WindowHandle companion);
-    bool ForegroundIs(const char* className);
+    bool ForegroundIs(std::string_view className);
     void ForgetReportedClicks() { m_reportedClicks = {}; }
 
     DriverState& m_state;

@@ -178,7 +178,8 @@ void BoardConnection::PostBoardGoneIfIdentified() {
     if (m_state.boardIdentified.exchange(0) == 0) {
         return;
     }
-    m_pipeline.companion.PostFresh(companion::kNotice, 0, companion::kBoardGone);
+    m_pipeline.companion.PostFresh(contract::companion::kNotice, 0,
+                                   contract::companion::kBoardGone);
 }
 
 void BoardConnection::OnReaderEnded() {

@@ -15,7 +15,7 @@ public:
 
     platform::WindowHandle LookUp() {
         const platform::WindowHandle window =
-            m_windows.FindWindow(companion::kMainClass, companion::kMainTitle);
+            m_windows.FindWindow(contract::companion::kMainClass, contract::companion::kMainTitle);
         m_state.companionWindow = window;
         return window;
     }
@@ -31,8 +31,9 @@ public:
     // The board's announcement: what kind of board it is, then that it is done.
     void Announce(bool twoPens) {
         LookUp();
-        PostStored(companion::kNotice, twoPens ? 6 : 0, companion::kAnnounceModel);
-        PostStored(companion::kNotice, 0, companion::kAnnounceDone);
+        PostStored(contract::companion::kNotice, twoPens ? 6 : 0,
+                   contract::companion::kAnnounceModel);
+        PostStored(contract::companion::kNotice, 0, contract::companion::kAnnounceDone);
     }
 
 private:

@@ -65,10 +65,10 @@ void FrameDispatcher::FirstPen(const PenFrame& frame) {
         ButtonHeld(frame, m_env.state.button2Held, 7);
         return;
     case kRightKeyError:
-        m_env.dialog.PostToDialog(user_message::kKeyError, 0, 1);
+        m_env.dialog.PostToDialog(contract::driver_message::kKeyError, 0, 1);
         return;
     case kLeftKeyError:
-        m_env.dialog.PostToDialog(user_message::kKeyError, 0, 0);
+        m_env.dialog.PostToDialog(contract::driver_message::kKeyError, 0, 0);
         return;
     default:
         if (IsFirstPenKeyStatus(status)) {
@@ -97,7 +97,7 @@ void FrameDispatcher::ButtonClick(const PenFrame& frame, int button) {
 void FrameDispatcher::ButtonHeld(const PenFrame& frame, std::atomic<int>& held,
                                  platform::WParam notice) {
     if (held.exchange(1) == 0) {
-        m_env.companion.PostFresh(companion::kButtonNotice, notice, 0);
+        m_env.companion.PostFresh(contract::companion::kButtonNotice, notice, 0);
         m_env.clock.Sleep(kButtonNoticePauseMs);
     }
     const BoardPoint point = DecodeBoardPoint(frame);
@@ -106,11 +106,11 @@ void FrameDispatcher::ButtonHeld(const PenFrame& frame, std::atomic<int>& held,
 
 void FrameDispatcher::ReleaseHeldButtons() {
     if (m_env.state.button1Held.exchange(0) != 0) {
-        m_env.companion.PostFresh(companion::kButtonNotice, 6, 0);
+        m_env.companion.PostFresh(contract::companion::kButtonNotice, 6, 0);
         m_env.clock.Sleep(kButtonNoticePauseMs);
     }
     if (m_env.state.button2Held.exchange(0) != 0) {
-        m_env.companion.PostFresh(companion::kButtonNotice, 8, 0);
+        m_env.companion.PostFresh(contract::companion::kButtonNotice, 8, 0);
         m_env.clock.Sleep(kButtonNoticePauseMs);
     }
 }
@@ -228,7 +228,8 @@ void FrameDispatcher::Orientation(const PenFrame& frame) {
 }
 
 bool FrameDispatcher::CloseCalibrationWindow() {
-    const platform::WindowHandle window = m_env.windows.FindWindow(kOrientationClass, std::nullopt);
+    const platform::WindowHandle window =
+        m_env.windows.FindWindow(contract::orientation::kWindowClass, std::nullopt);
     m_env.windows.PostMessage(window, platform::wm::kClose, 1, 1);
     return window != platform::kNoWindow;
 }

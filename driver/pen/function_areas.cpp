@@ -145,12 +145,12 @@ void FunctionAreas::OnBoardKey(std::uint8_t status) {
         const function_area::Action& action = kActions[static_cast<std::size_t>(j)];
         switch (action.kind) {
         case Kind::Command:
-            m_companion.PostFresh(companion::kNotice, action.code,
+            m_companion.PostFresh(contract::companion::kNotice, action.code,
                                   function_area::kSideLParam[static_cast<std::size_t>(side)]);
             break;
         case Kind::GatedCommand:
             // Both keys send the left side's value, and the gate is not asked.
-            m_companion.PostFresh(companion::kNotice, action.code,
+            m_companion.PostFresh(contract::companion::kNotice, action.code,
                                   function_area::kSideLParam[kLeft]);
             break;
         case Kind::Orientation:
@@ -168,9 +168,9 @@ void FunctionAreas::Post(int side, int j, std::uint16_t code) {
     const function_area::Action& action = kActions[static_cast<std::size_t>(j)];
     const auto s = static_cast<std::size_t>(side);
     if (action.postsToStoredHandle[s]) {
-        m_companion.PostStored(companion::kNotice, code, function_area::kSideLParam[s]);
+        m_companion.PostStored(contract::companion::kNotice, code, function_area::kSideLParam[s]);
     } else {
-        m_companion.PostFresh(companion::kNotice, code, function_area::kSideLParam[s]);
+        m_companion.PostFresh(contract::companion::kNotice, code, function_area::kSideLParam[s]);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "driver/pointer/load_calibration.h"
 
+#include "common/program_contract.h"
 #include "driver/pointer/screen_targets.h"
 
 #include <algorithm>
@@ -12,7 +13,7 @@
 namespace driver {
 namespace {
 
-constexpr std::string_view kCoordinateSection = "coordinate";
+constexpr std::string_view kCoordinateSection = contract::settings_file::kCoordinateSection;
 constexpr std::string_view kElecButtonSection = "ElecButton";
 
 bool IsDigit(char c) {
@@ -121,8 +122,11 @@ Calibration ReadCalibration(const Calibration& previous, platform::ProfilePort& 
                             platform::MousePort& screen, platform::TracePort& trace,
                             const std::string& settingsPath) {
     Calibration next = previous;
-    const int columns = profile.GetInt(kCoordinateSection, "wdot", 3, settingsPath);
-    const int rows = profile.GetInt(kCoordinateSection, "hdot", 3, settingsPath);
+    namespace file = contract::settings_file;
+    const int columns =
+        profile.GetInt(kCoordinateSection, file::kColumnsKey, file::kDefaultGridSize, settingsPath);
+    const int rows =
+        profile.GetInt(kCoordinateSection, file::kRowsKey, file::kDefaultGridSize, settingsPath);
     if (IsSupportedGridLayout(columns, rows)) {
         CalibrationGrid& grid = next.grid;
         grid.ColumnCount = columns;

@@ -14,13 +14,15 @@ constexpr const char* kProgramName = "Orient.exe";
 
 int OrientationLauncher::StartOrientation() {
     m_state.orientationForwardAll = 0;
-    const platform::WindowHandle running = m_windows.FindWindow(kOrientationClass, std::nullopt);
+    const platform::WindowHandle running =
+        m_windows.FindWindow(contract::orientation::kWindowClass, std::nullopt);
     if (running != platform::kNoWindow) {
         m_windows.PostMessage(running, platform::wm::kClose, 1, 1);
         return 1;
     }
     // Read by the calibration program only.
-    m_profile.WriteString("coordinate", "orient", "1", m_state.settingsPath);
+    m_profile.WriteString(contract::settings_file::kCoordinateSection,
+                          contract::settings_file::kOrientKey, "1", m_state.settingsPath);
     const std::string folder = common::ExecutableFolder(m_files);
     const std::string program = common::PathInFolder(folder, kProgramName);
     // A cut path would start whatever lies in another folder.

@@ -1,12 +1,13 @@
 #include "driver/settings/button_settings.h"
 
+#include "common/program_contract.h"
+
 #include <string_view>
 
 namespace driver {
 
 namespace {
 
-constexpr std::string_view kButtonSection = "LUMERASET";
 constexpr std::string_view kHardwareSection = "hardware";
 
 } // namespace
@@ -22,9 +23,13 @@ int ButtonCommandMap::MapButtonChoice(int choice) {
 ButtonSettings ReadButtonSettings(platform::ProfilePort& profile, const std::string& settingsPath,
                                   ButtonCommandMap& map) {
     ButtonSettings settings;
-    settings.m_fixedButtonCodes = profile.GetInt(kButtonSection, "IF_SET_F_NO_T", 0, settingsPath);
-    settings.m_button1Choice = profile.GetInt(kButtonSection, "BOX1LASTCHOOSE", 5, settingsPath);
-    settings.m_button2Choice = profile.GetInt(kButtonSection, "BOX2LASTCHOOSE", 6, settingsPath);
+    namespace file = contract::settings_file;
+    settings.m_fixedButtonCodes = profile.GetInt(file::kButtonSection, file::kUseDefaultsKey,
+                                                 file::kDefaultUseDefaults, settingsPath);
+    settings.m_button1Choice = profile.GetInt(file::kButtonSection, file::kFrontChoiceKey,
+                                              file::kDefaultFrontChoice, settingsPath);
+    settings.m_button2Choice = profile.GetInt(file::kButtonSection, file::kBackChoiceKey,
+                                              file::kDefaultBackChoice, settingsPath);
     settings.m_button1Command = map.MapButtonChoice(settings.m_button1Choice);
     settings.m_button2Command = map.MapButtonChoice(settings.m_button2Choice);
     return settings;

@@ -7,10 +7,11 @@ namespace driver {
 std::string LogFilePath(platform::ProfilePort& profile, platform::FilesPort& files,
                         const std::string& settingsPath) {
     if (settingsPath.empty() ||
-        profile.GetInt(kDiagnosticsSection, kLogFileKey, 0, settingsPath) == 0) {
+        profile.GetInt(contract::settings_file::kDiagnosticsSection,
+                       contract::settings_file::kLogFileKey, 0, settingsPath) == 0) {
         return {};
     }
-    return common::PathInFolder(common::FolderOf(settingsPath, files), kLogFileName);
+    return common::PathInFolder(common::FolderOf(settingsPath, files), contract::log_file::kDriver);
 }
 
 } // namespace driver

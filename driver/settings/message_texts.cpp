@@ -5,10 +5,10 @@
 namespace driver {
 
 MessageTexts LoadMessageTexts(platform::ProfilePort& profile, std::string_view executableFolder) {
-    const std::string path = common::PathInFolder(executableFolder, common::kLanguageFileName);
+    const std::string path = common::PathInFolder(executableFolder, contract::language_file::kName);
     const auto read = [&](std::string_view key) {
         // Shown in message boxes: decoded from the file's code page.
-        return profile.GetText("String", key, kMissingText, path);
+        return profile.GetText("String", key, contract::language_file::kMissingText, path);
     };
     MessageTexts texts;
     // The blanks are the driver's own; profile lookups trim them away.

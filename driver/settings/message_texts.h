@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/program_contract.h"
 #include "driver/state/message_texts.h"
 #include "platform/profile_port.h"
 
@@ -8,10 +9,8 @@
 
 namespace driver {
 
-inline constexpr std::string_view kMissingText = "GetError";
-
 // executableFolder ends with its separator; a folder the path would not fit
-// into gives kMissingText for every text.
+// into gives contract::language_file::kMissingText for every text.
 MessageTexts LoadMessageTexts(platform::ProfilePort& profile, std::string_view executableFolder);
 
 } // namespace driver

@@ -99,8 +99,11 @@ TEST(PerFramePath, FramesThroughThePipeAndSocketChannelsAllocateNothing) {
     }
     ASSERT_TRUE(opened.get());
     auto listener = port.CreateSocket(platform::SocketType::Stream);
-    ASSERT_TRUE(listener->Bind("127.0.0.1", 6171) && listener->Listen(5));
-    auto socket = std::make_shared<driver::CDravikSocket>(port, clock, 6171);
+    ASSERT_TRUE(listener->Bind(std::string(contract::companion::kDualPenAddress),
+                               contract::companion::kDualPenPort) &&
+                listener->Listen(5));
+    auto socket =
+        std::make_shared<driver::CDravikSocket>(port, clock, contract::companion::kDualPenPort);
     socket->Open(2, "127.0.0.1");
     const auto socketCompanion = listener->Accept(1000);
     ASSERT_TRUE(socketCompanion);

@@ -8,6 +8,7 @@ import time
 from pathlib import Path
 
 import rig
+from rig import contract
 import virtual_board as vb
 from test_driver import DIALOG_CLASS, DIALOG_TITLE, install_driver
 
@@ -32,8 +33,8 @@ def stream(name: str, transport: str, count: int, rate: float) -> dict:
     at rate per second (each to its own pixel) and waits for the companion to log them."""
     folder = rig.work_folder(name)
     exe = install_driver(name)
-    rig.replace_section(exe.with_name("DualData.ini"), "coordinate",
-                        CALIBRATION.coordinate_section())
+    rig.replace_section(exe.with_name(contract.SETTINGS_FILE_NAME),
+                        contract.SETTINGS_FILE_COORDINATE_SECTION, CALIBRATION.coordinate_section())
     log = folder / "companion.log"
     companion = rig.start_program(Path(os.environ["E2E_COMPANION"]).resolve(), f"--{transport}",
                                   "--log", rig.windows_path(log), "--seconds", 600)
@@ -41,7 +42,8 @@ def stream(name: str, transport: str, count: int, rate: float) -> dict:
     driver = None
     try:
         rig.wait_for(lambda: log.exists() and "started" in log.read_text(), 30)
-        rig.wintest("wait-window", "TMainToolfrm", "Companion", 5000, timeout_ms=5000)
+        rig.wintest("wait-window", contract.COMPANION_TOOL_CLASS, "Companion", 5000,
+                    timeout_ms=5000)
         driver = rig.start_program(exe)
         if board.wait_start(8) is None:
             return {"error": "the driver did not connect"}

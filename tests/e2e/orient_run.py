@@ -8,10 +8,11 @@ import time
 from pathlib import Path
 
 import rig
+from rig import contract
 import virtual_board as vb
 
-WINDOW_CLASS = "DUALPENORIENT"
-LANGUAGE = Path(__file__).resolve().parents[2] / "resources" / "Language.ini"
+WINDOW_CLASS = contract.ORIENTATION_WINDOW_CLASS
+LANGUAGE = Path(__file__).resolve().parents[2] / "resources" / contract.LANGUAGE_FILE_NAME
 WM_KEYDOWN, VK_ESCAPE = 0x100, 0x1B
 CHECK_CROSSES = 5
 
@@ -22,13 +23,16 @@ def caption() -> str:
 
 def install(folder: Path, build_program, wdot=None) -> Path:
     """Orient.exe beside the shipped INI files, its log switched on; returns DualData.ini."""
-    for name in ("Language.ini", "DualData.ini"):
+    for name in (contract.LANGUAGE_FILE_NAME, contract.SETTINGS_FILE_NAME):
         (folder / name).write_bytes((rig.REPO / "resources" / name).read_bytes())
     (folder / "Orient.exe").write_bytes(build_program("orient/Orient.exe").read_bytes())
-    settings = folder / "DualData.ini"
-    rig.replace_section(settings, "DIAGNOSTICS", ["LOG_FILE=1"])
+    settings = folder / contract.SETTINGS_FILE_NAME
+    rig.replace_section(settings, contract.SETTINGS_FILE_DIAGNOSTICS_SECTION,
+                        [f"{contract.SETTINGS_FILE_LOG_FILE_KEY}=1"])
     if wdot:
-        rig.replace_section(settings, "coordinate", [f"wdot={wdot[0]}", f"hdot={wdot[1]}"])
+        rig.replace_section(settings, contract.SETTINGS_FILE_COORDINATE_SECTION,
+                            [f"{contract.SETTINGS_FILE_COLUMNS_KEY}={wdot[0]}",
+                             f"{contract.SETTINGS_FILE_ROWS_KEY}={wdot[1]}"])
     return settings
 
 
@@ -122,8 +126,10 @@ class Calibrator:
             for j in range(rows):
                 x, y = target_point(i, j, columns, rows)
                 true = (self.truth.ax * x + self.truth.bx, self.truth.ay * y + self.truth.by)
-                written = [float(rig.read_profile(settings, "coordinate", f"dot({i},{j}).{key}")
-                                 or "nan") for key in "xy"]
+                written = [float(rig.read_profile(settings,
+                                                  contract.SETTINGS_FILE_COORDINATE_SECTION,
+                                                  f"dot({i},{j}).{key}") or "nan")
+                           for key in "xy"]
                 errors[(i, j)] = (written[0] - true[0], written[1] - true[1])
         return errors
 

@@ -15,6 +15,8 @@ REPO = Path(__file__).resolve().parents[2]
 ENV_SCRIPT = REPO / "scripts" / "e2e-env"
 
 sys.path.insert(0, str(REPO / "tools" / "virtual_board"))
+sys.path.insert(0, str(REPO / "common"))
+import program_contract as contract  # noqa: E402
 import virtual_board  # noqa: E402
 
 _context = None

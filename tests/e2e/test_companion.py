@@ -7,14 +7,14 @@ import sys
 import unittest
 from pathlib import Path
 
-from rig import (REPO, context, end_program, start_program, wait_for, windows_path, wine,
+from rig import (REPO, context, contract, end_program, start_program, wait_for, windows_path, wine,
                  wintest, work_folder)
 
 sys.path.insert(0, str(REPO / "tools" / "companion"))
 import bmp_to_png  # noqa: E402
 
-SHEET = ("TfrmReSent", "EBoard")
-TOOL = ("TMainToolfrm", "Companion")
+SHEET = (contract.COMPANION_MAIN_CLASS, contract.COMPANION_MAIN_TITLE)
+TOOL = (contract.COMPANION_TOOL_CLASS, "Companion")
 STANDIN_EXE = "tests/dualpen_standin.exe"
 WM_CLOSE = 0x10
 FRAMES = 120
@@ -106,7 +106,8 @@ class CompanionTest(unittest.TestCase):
 
     def test_commands_and_button_codes_are_logged_as_they_arrive(self):
         companion = self.start_companion("socket")
-        posts = [(0x7F2, 25, 0), (0x7F2, 273, 2), (0x7F4, 1, 0), (0x7F4, 8, 0)]
+        notice, button = contract.COMPANION_NOTICE, contract.COMPANION_BUTTON_NOTICE
+        posts = [(notice, 25, 0), (notice, 273, 2), (button, 1, 0), (button, 8, 0)]
         for message, w, l in posts:
             wintest("post", *SHEET, message, w, l)
         expected = [["companion", f"{m:#x}", str(w), str(l)] for m, w, l in posts]

@@ -5,12 +5,12 @@ import subprocess
 import unittest
 from pathlib import Path
 
-from rig import (REPO, context, end_program, fields, read_profile, replace_section,
+from rig import (REPO, context, contract, end_program, fields, read_profile, replace_section,
                  start_program, start_wintest, wait_for, wintest, WintestError, work_folder)
 
 DRIVER_EXE = "driver/app/Dravik.exe"
-DIALOG_CLASS = "#32770"
-DIALOG_TITLE = "QelELECDUALPRO"
+DIALOG_CLASS = contract.DRIVER_WINDOW_CLASS
+DIALOG_TITLE = contract.DRIVER_WINDOW_TITLE
 
 WS_EX_TOOLWINDOW = 0x80
 WS_EX_APPWINDOW = 0x40000
@@ -29,8 +29,8 @@ def install_driver(name: str) -> Path:
     folder = work_folder(name)
     exe = folder / "Dravik.exe"
     shutil.copy2(context().program(DRIVER_EXE), exe)
-    for file, fallback in (("Language.ini", FALLBACK_LANGUAGE),
-                           ("DualData.ini", FALLBACK_SETTINGS)):
+    for file, fallback in ((contract.LANGUAGE_FILE_NAME, FALLBACK_LANGUAGE),
+                           (contract.SETTINGS_FILE_NAME, FALLBACK_SETTINGS)):
         source = REPO / "resources" / file
         if source.exists():
             shutil.copy2(source, folder / file)
@@ -103,7 +103,7 @@ class DriverTest(unittest.TestCase):
         self.assertEqual(len(wintest("find", DIALOG_CLASS, DIALOG_TITLE)), 1)
 
     def test_second_start_shows_the_running_notice_and_ends(self):
-        language = self.exe.with_name("Language.ini")
+        language = self.exe.with_name(contract.LANGUAGE_FILE_NAME)
         caption = read_profile(language, "String", "IDS_CONNECTCAP")
         text = read_profile(language, "String", "IDS_SERRUNNING")
         first = self.start_and_wait_for_window()
@@ -115,7 +115,7 @@ class DriverTest(unittest.TestCase):
         self.assertEqual(len(wintest("find", DIALOG_CLASS, DIALOG_TITLE)), 1)
 
     def test_hardware_messages_write_beside_the_exe(self):
-        settings = self.exe.with_name("DualData.ini")
+        settings = self.exe.with_name(contract.SETTINGS_FILE_NAME)
         # Values the driver never writes, so a pass cannot come from the installed file.
         replace_section(settings, "hardware", ["KEY_TYPE=7", "BOARD_TYPE=5"])
         self.start_and_wait_for_window()
@@ -123,14 +123,16 @@ class DriverTest(unittest.TestCase):
         def value(key):
             return lambda: (read_profile(settings, "hardware", key) or "") not in ("", "7", "5")
 
-        self.post(0x446)
+        self.post(contract.DRIVER_MESSAGE_SAVE_KEY_TYPE)
         wait_for(value("KEY_TYPE"), 5)
         self.assertEqual(read_profile(settings, "hardware", "KEY_TYPE"), "1")
         self.assertEqual(read_profile(settings, "hardware", "BOARD_TYPE"), "5")
-        self.post(0x449)
+        self.post(contract.DRIVER_MESSAGE_RESET_BOARD_TYPE)
         wait_for(value("BOARD_TYPE"), 5)
         self.assertEqual(read_profile(settings, "hardware", "BOARD_TYPE"), "0")
-        self.assertEqual(read_profile(settings, "coordinate", "orient"), "0", "other sections kept")
+        orient = read_profile(settings, contract.SETTINGS_FILE_COORDINATE_SECTION,
+                              contract.SETTINGS_FILE_ORIENT_KEY)
+        self.assertEqual(orient, "0", "other sections kept")
 
     def test_cancel_command_ends_the_process(self):
         process = self.start_and_wait_for_window()

@@ -10,14 +10,13 @@ from pathlib import Path
 import dual_pen_stream
 import rig
 import virtual_board as vb
-from rig import (end_program, read_profile, replace_section, serial_board, start_program,
+from rig import (contract, end_program, read_profile, replace_section, serial_board, start_program,
                  start_wintest, wait_for, windows_path, wintest, work_folder)
 from test_driver import DIALOG_CLASS, DIALOG_TITLE, install_driver
 
 CALIBRATION = vb.LinearCalibration()
 WM_COMMAND, IDOK = 0x111, 1
-ORIENTATION_START, ORIENTATION_DONE, KEY_ERROR = 0x443, 0x444, 0x447
-SHEET, TOOL = ("TfrmReSent", "EBoard"), ("TMainToolfrm", "Companion")
+TOOL = (contract.COMPANION_TOOL_CLASS, "Companion")
 
 
 def log_lines(path: Path, kind: str) -> list[list[str]]:
@@ -34,8 +33,9 @@ class DriverWithBoard(unittest.TestCase):
     def setUp(self):
         self.folder = work_folder(self.id())
         self.exe = install_driver(self.id())
-        self.settings = self.exe.with_name("DualData.ini")
-        replace_section(self.settings, "coordinate", CALIBRATION.coordinate_section())
+        self.settings = self.exe.with_name(contract.SETTINGS_FILE_NAME)
+        replace_section(self.settings, contract.SETTINGS_FILE_COORDINATE_SECTION,
+                        CALIBRATION.coordinate_section())
         self.board = serial_board(self.folder)
         self.addCleanup(self.board.shutdown)
         self.driver = None
@@ -115,8 +115,9 @@ class DualPenStreamTest(unittest.TestCase):
 class CalibrationProgramTest(DriverWithBoard):
     def test_raw_frames_reach_the_orientation_pipe_and_its_end_reloads(self):
         self.connect(vb.AREAS_ONE_PEN)
-        self.post(ORIENTATION_START, 0, 0)
-        client = start_wintest("pipe-client", r"\\.\Pipe\DravikPRO", 4000)
+        self.post(contract.DRIVER_MESSAGE_ORIENTATION_START,
+                  contract.DRIVER_MESSAGE_RAW_FRAMES_ONLY, 0)
+        client = start_wintest("pipe-client", contract.ORIENTATION_PIPE, 4000)
         self.addCleanup(end_program, client)
         time.sleep(1.0)
         frames = [vb.pen_frame(8000, 6000), vb.pen_frame(8010, 6000, vb.LIFT)]
@@ -130,8 +131,10 @@ class CalibrationProgramTest(DriverWithBoard):
 
         # The program wrote a new calibration: its end reloads it, and the pen follows it.
         moved = vb.LinearCalibration(bx=1700)
-        replace_section(self.settings, "coordinate", moved.coordinate_section())
-        self.post(ORIENTATION_DONE, 0, 0)
+        replace_section(self.settings, contract.SETTINGS_FILE_COORDINATE_SECTION,
+                        moved.coordinate_section())
+        self.post(contract.DRIVER_MESSAGE_ORIENTATION_DONE,
+                  contract.DRIVER_MESSAGE_CALIBRATION_WRITTEN, 0)
         time.sleep(0.3)
         target = (800, 500)
         self.board.stroke([moved.board(820, 530), moved.board(*target)], rate=200, step=100,
@@ -149,14 +152,15 @@ class CalibrationProgramTest(DriverWithBoard):
 class KeyFaultTest(DriverWithBoard):
     def test_a_flood_of_key_faults_shows_one_box_with_the_language_files_text(self):
         self.connect(vb.AREAS_ONE_PEN)
-        caption = read_profile(self.exe.with_name("Language.ini"), "String", "IDS_CONNECTCAP")
+        language = self.exe.with_name(contract.LANGUAGE_FILE_NAME)
+        caption = read_profile(language, "String", "IDS_CONNECTCAP")
         for _ in range(10):
             self.board.send(vb.status_frame(vb.RIGHT_KEY_ERROR))
         self.assertTrue(wait_for(lambda: wintest("find", "#32770", caption, check=False), 5))
         time.sleep(0.5)
         self.assertEqual(len(wintest("find", "#32770", caption)), 1, "one box at a time")
         text = wintest("msgbox", caption, 3000)
-        expected = read_profile(self.exe.with_name("Language.ini"), "String", "IDS_RKEYERROR")
+        expected = read_profile(language, "String", "IDS_RKEYERROR")
         self.assertEqual(text, [expected])
         time.sleep(0.5)
         self.assertEqual(wintest("find", "#32770", caption, check=False), [],

@@ -15,7 +15,7 @@ import zipfile
 from importlib.machinery import SourceFileLoader
 from pathlib import Path, PureWindowsPath
 
-from rig import (REPO, context, end_program, fields, registry_values, replace_section,
+from rig import (REPO, context, contract, end_program, fields, registry_values, replace_section,
                  start_program, wait_for, windows_path, windows_processes, wine, wintest,
                  work_folder)
 from test_driver import DIALOG_CLASS, DIALOG_TITLE, DRIVER_EXE
@@ -24,9 +24,10 @@ from test_lumeraset import TOOL_CLASS, text
 UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Dravik"
 RUN_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Run"
 DRIVER = Path(DRIVER_EXE).name
-SETTINGS = "DualData.ini"
+SETTINGS = contract.SETTINGS_FILE_NAME
 # Where a user who is not an administrator keeps a copy of the settings.
-USER_SETTINGS = Path("AppData", "Roaming", "QelSoftware", "Drivers", SETTINGS)
+USER_SETTINGS = Path("AppData", "Roaming", contract.SETTINGS_FILE_USER_FOLDER_TOP,
+                     contract.SETTINGS_FILE_USER_FOLDER, SETTINGS)
 WM_CLOSE = 0x10
 ABORTED = 2  # NSIS's exit code for an install the script stopped
 I686 = 0x14C  # the PE header's machine
@@ -213,7 +214,10 @@ class InstallerTest(unittest.TestCase):
         self.addCleanup(end_program, old)
         self.wait_for_driver()
         settings = self.folder / SETTINGS
-        replace_section(settings, "coordinate", ["wdot=3", "hdot=2", "orient=1"])
+        replace_section(settings, contract.SETTINGS_FILE_COORDINATE_SECTION,
+                        [f"{contract.SETTINGS_FILE_COLUMNS_KEY}=3",
+                         f"{contract.SETTINGS_FILE_ROWS_KEY}=2",
+                         f"{contract.SETTINGS_FILE_ORIENT_KEY}=1"])
         calibrated = settings.read_bytes()
         others = [name for name in self.packaged if name != SETTINGS]
         self.make_outdated(*others)
@@ -234,12 +238,12 @@ class InstallerTest(unittest.TestCase):
         self.addCleanup(end_program, tool)
         wintest("wait-window", TOOL_CLASS, text("IDC_TOP"), 8000, timeout_ms=8000)
         # The programs have read it; a change that stays shows that nothing was written.
-        self.make_outdated("Language.ini")
-        outdated = (self.folder / "Language.ini").read_bytes()
+        self.make_outdated(contract.LANGUAGE_FILE_NAME)
+        outdated = (self.folder / contract.LANGUAGE_FILE_NAME).read_bytes()
 
         with self.subTest("the settings tool is open"):
             self.assertEqual(self.install(), ABORTED)
-            self.assertEqual((self.folder / "Language.ini").read_bytes(), outdated)
+            self.assertEqual((self.folder / contract.LANGUAGE_FILE_NAME).read_bytes(), outdated)
             end_program(tool)
 
         with self.subTest("the driver hangs"):
@@ -249,7 +253,7 @@ class InstallerTest(unittest.TestCase):
             os.kill(driver.pid, signal.SIGSTOP)
             self.addCleanup(os.kill, driver.pid, signal.SIGCONT)
             self.assertEqual(self.install(), ABORTED)
-            self.assertEqual((self.folder / "Language.ini").read_bytes(), outdated)
+            self.assertEqual((self.folder / contract.LANGUAGE_FILE_NAME).read_bytes(), outdated)
 
     def test_install_refuses_beside_the_other_architecture(self):
         # The i686 release's registration, in the 32-bit view.
@@ -263,7 +267,8 @@ class InstallerTest(unittest.TestCase):
     def test_silent_uninstall_removes_all_but_the_calibration_and_files_it_did_not_make(self):
         self.assertEqual(self.install("/NOSTART"), 0)
         # A driver that writes its log file, and a file of the technician's.
-        replace_section(self.folder / SETTINGS, "DIAGNOSTICS", ["LOG_FILE=1"])
+        replace_section(self.folder / SETTINGS, contract.SETTINGS_FILE_DIAGNOSTICS_SECTION,
+                        [f"{contract.SETTINGS_FILE_LOG_FILE_KEY}=1"])
         driver = start_program(self.folder / DRIVER)
         self.addCleanup(end_program, driver)
         self.assertTrue(wait_for(lambda: len(list(self.folder.glob("*.log"))) == 1, 10),

@@ -8,9 +8,8 @@ import unittest
 from pathlib import Path
 
 import virtual_board as vb
-from rig import (REPO, context, end_program, read_profile, replace_section,
-                 serial_board, start_program, start_wintest, wait_for, windows_path, wine, wintest,
-                 work_folder)
+from rig import (REPO, context, contract, end_program, read_profile, replace_section, serial_board,
+                 start_program, start_wintest, wait_for, windows_path, wine, wintest, work_folder)
 from test_driver import DIALOG_CLASS, DIALOG_TITLE, DRIVER_EXE, install_driver
 
 sys.path.insert(0, str(REPO / "tools" / "companion"))
@@ -18,7 +17,7 @@ import bmp_to_png  # noqa: E402
 
 TOOL_EXE = "pensettings/LumeraSet.exe"
 TOOL_CLASS = "#32770"
-LANGUAGE = REPO / "resources" / "Language.ini"
+LANGUAGE = REPO / "resources" / contract.LANGUAGE_FILE_NAME
 SCREENSHOT = "e2e-artifacts/lumeraset.png"
 
 WM_NCACTIVATE, WM_COMMAND, BM_CLICK, CB_SETCURSEL, CB_SHOWDROPDOWN = 0x86, 0x111, 0xF5, 0x14E, 0x14F
@@ -37,7 +36,9 @@ X11_DRIVER = r"HKCU\Software\Wine\X11 Driver"
 MARLETT = Path("/usr/share/wine/fonts/marlett.ttf")
 # The driver's command for each function; the companion gets it with lParam 100.
 MAGNIFIER, FULL_SCREEN, MAGNIFIER_COMMAND = 8, 9, 37
-COMPANION_CLASS, COMPANION_TITLE = "TfrmReSent", "EBoard"
+COMPANION_CLASS, COMPANION_TITLE = contract.COMPANION_MAIN_CLASS, contract.COMPANION_MAIN_TITLE
+BUTTON_KEYS = (contract.SETTINGS_FILE_USE_DEFAULTS_KEY, contract.SETTINGS_FILE_FRONT_CHOICE_KEY,
+               contract.SETTINGS_FILE_BACK_CHOICE_KEY)
 
 
 def text(key):
@@ -63,7 +64,7 @@ class SettingsToolTest(unittest.TestCase):
     def install_tool(self, folder):
         """The tool beside the shipped INI files (or the driver's, when folder has them)."""
         shutil.copy2(context().program(TOOL_EXE), folder / "LumeraSet.exe")
-        for name in ("Language.ini", "DualData.ini"):
+        for name in (contract.LANGUAGE_FILE_NAME, contract.SETTINGS_FILE_NAME):
             if not (folder / name).exists():
                 shutil.copy2(REPO / "resources" / name, folder / name)
         return folder / "LumeraSet.exe"
@@ -93,7 +94,7 @@ class SettingsToolTest(unittest.TestCase):
     def test_dialog_shows_the_language_texts_and_the_pictures_and_cancel_changes_nothing(self):
         folder = work_folder(self.id())
         exe = self.install_tool(folder)
-        settings = (folder / "DualData.ini").read_bytes()
+        settings = (folder / contract.SETTINGS_FILE_NAME).read_bytes()
         # Wine finds its caption-button font only in the prefix's own font folder.
         fonts = Path(context().env["WINEPREFIX"]) / "drive_c" / "windows" / "Fonts"
         if MARLETT.exists() and not (fonts / MARLETT.name).exists():
@@ -130,15 +131,15 @@ class SettingsToolTest(unittest.TestCase):
         self.assertEqual(combo(self.title, BACK_LIST)[1], False, "lists off in default mode")
         self.send(IDCANCEL, BM_CLICK)
         self.assert_closes(process)
-        self.assertEqual((folder / "DualData.ini").read_bytes(), settings)
+        self.assertEqual((folder / contract.SETTINGS_FILE_NAME).read_bytes(), settings)
 
     def test_ok_from_outside_saves_and_the_running_driver_sends_the_new_command(self):
         self.assertTrue(context().program(DRIVER_EXE).exists(), f"{DRIVER_EXE} is not built")
         folder = work_folder(self.id())
         exe = install_driver(self.id() + ".driver")
-        settings = exe.with_name("DualData.ini")
-        replace_section(settings, "LUMERASET",
-                        ["IF_SET_F_NO_T=1", "BOX1LASTCHOOSE=5", "BOX2LASTCHOOSE=6"])
+        settings = exe.with_name(contract.SETTINGS_FILE_NAME)
+        replace_section(settings, contract.SETTINGS_FILE_BUTTON_SECTION,
+                        [f"{key}={value}" for key, value in zip(BUTTON_KEYS, (1, 5, 6))])
         messages = folder / "companion.log"
         companion = start_wintest("companion", COMPANION_CLASS, COMPANION_TITLE,
                                   windows_path(messages), 120)
@@ -159,12 +160,12 @@ class SettingsToolTest(unittest.TestCase):
         self.choose(BACK_LIST, FULL_SCREEN)
         self.send(IDOK, BM_CLICK)
         self.assert_closes(tool)
-        saved = [read_profile(settings, "LUMERASET", key)
-                 for key in ("IF_SET_F_NO_T", "BOX1LASTCHOOSE", "BOX2LASTCHOOSE")]
+        saved = [read_profile(settings, contract.SETTINGS_FILE_BUTTON_SECTION, key)
+                 for key in BUTTON_KEYS]
         self.assertEqual(saved, ["0", str(MAGNIFIER), str(FULL_SCREEN)])
 
         board.button_click(*vb.LinearCalibration().board(800, 600), button=1)
-        expected = f"0x7f2 {MAGNIFIER_COMMAND:#x} 0x64"
+        expected = f"{contract.COMPANION_NOTICE:#x} {MAGNIFIER_COMMAND:#x} 0x64"
 
         def reported():
             lines = messages.read_text().splitlines() if messages.exists() else []

@@ -10,13 +10,13 @@ from pathlib import Path
 import orient_run
 import virtual_board as vb
 from orient_run import WINDOW_CLASS, caption, events
-from rig import (REPO, context, end_program, on_screen, read_profile, serial_board, wait_for,
-                 windows_path, wintest, work_folder)
+from rig import (REPO, context, contract, end_program, on_screen, read_profile, serial_board,
+                 wait_for, windows_path, wintest, work_folder)
 
 sys.path.insert(0, str(REPO / "tools" / "companion"))
 import bmp_to_png  # noqa: E402
 
-DRIVER = ("#32770", "QelELECDUALPRO")
+DRIVER = (contract.DRIVER_WINDOW_CLASS, contract.DRIVER_WINDOW_TITLE)
 # The board as hung: board = a * pixel + b on each axis.
 TRUTH = vb.LinearCalibration(ax=7, bx=1300, ay=13, by=900)
 
@@ -37,7 +37,7 @@ class OrientTest(unittest.TestCase):
             if not context().program(exe).exists():
                 raise AssertionError(f"{exe} is not built")
         self.settings = orient_run.install(folder, context().program, wdot)
-        self.log = folder / "Orient.log"
+        self.log = folder / contract.LOG_FILE_ORIENT
         self.board = serial_board(folder)
         self.addCleanup(self.board.shutdown)
         self.user = orient_run.Calibrator(self.board, self.log, TRUTH,
@@ -57,8 +57,10 @@ class OrientTest(unittest.TestCase):
     def calibrate(self, columns, rows):
         touched = self.user.targets()
         self.assertEqual(len(touched), columns * rows)
-        self.assertEqual(read_profile(self.settings, "coordinate", "wdot"), str(columns))
-        self.assertEqual(read_profile(self.settings, "coordinate", "hdot"), str(rows))
+        self.assertEqual(read_profile(self.settings, contract.SETTINGS_FILE_COORDINATE_SECTION,
+                                      contract.SETTINGS_FILE_COLUMNS_KEY), str(columns))
+        self.assertEqual(read_profile(self.settings, contract.SETTINGS_FILE_COORDINATE_SECTION,
+                                      contract.SETTINGS_FILE_ROWS_KEY), str(rows))
         for i in range(columns):
             for j in range(rows):
                 target = orient_run.target_point(i, j, columns, rows)

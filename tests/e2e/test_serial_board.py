@@ -12,13 +12,18 @@ import unittest
 
 import rig
 import virtual_board as vb
-from rig import (on_screen, context, cpu_seconds, end_program, replace_section,
+from rig import (on_screen, context, contract, cpu_seconds, end_program, replace_section,
                  serial_board, start_program, start_wintest, wait_for, wineserver_pid, wintest,
                  work_folder, SERIAL_PORT)
 from test_driver import DIALOG_CLASS, DIALOG_TITLE, DRIVER_EXE, install_driver
 
 PORT_PATH = "\\\\.\\" + SERIAL_PORT
-COMPANION_CLASS, COMPANION_TITLE = "TfrmReSent", "EBoard"
+COMPANION_CLASS, COMPANION_TITLE = contract.COMPANION_MAIN_CLASS, contract.COMPANION_MAIN_TITLE
+
+
+def notice(wparam, lparam):
+    """A notice to the companion as the reference companion logs it."""
+    return f"{contract.COMPANION_NOTICE:#x} {wparam:#x} {lparam:#x}"
 CALIBRATION = vb.LinearCalibration()
 WIDTH, HEIGHT = rig.SCREEN
 
@@ -84,10 +89,13 @@ class ConnectedDriverTest(unittest.TestCase):
     def setUp(self):
         self.folder = work_folder(self.id())
         self.exe = install_driver(self.id())
-        settings = self.exe.with_name("DualData.ini")
-        replace_section(settings, "coordinate", CALIBRATION.coordinate_section())
-        replace_section(settings, "LUMERASET",
-                        ["IF_SET_F_NO_T=1", "BOX1LASTCHOOSE=5", "BOX2LASTCHOOSE=6"])
+        settings = self.exe.with_name(contract.SETTINGS_FILE_NAME)
+        replace_section(settings, contract.SETTINGS_FILE_COORDINATE_SECTION,
+                        CALIBRATION.coordinate_section())
+        replace_section(settings, contract.SETTINGS_FILE_BUTTON_SECTION,
+                        [f"{contract.SETTINGS_FILE_USE_DEFAULTS_KEY}=1",
+                         f"{contract.SETTINGS_FILE_FRONT_CHOICE_KEY}=5",
+                         f"{contract.SETTINGS_FILE_BACK_CHOICE_KEY}=6"])
         self.messages = self.folder / "companion.log"
         companion = start_wintest("companion", COMPANION_CLASS, COMPANION_TITLE,
                                   "Z:" + str(self.messages).replace("/", "\\"), 120)
@@ -168,13 +176,14 @@ class ConnectedDriverTest(unittest.TestCase):
     def test_taps_on_left_areas_reach_the_companion_after_500_ms(self):
         self.connect()
         self.assertEqual(self.companion_lines(2, 2)[:2],
-                         ["0x7f2 0x0 0x911", "0x7f2 0x0 0x922"], "board announcement")
+                         [notice(0, contract.COMPANION_ANNOUNCE_MODEL),
+                          notice(0, contract.COMPANION_ANNOUNCE_DONE)], "board announcement")
         area4 = (412, 5400)  # left column, tap counter 0
         area9 = (405, 10900)  # left column, tap counter 5
         tapped = self.board.tap(*area4)
         lines = self.companion_lines(3, 3)
         delay = (time.time() - tapped) * 1000
-        self.assertEqual(lines[2:], ["0x7f2 0x11 0x0"])
+        self.assertEqual(lines[2:], [notice(0x11, 0)])
         self.assertGreater(delay, 400, "single tap reported before its 500 ms")
         self.assertLess(delay, 900, "single tap reported late")
         time.sleep(0.3)
@@ -182,7 +191,7 @@ class ConnectedDriverTest(unittest.TestCase):
 
         self.board.tap(*area9)
         self.board.tap(*area9)
-        self.assertEqual(self.companion_lines(5, 3)[3:], ["0x7f2 0x10a 0x0", "0x7f2 0x16 0x0"])
+        self.assertEqual(self.companion_lines(5, 3)[3:], [notice(0x10a, 0), notice(0x16, 0)])
 
     def test_pen_button_click_goes_to_the_companion_then_clicks_where_the_pen_was(self):
         self.connect()
@@ -204,7 +213,7 @@ class ConnectedDriverTest(unittest.TestCase):
         self.stroke_to((1000, 800), start=(1000, 800))
         self.assert_cursor_near((1000, 800), "first stroke after the pause")
         self.board.tap(412, 5400)
-        self.assertIn("0x7f2 0x11 0x0", self.companion_lines(3, 3)[2:], "tap after the pause")
+        self.assertIn(notice(0x11, 0), self.companion_lines(3, 3)[2:], "tap after the pause")
 
     def test_a_new_port_after_a_hang_up_is_reconnected(self):
         self.connect()
@@ -217,8 +226,10 @@ class ConnectedDriverTest(unittest.TestCase):
         self.assert_cursor_near((700, 400), "stroke after the reconnection")
 
     def test_a_port_that_does_not_open_is_logged_with_its_error_then_connects(self):
-        replace_section(self.exe.with_name("DualData.ini"), "DIAGNOSTICS", ["LOG_FILE=1"])
-        log = self.exe.with_name("Dravik.log")
+        replace_section(self.exe.with_name(contract.SETTINGS_FILE_NAME),
+                        contract.SETTINGS_FILE_DIAGNOSTICS_SECTION,
+                        [f"{contract.SETTINGS_FILE_LOG_FILE_KEY}=1"])
+        log = self.exe.with_name(contract.LOG_FILE_DRIVER)
         self.board.close()
         self.start_driver()
 

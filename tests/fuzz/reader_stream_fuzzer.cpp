@@ -80,7 +80,8 @@ struct Harness {
         rig.state.orientationForwardAll = (flags & 32) != 0 ? 1 : 0;
         rig.state.hidMode = (flags & 64) != 0 ? 1 : 0;
         if ((flags & 128) != 0) {
-            orientationWindow = rig.desktop.CreateLoggingWindow(kOrientationClass, "Orient");
+            orientationWindow =
+                rig.desktop.CreateLoggingWindow(contract::orientation::kWindowClass, "Orient");
         }
         rig.currentChannel.Publish(channel);
         rig.orientationPipe.Publish(pipe);
@@ -263,7 +264,7 @@ struct Harness {
             FUZZ_CHECK(write.bytes == Bytes(StartCommand));
         }
         for (const auto& post : rig.dialog.Posts()) {
-            FUZZ_CHECK(post.message == user_message::kKeyError && post.wParam == 0 &&
+            FUZZ_CHECK(post.message == contract::driver_message::kKeyError && post.wParam == 0 &&
                        (post.lParam == 0 || post.lParam == 1));
         }
         for (const DialogTimer& timer : rig.dialog.TimerStarts()) {
@@ -272,8 +273,8 @@ struct Harness {
                        timer == timer::kCodeRearm);
         }
         for (const auto& message : rig.CompanionMessages()) {
-            FUZZ_CHECK(message.message == companion::kNotice ||
-                       message.message == companion::kButtonNotice);
+            FUZZ_CHECK(message.message == contract::companion::kNotice ||
+                       message.message == contract::companion::kButtonNotice);
         }
         if (orientationWindow != platform::kNoWindow) {
             for (const auto& message : rig.desktop.MessagesTo(orientationWindow)) {

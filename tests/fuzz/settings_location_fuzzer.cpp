@@ -93,7 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string installed;
     if (moduleHasFolder && Fits(modulePath, files) && common::IsWholePath(modulePath, files)) {
         installed = modulePath.substr(0, modulePath.size() - moduleParts.back().size()) +
-                    std::string(common::kSettingsFileName);
+                    std::string(contract::settings_file::kName);
         if (!Fits(installed, files)) {
             installed.clear();
         }
@@ -105,7 +105,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         appData.find('/') != std::string::npos && appData.find('\\') == std::string::npos ? '/'
                                                                                           : '\\';
     const std::string user = appData + separator + "QelSoftware" + separator + "Drivers" +
-                             separator + std::string(common::kSettingsFileName);
+                             separator + std::string(contract::settings_file::kName);
     if (userCopyExists) {
         files.AddFile(user);
     }
@@ -127,7 +127,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(parts.size() >= 4);
         FUZZ_CHECK(parts[parts.size() - 3] == "QelSoftware" &&
                    parts[parts.size() - 2] == "Drivers" &&
-                   parts.back() == common::kSettingsFileName);
+                   parts.back() == contract::settings_file::kName);
         if (userCopyExists) {
             FUZZ_CHECK(files.made.empty() && files.copies.empty());
         } else {
@@ -144,13 +144,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The language file and the log file are built the same way.
     const std::string folder = common::ExecutableFolder(files);
-    const std::string language = common::PathInFolder(folder, common::kLanguageFileName);
+    const std::string language = common::PathInFolder(folder, contract::language_file::kName);
     FUZZ_CHECK(language.empty() ||
-               (Fits(language, files) && EndsWith(language, common::kLanguageFileName)));
+               (Fits(language, files) && EndsWith(language, contract::language_file::kName)));
     testing_support::MemoryProfile profile;
     profile.SetFile(located, "[DIAGNOSTICS]\r\nLOG_FILE=1\r\n");
     const std::string log = driver::LogFilePath(profile, files, located);
     FUZZ_CHECK(log.empty() == located.empty() || log.empty());
-    FUZZ_CHECK(log.empty() || (Fits(log, files) && EndsWith(log, driver::kLogFileName)));
+    FUZZ_CHECK(log.empty() || (Fits(log, files) && EndsWith(log, contract::log_file::kDriver)));
     return 0;
 }

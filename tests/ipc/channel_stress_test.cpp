@@ -1,6 +1,7 @@
 // Channels opened, published, replaced and deleted on one thread while the
 // reader writes frames through the slot on another; companions read on
 // threads of their own. Run under TSan too.
+#include "common/program_contract.h"
 #include "driver/ipc/channel_slot.h"
 #include "driver/ipc/dravik_pipe.h"
 #include "driver/ipc/dravik_socket.h"
@@ -32,7 +33,7 @@ TEST(ChannelStress, EveryCompanionGetsWholeFramesInOrderWhileChannelsComeAndGo) 
     platform::SimIpcPort port(trace, clock);
     CDravikPipe::ClassHandle classHandle;
     ChannelSlot slot;
-    constexpr std::uint16_t kTcpPort = 6171;
+    constexpr std::uint16_t kTcpPort = contract::companion::kDualPenPort;
     auto listener = port.CreateSocket(platform::SocketType::Stream);
     // Room for a number of bytes that is no whole number of frames: sends end mid-frame.
     listener->Tune(0, 1001, false);

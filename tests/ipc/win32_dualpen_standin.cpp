@@ -8,10 +8,12 @@
 // Prints "key value" lines: request, opened, sent, trace lines; exit code 0 when it sent.
 #include <windows.h>
 
+#include "common/program_contract.h"
 #include "driver/ipc/dravik_pipe.h"
 #include "driver/ipc/dravik_socket.h"
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_ipc.h"
+#include "platform/win32/win32_text.h"
 
 #include <array>
 #include <cstdio>
@@ -92,33 +94,38 @@ int main(int argc, char** argv) {
     PrintingTrace trace;
     platform::Win32IpcPort ipc(trace);
     platform::Win32Clock clock;
-    const UINT driverSet = RegisterWindowMessageW(L"QelDriverSet");
-    HWND window = CreateWindowExW(0, L"#32770", L"QelELECDUALPRO", WS_POPUP, 0, 0, 10, 10, nullptr,
-                                  nullptr, GetModuleHandleW(nullptr), nullptr);
-    HWND tool = WaitForWindow(L"TMainToolfrm", 10000);
+    namespace companion = contract::companion;
+    using platform::Wide;
+    const UINT driverSet = RegisterWindowMessageW(Wide(contract::registered::kDriverSet).c_str());
+    HWND window = CreateWindowExW(0, Wide(contract::driver_window::kClass).c_str(),
+                                  Wide(contract::driver_window::kTitle).c_str(), WS_POPUP, 0, 0, 10,
+                                  10, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND tool = WaitForWindow(Wide(companion::kToolClass).c_str(), 10000);
     if (window == nullptr || tool == nullptr) {
         Print("no window");
         return 1;
     }
     // As the driver's dual-pen button does: an instance that waits for a client of its own.
-    auto early = ipc.CreatePipeServer("\\\\.\\Pipe\\PipeStdDataDual", driver::kDriverPipeSettings);
+    auto early =
+        ipc.CreatePipeServer(std::string(companion::kDualPenPipe), driver::kDriverPipeSettings);
     std::thread earlyWait([&] {
         if (early) {
             early->WaitForClient();
         }
     });
-    PostMessageW(tool, 0x7F2, 1000, 3);
+    PostMessageW(tool, companion::kNotice, companion::kDualPenChanged, companion::kDualPenOn);
     const WPARAM request = WaitForRequest(window, driverSet, 10000);
     Print("request " + std::to_string(request));
 
     driver::CDravikPipe::ClassHandle classHandle;
     std::unique_ptr<driver::CDravikIPCBase> channel;
-    if (request == 32) {
-        channel = std::make_unique<driver::CDravikSocket>(ipc, clock, 6171);
-        Print("opened " + std::to_string(channel->Open(2, "127.0.0.1")));
-    } else if (request == 30) {
+    if (request == contract::driver_set::kSocketChannel) {
+        channel = std::make_unique<driver::CDravikSocket>(ipc, clock, companion::kDualPenPort);
+        Print("opened " +
+              std::to_string(channel->Open(2, std::string(companion::kDualPenAddress))));
+    } else if (request == contract::driver_set::kPipeChannel) {
         channel = std::make_unique<driver::CDravikPipe>(ipc, clock, classHandle);
-        Print("opened " + std::to_string(channel->Open(2, "\\\\.\\Pipe\\PipeStdDataDual")));
+        Print("opened " + std::to_string(channel->Open(2, std::string(companion::kDualPenPipe))));
     }
     int sent = 0;
     for (; channel && sent < count; ++sent) {
@@ -127,7 +134,7 @@ int main(int argc, char** argv) {
         Sleep(interval);
     }
     Print("sent " + std::to_string(sent));
-    PostMessageW(tool, 0x7F2, 1000, 4);
+    PostMessageW(tool, companion::kNotice, companion::kDualPenChanged, companion::kDualPenOff);
     if (early) {
         early->CancelWait();
     }

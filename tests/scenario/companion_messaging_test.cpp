@@ -19,8 +19,9 @@ using testing_support::Frame;
 using testing_support::kAnyTime;
 using testing_support::PostsAre;
 
-constexpr std::uint32_t kNotice = 0x7F2;
+constexpr std::uint32_t kNotice = contract::companion::kNotice;
 constexpr std::uint32_t kCommand = 0x111; // WM_COMMAND
+namespace set = contract::driver_set;
 
 // The driver with the companion's tool window and main window, and the
 // pens' frames handed to its pipeline as the reader would.
@@ -30,8 +31,11 @@ protected:
         m_state.messageTexts.connectCap = "Board";
         m_state.messageTexts.lKeyError = "Left key";
         m_state.messageTexts.rKeyError = "Right key";
-        m_tool = m_machine.desktop.CreateLoggingWindow("TMainToolfrm", "Tools");
-        m_companion = m_machine.desktop.CreateLoggingWindow("TfrmReSent", "EBoard");
+        m_tool = m_machine.desktop.CreateLoggingWindow(std::string(contract::companion::kToolClass),
+                                                       "Tools");
+        m_companion =
+            m_machine.desktop.CreateLoggingWindow(std::string(contract::companion::kMainClass),
+                                                  std::string(contract::companion::kMainTitle));
         // The scene's frames map through the rig's board.
         At(1, [this] {
             m_dialog->Pipeline().calibration.Publish(testing_support::ReaderCalibration());
@@ -47,7 +51,7 @@ protected:
     }
     void DualPenButton(std::uint64_t atMs) { Post(atMs, kCommand, id::kOk, 0); }
     void DriverSet(std::uint64_t atMs, platform::WParam command, platform::LParam argument) {
-        PostRegistered(atMs, "QelDriverSet", command, argument);
+        PostRegistered(atMs, contract::registered::kDriverSet, command, argument);
     }
     std::vector<PostedMessage> ToolPosts() const { return m_machine.desktop.MessagesTo(m_tool); }
     std::vector<PostedMessage> CompanionPosts() const {
@@ -82,7 +86,7 @@ TEST_F(CompanionMessaging, TheButtonTwiceLeavesDualPenModeOffAndTellsTheToolWind
         EXPECT_EQ(m_state.dualPenMode, 1);
         EXPECT_EQ(m_machine.desktop.GetDlgItemText(DriverWindow(), 1000), "进入双笔状态");
         EXPECT_EQ(m_machine.desktop.GetDlgItemText(DriverWindow(), id::kOk), "禁用双笔");
-        EXPECT_EQ(m_machine.ipc.PipeInstances("\\\\.\\Pipe\\PipeStdDataDual"), 1)
+        EXPECT_EQ(m_machine.ipc.PipeInstances(std::string(contract::companion::kDualPenPipe)), 1)
             << "the instance that waits for the companion";
     });
     DualPenButton(400);
@@ -95,23 +99,23 @@ TEST_F(CompanionMessaging, TheButtonTwiceLeavesDualPenModeOffAndTellsTheToolWind
 
 TEST_F(CompanionMessaging, DriverSetCommandsNeedTheirArgumentAndAnswerTheQuery) {
     // Wrong arguments do nothing at all.
-    DriverSet(100, 30, 1);
-    DriverSet(100, 32, 3);
-    DriverSet(100, 31, 1);
-    DriverSet(100, 10, 2);
+    DriverSet(100, set::kPipeChannel, 1);
+    DriverSet(100, set::kSocketChannel, 3);
+    DriverSet(100, set::kStopChannel, 1);
+    DriverSet(100, set::kClaimClick, 2);
     At(150, [this] {
         EXPECT_EQ(m_state.dualPenMode, 0);
         EXPECT_EQ(m_state.defaultActionArmed, 1);
-        EXPECT_EQ(m_machine.ipc.PipeInstances("\\\\.\\Pipe\\PipeStdDataDual"), 0);
+        EXPECT_EQ(m_machine.ipc.PipeInstances(std::string(contract::companion::kDualPenPipe)), 0);
     });
     // A socket channel with nobody listening: mode on, frames lost quietly.
-    DriverSet(200, 32, 2);
+    DriverSet(200, set::kSocketChannel, set::kChannelArgument);
     AwaitPost(210, user_message::kOpenDone, 1);
-    DriverSet(300, 100, 5);
+    DriverSet(300, set::kQueryDualPen, 5);
     Frames(350, {Frame(0xAA, 0x81, 8000, 8000), Frame(0xAA, 0x83, 8000, 8000)});
-    DriverSet(400, 31, 2);
-    DriverSet(450, 31, 2); // a second stop is harmless
-    DriverSet(500, 100, 7);
+    DriverSet(400, set::kStopChannel, set::kChannelArgument);
+    DriverSet(450, set::kStopChannel, set::kChannelArgument); // a second stop is harmless
+    DriverSet(500, set::kQueryDualPen, 7);
     Run(600);
     EXPECT_TRUE(PostsAre(ToolPosts(), {{300, kNotice, 1002, 1}, {500, kNotice, 1002, 0}}));
     EXPECT_EQ(m_state.dualPenMode, 0);
@@ -123,21 +127,22 @@ TEST_F(CompanionMessaging, DriverSetCommandsNeedTheirArgumentAndAnswerTheQuery) 
 // stop while it waits leaves nothing behind.
 TEST_F(CompanionMessaging, PipeChannelWaitsForItsCompanionWithoutHoldingTheDialog) {
     std::unique_ptr<platform::StreamEnd> companion;
-    DriverSet(100, 30, 2);
-    DriverSet(200, 33, 2);
+    DriverSet(100, set::kPipeChannel, set::kChannelArgument);
+    DriverSet(200, set::kStopChannelToo, set::kChannelArgument);
     AwaitPost(210, user_message::kOpenDone, 1);
     At(300, [this] {
         EXPECT_EQ(m_state.dualPenMode, 0);
-        EXPECT_EQ(m_machine.ipc.PipeInstances("\\\\.\\Pipe\\PipeStdDataDual"), 0);
+        EXPECT_EQ(m_machine.ipc.PipeInstances(std::string(contract::companion::kDualPenPipe)), 0);
     });
-    DriverSet(400, 30, 2);
+    DriverSet(400, set::kPipeChannel, set::kChannelArgument);
     At(1500, [this] {
         EXPECT_EQ(m_state.dualPenMode, 0) << "no client yet";
         EXPECT_FALSE(m_dialog->Pipeline().currentChannel.HasChannel());
     });
     At(1600, [&] {
         ASSERT_TRUE(testing_support::WaitUntil([&] {
-            companion = m_machine.ipc.OpenPipeClient("\\\\.\\Pipe\\PipeStdDataDual");
+            companion =
+                m_machine.ipc.OpenPipeClient(std::string(contract::companion::kDualPenPipe));
             return companion != nullptr;
         }));
     });
@@ -160,9 +165,11 @@ TEST_F(CompanionMessaging, AStalledCompanionDoesNotStallTheFirstPen) {
     At(50, [&] {
         m_machine.ipc.StartSockets();
         listener = m_machine.ipc.CreateSocket(platform::SocketType::Stream);
-        ASSERT_TRUE(listener->Bind("127.0.0.1", 6171) && listener->Listen(5));
+        ASSERT_TRUE(listener->Bind(std::string(contract::companion::kDualPenAddress),
+                                   contract::companion::kDualPenPort) &&
+                    listener->Listen(5));
     });
-    DriverSet(100, 32, 2);
+    DriverSet(100, set::kSocketChannel, set::kChannelArgument);
     At(150, [&] {
         // The connection is made on a worker; once it is, no wait is needed.
         AwaitPostNow(user_message::kOpenDone, 1);
@@ -285,15 +292,16 @@ TEST_F(CompanionMessaging, ForgedWakeUpsChangeNothing) {
 
 TEST_F(CompanionMessaging, AnnouncementRepeatsOnlyForAnIdentifiedBoard) {
     const PenFrame twoPens = {0xE8, 0xAF, 0, 0, 0, 0, 0, 0x47};
-    PostRegistered(100, "QelOK", 0, 0);
+    PostRegistered(100, contract::registered::kOk, 0, 0);
     Frames(200, {twoPens});
-    PostRegistered(300, "QelOK", 0, 0);
+    PostRegistered(300, contract::registered::kOk, 0, 0);
     Run(400);
-    EXPECT_TRUE(PostsAre(CompanionPosts(), {{200, kNotice, 6, 0x911},
-                                            {200, kNotice, 0, 0x922},
-                                            {300, kNotice, 6, 0x911},
-                                            {300, kNotice, 0, 0x922},
-                                            {kAnyTime, kNotice, 0, 0x119}}))
+    EXPECT_TRUE(
+        PostsAre(CompanionPosts(), {{200, kNotice, 6, contract::companion::kAnnounceModel},
+                                    {200, kNotice, 0, contract::companion::kAnnounceDone},
+                                    {300, kNotice, 6, contract::companion::kAnnounceModel},
+                                    {300, kNotice, 0, contract::companion::kAnnounceDone},
+                                    {kAnyTime, kNotice, 0, contract::companion::kBoardGone}}))
         << "then gone, as the driver ends";
 }
 
@@ -301,11 +309,11 @@ TEST_F(CompanionMessaging, AnnouncementRepeatsOnlyForAnIdentifiedBoard) {
 // time, however many faults the board sends while one is up.
 TEST_F(CompanionMessaging, KeyFaultsShowOneBoxAtATime) {
     m_machine.desktop.KeepMessageBoxesOpenFor(1000);
-    Post(100, user_message::kKeyError, 0, 1);
+    Post(100, contract::driver_message::kKeyError, 0, 1);
     for (std::uint64_t at = 200; at < 220; ++at) {
-        Post(at, user_message::kKeyError, 0, 1);
+        Post(at, contract::driver_message::kKeyError, 0, 1);
     }
-    Post(1500, user_message::kKeyError, 0, 0);
+    Post(1500, contract::driver_message::kKeyError, 0, 0);
     Run(3000);
     const auto boxes = m_machine.desktop.MessageBoxes();
     ASSERT_EQ(boxes.size(), 2U);
@@ -329,11 +337,12 @@ TEST_F(CompanionMessaging, AFloodOfKeyFaultFramesShowsOneBoxAndTheDialogKeepsUp)
             m_dialog->Pipeline().dispatcher.Dispatch(Frame(0xEE, i % 2 == 0 ? 0xAE : 0xAF));
         }
     });
-    PostRegistered(500, "QelDriverSet", 100, 0); // answered while the box is up
+    PostRegistered(500, contract::registered::kDriverSet, 100, 0); // answered while the box is up
     Frames(2000, {Frame(0xEE, 0xAF)});
     int posted = 0;
-    At(3900,
-       [&] { posted = m_machine.desktop.PostCount(DriverWindow(), user_message::kKeyError); });
+    At(3900, [&] {
+        posted = m_machine.desktop.PostCount(DriverWindow(), contract::driver_message::kKeyError);
+    });
     Run(4000);
     EXPECT_EQ(posted, kFaults + 1);
     const auto boxes = m_machine.desktop.MessageBoxes();
@@ -350,18 +359,18 @@ TEST_F(CompanionMessaging, OrientationForwardsRawFramesAndReloadsOnlyWhenAsked) 
     const std::string settings =
         m_machine.WriteInstalled("DualData.ini", "[coordinate]\r\nwdot=5\r\nhdot=4\r\n");
     std::unique_ptr<platform::StreamEnd> orient;
-    Post(100, user_message::kOrientationStart, 0, 8);
+    Post(100, contract::driver_message::kOrientationStart, 0, 8);
     At(150, [&] {
         EXPECT_EQ(m_state.orientationMode, 1);
         EXPECT_EQ(m_state.orientationForwardAll, 1);
         EXPECT_EQ(m_state.codePermitted, 0);
-        orient = m_machine.ipc.OpenPipeClient("\\\\.\\Pipe\\DravikPRO");
+        orient = m_machine.ipc.OpenPipeClient(std::string(contract::orientation::kPipe));
         ASSERT_TRUE(orient);
     });
     AwaitPost(160, user_message::kOpenDone, 1);
     const PenFrame touch = Frame(0xEE, 0x81, 300, 13000); // on the left orientation area
     Frames(200, {touch, Frame(0xEE, 0x83, 300, 13000)});
-    Post(300, user_message::kOrientationDone, 1, 0);
+    Post(300, contract::driver_message::kOrientationDone, 1, 0);
     At(400, [&] {
         EXPECT_EQ(m_state.orientationMode, 0);
         EXPECT_EQ(m_dialog->Pipeline().calibration.Snapshot().grid.ColumnCount, 2)
@@ -369,7 +378,7 @@ TEST_F(CompanionMessaging, OrientationForwardsRawFramesAndReloadsOnlyWhenAsked) 
     });
     At(1299, [&] { EXPECT_EQ(m_state.codePermitted, 0); });
     At(1301, [&] { EXPECT_EQ(m_state.codePermitted, 1); });
-    Post(1400, user_message::kOrientationDone, 0, 0);
+    Post(1400, contract::driver_message::kOrientationDone, 0, 0);
     At(1500, [&] { EXPECT_EQ(m_dialog->Pipeline().calibration.Snapshot().grid.ColumnCount, 5); });
     Run(1600);
     ASSERT_TRUE(orient);

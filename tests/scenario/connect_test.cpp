@@ -46,7 +46,10 @@ protected:
                                      "\\\\.\\COM7");
     }
 
-    WindowHandle Driver() { return m_machine.desktop.FindWindow("#32770", "QelELECDUALPRO"); }
+    WindowHandle Driver() {
+        return m_machine.desktop.FindWindow(contract::driver_window::kClass,
+                                            contract::driver_window::kTitle);
+    }
 
     int ColumnCount() { return m_dialog->Pipeline().calibration.Snapshot().grid.ColumnCount; }
 

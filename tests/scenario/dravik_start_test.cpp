@@ -29,7 +29,10 @@ class DravikStart : public ::testing::Test {
 protected:
     DravikStart() { m_machine.WriteInstalled("Language.ini", kLanguage); }
 
-    WindowHandle DriverWindow() { return m_machine.desktop.FindWindow("#32770", "QelELECDUALPRO"); }
+    WindowHandle DriverWindow() {
+        return m_machine.desktop.FindWindow(contract::driver_window::kClass,
+                                            contract::driver_window::kTitle);
+    }
 
     // Runs the driver's dialog until the scene ends it; returns DoModal's result.
     LResult RunDialog() {
@@ -69,7 +72,8 @@ TEST_F(DravikStart, ShowsBrieflyThenHidesAsAToolWindow) {
     EXPECT_NE(exStyle & ws_ex::kToolWindow, 0U);
     EXPECT_EQ(exStyle & ws_ex::kAppWindow, 0U);
     EXPECT_EQ(m_state.linkOpen, 0) << "the exit lets the reader thread leave its loop";
-    EXPECT_EQ(desktop.CountWindows("#32770", "QelELECDUALPRO"), 0);
+    EXPECT_EQ(
+        desktop.CountWindows(contract::driver_window::kClass, contract::driver_window::kTitle), 0);
 }
 
 TEST_F(DravikStart, InitialisationReadsSettingsAndRegistersMessages) {
@@ -122,19 +126,22 @@ TEST_F(DravikStart, HardwareAndButtonMessagesWriteAndReread) {
         m_machine.WriteInstalled("DualData.ini", "[coordinate]\r\nwdot=3\r\n");
     SimDesktop& desktop = m_machine.desktop;
     desktop.At(200, [&] {
-        desktop.PostMessage(DriverWindow(), user_message::kSaveKeyType, 0, 0);
-        desktop.PostMessage(DriverWindow(), user_message::kResetBoardType, 0, 0);
+        desktop.PostMessage(DriverWindow(), contract::driver_message::kSaveKeyType, 0, 0);
+        desktop.PostMessage(DriverWindow(), contract::driver_message::kResetBoardType, 0, 0);
     });
     desktop.At(300, [&] {
         EXPECT_EQ(m_machine.profile.GetString("hardware", "KEY_TYPE", "", settings), "1")
             << "no board has identified itself: no function areas";
         EXPECT_EQ(m_machine.profile.GetString("hardware", "BOARD_TYPE", "", settings), "0");
-        EXPECT_EQ(m_machine.profile.GetString("coordinate", "wdot", "", settings), "3");
+        EXPECT_EQ(m_machine.profile.GetString(contract::settings_file::kCoordinateSection,
+                                              contract::settings_file::kColumnsKey, "", settings),
+                  "3");
         m_state.functionAreasEnabled = true;
-        desktop.PostMessage(DriverWindow(), user_message::kSaveKeyType, 0, 0);
+        desktop.PostMessage(DriverWindow(), contract::driver_message::kSaveKeyType, 0, 0);
         EXPECT_EQ(m_dialog->Buttons().m_button1Command, 16);
-        m_machine.profile.WriteString("LUMERASET", "BOX1LASTCHOOSE", "11", settings);
-        desktop.PostMessage(DriverWindow(), user_message::kButtonSettingsChanged, 0, 0);
+        m_machine.profile.WriteString(contract::settings_file::kButtonSection,
+                                      contract::settings_file::kFrontChoiceKey, "11", settings);
+        desktop.PostMessage(DriverWindow(), contract::driver_message::kButtonSettingsChanged, 0, 0);
     });
     desktop.At(400, [&] {
         EXPECT_EQ(m_machine.profile.GetString("hardware", "KEY_TYPE", "", settings), "0");
@@ -147,7 +154,8 @@ TEST_F(DravikStart, HardwareAndButtonMessagesWriteAndReread) {
 
 TEST_F(DravikStart, BoardGoneNoticeOnceAtTheEndWhenIdentified) {
     SimDesktop& desktop = m_machine.desktop;
-    const WindowHandle companion = desktop.CreateLoggingWindow("TfrmReSent", "EBoard");
+    const WindowHandle companion = desktop.CreateLoggingWindow(
+        std::string(contract::companion::kMainClass), std::string(contract::companion::kMainTitle));
     desktop.At(50, [&] { desktop.PressEscape(DriverWindow()); });
     RunDialog();
     EXPECT_TRUE(desktop.MessagesTo(companion).empty()) << "no board, no notice";
@@ -155,8 +163,9 @@ TEST_F(DravikStart, BoardGoneNoticeOnceAtTheEndWhenIdentified) {
     m_state.boardIdentified = 1;
     desktop.At(50, [&] { desktop.PressEscape(DriverWindow()); });
     RunDialog();
-    EXPECT_TRUE(testing_support::PostsAre(desktop.MessagesTo(companion),
-                                          {{desktop.NowMs(), 0x7F2, 0, 0x119}}));
+    EXPECT_TRUE(testing_support::PostsAre(
+        desktop.MessagesTo(companion),
+        {{desktop.NowMs(), contract::companion::kNotice, 0, contract::companion::kBoardGone}}));
     EXPECT_EQ(m_state.boardIdentified, 1);
 }
 
@@ -213,9 +222,13 @@ TEST_F(DravikApplication, SecondInstanceShowsOneBoxAndLeavesOneDriver) {
         DriverState secondState;
         CDravikApp secondApp(second.ports, secondState);
         secondInit = secondApp.InitInstance();
-        driversWhileBoth = desktop.CountWindows("#32770", "QelELECDUALPRO");
+        driversWhileBoth =
+            desktop.CountWindows(contract::driver_window::kClass, contract::driver_window::kTitle);
     });
-    desktop.At(600, [&] { desktop.PressEscape(desktop.FindWindow("#32770", "QelELECDUALPRO")); });
+    desktop.At(600, [&] {
+        desktop.PressEscape(
+            desktop.FindWindow(contract::driver_window::kClass, contract::driver_window::kTitle));
+    });
 
     EXPECT_FALSE(firstApp.InitInstance()) << "a dialog program ends with its dialog";
     EXPECT_FALSE(secondInit);
@@ -233,14 +246,15 @@ TEST_F(DravikApplication, MissingStringSectionGivesGetError) {
     m_machine.WriteInstalled("Language.ini", "[Other]\r\nIDS_CONNECTCAP=x\r\n");
     SimProcess first(m_machine);
     SimProcess second(m_machine);
-    ASSERT_FALSE(first.security.CreateSingleInstanceMutex("ZEKDUALPENPRO"));
+    ASSERT_FALSE(first.security.CreateSingleInstanceMutex(
+        std::string(contract::driver_window::kInstanceMutex)));
     DriverState state;
     CDravikApp app(second.ports, state);
     EXPECT_FALSE(app.InitInstance());
     const std::vector<MessageBoxRecord> boxes = m_machine.desktop.MessageBoxes();
     ASSERT_EQ(boxes.size(), 1U);
-    EXPECT_EQ(boxes[0].text, "GetError");
-    EXPECT_EQ(boxes[0].caption, "GetError");
+    EXPECT_EQ(boxes[0].text, contract::language_file::kMissingText);
+    EXPECT_EQ(boxes[0].caption, contract::language_file::kMissingText);
 }
 
 } // namespace

@@ -171,11 +171,12 @@ TEST(LumeraSetOk, SavesTheThreeKeysThenTellsTheRunningDriver) {
         EXPECT_EQ(rig.Run([&](WindowHandle dialog) { Perform(rig, dialog, c.acts); }),
                   platform::id::kOk);
         const std::string file = rig.Installed("DualData.ini");
-        EXPECT_EQ(rig.Key(file, kUseDefaultsKey), c.useDefaults);
-        EXPECT_EQ(rig.Key(file, kFrontChoiceKey), c.front);
-        EXPECT_EQ(rig.Key(file, kBackChoiceKey), c.back);
+        EXPECT_EQ(rig.Key(file, contract::settings_file::kUseDefaultsKey), c.useDefaults);
+        EXPECT_EQ(rig.Key(file, contract::settings_file::kFrontChoiceKey), c.front);
+        EXPECT_EQ(rig.Key(file, contract::settings_file::kBackChoiceKey), c.back);
         EXPECT_EQ(rig.desktop.MessagesTo(driver),
-                  (std::vector<PostedMessage>{{0, kButtonSettingsChanged, 0, 0}}));
+                  (std::vector<PostedMessage>{
+                      {0, contract::driver_message::kButtonSettingsChanged, 0, 0}}));
     }
 }
 
@@ -263,6 +264,7 @@ TEST(LumeraSetCancel, ChangesNothingAndNeverTellsTheDriver) {
 
 TEST(LumeraSetTexts, ComeFromTheLanguageFileWithGetErrorForWhatItLacks) {
     const std::string longText(300, 'x');
+    const std::string missing(contract::language_file::kMissingText);
     struct Case {
         const char* name;
         std::optional<std::string> language;
@@ -273,15 +275,14 @@ TEST(LumeraSetTexts, ComeFromTheLanguageFileWithGetErrorForWhatItLacks) {
         std::string lastItem;   // IDC_BMP11
     };
     const Case cases[] = {
-        {"no language file", std::nullopt, "GetError", "GetError", "GetError", "GetError",
-         "GetError"},
-        {"other section only", "[String]\r\nIDOK=x\r\n", "GetError", "GetError", "GetError",
-         "GetError", "GetError"},
+        {"no language file", std::nullopt, missing, missing, missing, missing, missing},
+        {"other section only", "[String]\r\nIDOK=x\r\n", missing, missing, missing, missing,
+         missing},
         {"empty values stay empty",
          "[SetLumera]\r\nIDC_TOP=\r\nIDC_STATIC=\r\nIDC_BMP1=\r\nIDOK=OK\r\n", "", "", "OK", "",
-         "GetError"},
+         missing},
         {"long values are cut", "[SetLumera]\r\nIDC_TOP=" + longText + "\r\nIDC_BMP11=" + longText,
-         longText.substr(0, 259), "GetError", "GetError", "GetError", longText.substr(0, 259)},
+         longText.substr(0, 259), missing, missing, missing, longText.substr(0, 259)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -302,10 +303,10 @@ TEST(LumeraSetTexts, ComeFromTheLanguageFileWithGetErrorForWhatItLacks) {
         }
         if (!c.language) {
             for (const std::string& text : view.controlTexts) {
-                EXPECT_EQ(text, kMissingText);
+                EXPECT_EQ(text, contract::language_file::kMissingText);
             }
             for (const std::string& text : view.itemTexts[0]) {
-                EXPECT_EQ(text, kMissingText);
+                EXPECT_EQ(text, contract::language_file::kMissingText);
             }
         }
     }
@@ -324,8 +325,8 @@ TEST(LumeraSetSettingsFile, ANonAdministratorWorksOnAUserCopyMadeBeforeAnyRead) 
     });
     EXPECT_EQ(view.defaultChecked, true) << "read from the copy";
     EXPECT_EQ(view.frontSelection, 2);
-    EXPECT_EQ(rig.Key(rig.UserCopy(), kUseDefaultsKey), "0");
-    EXPECT_EQ(rig.Key(rig.UserCopy(), kBackChoiceKey), "3");
+    EXPECT_EQ(rig.Key(rig.UserCopy(), contract::settings_file::kUseDefaultsKey), "0");
+    EXPECT_EQ(rig.Key(rig.UserCopy(), contract::settings_file::kBackChoiceKey), "3");
     EXPECT_EQ(LumeraSetRig::Read(rig.Installed("DualData.ini")), installed) << "installed copy";
 }
 

@@ -23,8 +23,8 @@ using testing_support::Rounded;
 using testing_support::Shows;
 using testing_support::UnderCross;
 
-constexpr std::uint32_t kStart = 0x443;
-constexpr std::uint32_t kDone = 0x444;
+constexpr std::uint32_t kStart = contract::driver_message::kOrientationStart;
+constexpr std::uint32_t kDone = contract::driver_message::kOrientationDone;
 const PostedMessage kStarted{0, kStart, 0, 0};
 const PostedMessage kReload{0, kDone, 0, 0};
 const PostedMessage kNothingNew{0, kDone, 1, 0};
@@ -38,8 +38,11 @@ std::vector<PostedMessage> Untimed(std::vector<PostedMessage> messages) {
 }
 
 void SetGrid(OrientRig& rig, const char* wdot, const char* hdot) {
-    rig.profile.WriteString("coordinate", "wdot", wdot, rig.Installed("DualData.ini"));
-    rig.profile.WriteString("coordinate", "hdot", hdot, rig.Installed("DualData.ini"));
+    rig.profile.WriteString(contract::settings_file::kCoordinateSection,
+                            contract::settings_file::kColumnsKey, wdot,
+                            rig.Installed("DualData.ini"));
+    rig.profile.WriteString(contract::settings_file::kCoordinateSection,
+                            contract::settings_file::kRowsKey, hdot, rig.Installed("DualData.ini"));
 }
 
 // A user with a pen on a crooked board: a steady, noisy contact on every

@@ -20,7 +20,11 @@ using testing_support::PostsAre;
 // companion window that records what reaches it, with virtual times.
 class PenTimersScene : public ::testing::Test {
 protected:
-    PenTimersScene() { companion = m_machine.desktop.CreateLoggingWindow("TfrmReSent", "EBoard"); }
+    PenTimersScene() {
+        companion =
+            m_machine.desktop.CreateLoggingWindow(std::string(contract::companion::kMainClass),
+                                                  std::string(contract::companion::kMainTitle));
+    }
 
     void Settings(std::string_view lumeraset) {
         m_machine.WriteInstalled("DualData.ini",
@@ -35,7 +39,8 @@ protected:
             scene();
         });
         m_machine.desktop.At(endAtMs, [&] {
-            m_machine.desktop.PressEscape(m_machine.desktop.FindWindow("#32770", "QelELECDUALPRO"));
+            m_machine.desktop.PressEscape(m_machine.desktop.FindWindow(
+                contract::driver_window::kClass, contract::driver_window::kTitle));
         });
         CDravikDlg dialog(m_process.ports, m_state);
         m_dialog = &dialog;
@@ -73,14 +78,15 @@ constexpr std::int32_t AreaY(int j) {
 TEST_F(PenTimersScene, OneTapIsReported500MsLater) {
     TapAt(100, kLeftX, AreaY(6)); // counter 2
     Run([] {}, 2000);
-    EXPECT_TRUE(PostsAre(Reports(), {{600, 0x7F2, 19, 0}}));
+    EXPECT_TRUE(PostsAre(Reports(), {{600, contract::companion::kNotice, 19, 0}}));
 }
 
 TEST_F(PenTimersScene, DoubleTapPostsTheDoubleCodeFirst) {
     TapAt(100, kLeftX, AreaY(9)); // counter 5: its double code is 266
     TapAt(300, kLeftX, AreaY(9));
     Run([] {}, 2000);
-    EXPECT_TRUE(PostsAre(Reports(), {{600, 0x7F2, 266, 0}, {600, 0x7F2, 22, 0}}));
+    EXPECT_TRUE(PostsAre(Reports(), {{600, contract::companion::kNotice, 266, 0},
+                                     {600, contract::companion::kNotice, 22, 0}}));
 }
 
 TEST_F(PenTimersScene, OnlyTheLowestTappedAreaOfASideIsReported) {
@@ -89,7 +95,8 @@ TEST_F(PenTimersScene, OnlyTheLowestTappedAreaOfASideIsReported) {
     TapAt(300, kRightX, AreaY(4)); // right counter 0
     Run([] {}, 2000);
     // The first tap on counter 1 restarts the side's timer: 200 + 500.
-    EXPECT_TRUE(PostsAre(Reports(), {{700, 0x7F2, 18, 0}, {800, 0x7F2, 17, 2}}));
+    EXPECT_TRUE(PostsAre(Reports(), {{700, contract::companion::kNotice, 18, 0},
+                                     {800, contract::companion::kNotice, 17, 2}}));
     EXPECT_EQ(m_state.tapCount[0][3], 0) << "dropped with the report";
 }
 
@@ -97,7 +104,7 @@ TEST_F(PenTimersScene, PenButtonWithFixedCodesReportsThenClicks) {
     Settings("IF_SET_F_NO_T=1\r\n");
     FrameAt(100, Frame(0xEE, 0x85, 5000, 4000));
     Run([] {}, 2000);
-    EXPECT_TRUE(PostsAre(Reports(), {{600, 0x7F4, 1, 0}}));
+    EXPECT_TRUE(PostsAre(Reports(), {{600, contract::companion::kButtonNotice, 1, 0}}));
     const std::vector<MouseRecord> mouse = Mouse();
     ASSERT_EQ(mouse.size(), 2U);
     EXPECT_EQ(mouse[0].flags, 0x8003U);
@@ -108,13 +115,13 @@ TEST_F(PenTimersScene, PenButtonWithFixedCodesReportsThenClicks) {
 
 TEST_F(PenTimersScene, DoubleClickInFrontOfTheToolWindowIsOnlyReported) {
     Settings("BOX1LASTCHOOSE=2\r\n"); // command 23
-    m_machine.desktop.SetForegroundWindow(
-        m_machine.desktop.CreateLoggingWindow("TMainToolfrm", "tools"));
+    m_machine.desktop.SetForegroundWindow(m_machine.desktop.CreateLoggingWindow(
+        std::string(contract::companion::kToolClass), "tools"));
     FrameAt(100, Frame(0xEE, 0x85, 5000, 4000));
     FrameAt(150, Frame(0xEE, 0x83, 5000, 4000));
     FrameAt(200, Frame(0xEE, 0x85, 5000, 4000));
     Run([] {}, 2000);
-    EXPECT_TRUE(PostsAre(Reports(), {{600, 0x7F2, 23, 100}}));
+    EXPECT_TRUE(PostsAre(Reports(), {{600, contract::companion::kNotice, 23, 100}}));
     EXPECT_TRUE(Mouse().empty() || Mouse().size() == 2U) << "no double click";
     for (const MouseRecord& record : Mouse()) {
         EXPECT_NE(record.flags, 0x8002U);
@@ -127,12 +134,13 @@ TEST_F(PenTimersScene, Button2DoubleWithoutToolWindowFallsBackToCode33) {
     FrameAt(200, Frame(0xEE, 0x87, 5000, 4000));
     bool defaultActionPending = true;
     m_machine.desktop.At(601, [&] {
-        defaultActionPending =
-            m_machine.desktop.HasTimer(m_machine.desktop.FindWindow("#32770", "QelELECDUALPRO"),
-                                       timer::kButtonDefaultAction.id);
+        defaultActionPending = m_machine.desktop.HasTimer(
+            m_machine.desktop.FindWindow(contract::driver_window::kClass,
+                                         contract::driver_window::kTitle),
+            timer::kButtonDefaultAction.id);
     });
     Run([] {}, 2000);
-    EXPECT_TRUE(PostsAre(Reports(), {{600, 0x7F2, 33, 0}}));
+    EXPECT_TRUE(PostsAre(Reports(), {{600, contract::companion::kNotice, 33, 0}}));
     EXPECT_FALSE(defaultActionPending);
     EXPECT_EQ(m_state.buttonClickCount[1], 0);
 }
@@ -141,13 +149,15 @@ TEST_F(PenTimersScene, ClaimWithin80MsSuppressesOneDefaultAction) {
     Settings("IF_SET_F_NO_T=1\r\n");
     FrameAt(100, Frame(0xEE, 0x85, 5000, 4000));
     m_machine.desktop.At(650, [&] {
-        m_machine.desktop.PostMessage(m_machine.desktop.FindWindow("#32770", "QelELECDUALPRO"),
+        m_machine.desktop.PostMessage(m_machine.desktop.FindWindow(contract::driver_window::kClass,
+                                                                   contract::driver_window::kTitle),
                                       m_state.qelDriverSetMessage, 10, 1);
     });
     FrameAt(900, Frame(0xEE, 0x83, 5000, 4000));
     FrameAt(1000, Frame(0xEE, 0x85, 5000, 4000));
     Run([] {}, 3000);
-    EXPECT_TRUE(PostsAre(Reports(), {{600, 0x7F4, 1, 0}, {1500, 0x7F4, 1, 0}}));
+    EXPECT_TRUE(PostsAre(Reports(), {{600, contract::companion::kButtonNotice, 1, 0},
+                                     {1500, contract::companion::kButtonNotice, 1, 0}}));
     const std::vector<MouseRecord> mouse = Mouse();
     ASSERT_EQ(mouse.size(), 2U) << "only the second click acts";
     EXPECT_EQ(m_state.defaultActionArmed, 1);

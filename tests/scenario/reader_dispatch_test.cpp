@@ -63,20 +63,21 @@ TEST_F(ReaderDispatch, HeldButtonPostsOnceThenReleasesBeforeTheNextTouchMoves) {
     for (int i = 0; i < 3; ++i) {
         Send(Frame(kEE, 0x89, 8000, 8000));
     }
-    EXPECT_EQ(Notices(companion::kButtonNotice), (std::vector<std::pair<WParam, LParam>>{{5, 0}}));
+    EXPECT_EQ(Notices(contract::companion::kButtonNotice),
+              (std::vector<std::pair<WParam, LParam>>{{5, 0}}));
     EXPECT_EQ(rig.clock.TickCount(), 1000U + 200U) << "one 200 ms pause";
     const std::size_t eventsWhileHeld = rig.mouse.Events().size();
     EXPECT_GE(eventsWhileHeld, 1U) << "the pen writes while the button is held";
 
     Send(Frame(kEE, 0x81, 8100, 8000));
-    EXPECT_EQ(Notices(companion::kButtonNotice),
+    EXPECT_EQ(Notices(contract::companion::kButtonNotice),
               (std::vector<std::pair<WParam, LParam>>{{5, 0}, {6, 0}}));
     EXPECT_EQ(rig.clock.TickCount(), 1000U + 400U);
     EXPECT_GT(rig.mouse.Events().size(), eventsWhileHeld);
 
     Send(Frame(kEE, 0x8A, 8100, 8000));
     Send(Frame(kEE, 0x83, 8100, 8000));
-    EXPECT_EQ(Notices(companion::kButtonNotice),
+    EXPECT_EQ(Notices(contract::companion::kButtonNotice),
               (std::vector<std::pair<WParam, LParam>>{{5, 0}, {6, 0}, {7, 0}, {8, 0}}));
 }
 
@@ -85,7 +86,9 @@ TEST_F(ReaderDispatch, KeyFaultsPostOneMessagePerFrameToTheDialog) {
     Send(Frame(kEE, 0xAE));
     Send(Frame(kEE, 0xAF));
     const std::vector<RecordingDialogLink::Posted> expected = {
-        {0x447, 0, 1}, {0x447, 0, 1}, {0x447, 0, 0}};
+        {contract::driver_message::kKeyError, 0, 1},
+        {contract::driver_message::kKeyError, 0, 1},
+        {contract::driver_message::kKeyError, 0, 0}};
     EXPECT_EQ(rig.dialog.Posts(), expected);
 }
 
@@ -196,14 +199,15 @@ TEST_F(ReaderDispatch, IdentificationSetsFlagsAndAnnouncesOnce) {
     EXPECT_TRUE(rig.state.functionAreasEnabled);
     EXPECT_EQ(rig.state.dualCapable, 1);
     EXPECT_EQ(rig.state.announcePending, 0);
-    EXPECT_EQ(Notices(companion::kNotice),
-              (std::vector<std::pair<WParam, LParam>>{{6, 0x911}, {0, 0x922}}));
+    EXPECT_EQ(Notices(contract::companion::kNotice),
+              (std::vector<std::pair<WParam, LParam>>{{6, contract::companion::kAnnounceModel},
+                                                      {0, contract::companion::kAnnounceDone}}));
 
     const PenFrame plain = {0xEA, 0x55, 0, 0, 0, 0, 0, 0xBF};
     Send(plain);
     EXPECT_FALSE(rig.state.functionAreasEnabled);
     EXPECT_EQ(rig.state.dualCapable, 0);
-    EXPECT_EQ(Notices(companion::kNotice).size(), 2U) << "announced once";
+    EXPECT_EQ(Notices(contract::companion::kNotice).size(), 2U) << "announced once";
 
     const PenFrame unknown = {0xE5, 0xED, 0, 0, 0, 0, 0, 0xE5 ^ 0xED};
     rig.state.boardIdentified = 0;
@@ -214,7 +218,8 @@ TEST_F(ReaderDispatch, IdentificationSetsFlagsAndAnnouncesOnce) {
 TEST_F(ReaderDispatch, OrientationModeForwardsRawFramesByStatusOnly) {
     auto pipe = std::make_shared<RecordingChannel>();
     rig.orientationPipe.Publish(pipe);
-    const WindowHandle calibrationWindow = rig.desktop.CreateLoggingWindow("DUALPENORIENT", "");
+    const WindowHandle calibrationWindow =
+        rig.desktop.CreateLoggingWindow(std::string(contract::orientation::kWindowClass), "");
     rig.state.orientationMode = 1;
     rig.state.leftTapArmed = 0;
 
@@ -273,11 +278,12 @@ TEST_F(ReaderDispatch, TouchesOnAreasReachTheAreasNotThePointer) {
     rig.state.functionAreasEnabled = true;
     Send(Frame(kEE, 0x81, 300, 1000)); // left area 0
     EXPECT_TRUE(rig.mouse.Records().empty());
-    EXPECT_EQ(Notices(companion::kNotice), (std::vector<std::pair<WParam, LParam>>{{25, 0}}));
+    EXPECT_EQ(Notices(contract::companion::kNotice),
+              (std::vector<std::pair<WParam, LParam>>{{25, 0}}));
     Send(Frame(kEE, 0x81, 8000, 8000)); // writing area
     EXPECT_EQ(rig.mouse.Events().size(), 1U);
     Send(Frame(kEE, 0xFA)); // a board key
-    EXPECT_EQ(Notices(companion::kNotice),
+    EXPECT_EQ(Notices(contract::companion::kNotice),
               (std::vector<std::pair<WParam, LParam>>{{25, 0}, {25, 2}}));
 }
 

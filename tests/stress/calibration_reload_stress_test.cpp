@@ -1,5 +1,5 @@
-// The calibration program's end (0x444) reloads the calibration again and
-// again while the reader maps the board's taps: every pointer event comes
+// The calibration program's end (contract::driver_message::kOrientationDone) reloads the
+// calibration again and again while the reader maps the board's taps: every pointer event comes
 // from one whole grid, the old one or the new, never from a mix. Meant for
 // TSan and ASan.
 #include "driver/pointer/coordinate_transform.h"
@@ -75,7 +75,8 @@ TEST_F(CalibrationReload, EveryPointerEventComesFromOneWholeGrid) {
     });
     Repeat(kConnectedAtMs + 1, kReloads, [&](int k) {
         m_machine.WriteInstalled("DualData.ini", Grid(k % 2 == 0 ? 3000 : 1000));
-        m_machine.desktop.PostMessage(DriverWindow(), user_message::kOrientationDone, 0, 0);
+        m_machine.desktop.PostMessage(DriverWindow(), contract::driver_message::kOrientationDone, 0,
+                                      0);
     });
     At(kConnectedAtMs + kReloads + 10, [&] { board->Stop(); });
     Run(kConnectedAtMs + kReloads + 20);

@@ -1,5 +1,5 @@
 // Companions ask for, replace and drop their dual-pen channel with
-// "QelDriverSet" thousands of times while the reader thread writes the
+// contract::registered::kDriverSet thousands of times while the reader thread writes the
 // second pen's frames from the board: no write may race the channel's end,
 // and a companion only ever sees whole frames. Meant for TSan and ASan.
 #include "driver/state/driver_ids.h"
@@ -21,7 +21,7 @@ using testing_support::Frame;
 
 // Steps of requests; each asks for a channel or drops one, most for both.
 constexpr int kSteps = 10000;
-const std::string kPipe = "\\\\.\\Pipe\\PipeStdDataDual";
+const std::string kPipe(contract::companion::kDualPenPipe);
 
 class ChannelRequestsStress : public testing_support::StressScene {
 protected:
@@ -115,8 +115,16 @@ TEST_F(ChannelRequestsStress, ChannelsComeAndGoWhileTheReaderWritesTheSecondPen)
     });
     // Socket (nobody listens: writes go nowhere), pipe (the companion comes),
     // a pipe replaced while it waits, and drops of either kind.
+    namespace set = contract::driver_set;
+    constexpr platform::WParam kPipeRequest = set::kPipeChannel,
+                               kSocketRequest = set::kSocketChannel;
     constexpr std::array<std::array<platform::WParam, 2>, 6> kRounds = {
-        {{32, 0}, {30, 0}, {31, 0}, {30, 32}, {33, 30}, {32, 31}}};
+        {{kSocketRequest, 0},
+         {kPipeRequest, 0},
+         {set::kStopChannel, 0},
+         {kPipeRequest, kSocketRequest},
+         {set::kStopChannelToo, kPipeRequest},
+         {kSocketRequest, set::kStopChannel}}};
     Repeat(kConnectedAtMs + 1, kSteps, [&](int k) {
         // Now and then every open asked for so far (the requests of earlier
         // steps, which the dialog has handled) must have ended, so that
@@ -129,15 +137,18 @@ TEST_F(ChannelRequestsStress, ChannelsComeAndGoWhileTheReaderWritesTheSecondPen)
             if (command == 0) {
                 continue;
             }
-            m_machine.desktop.PostMessage(DriverWindow(),
-                                          m_machine.desktop.RegisterWindowMessage("QelDriverSet"),
-                                          command, 2);
-            opens += command == 30 || command == 32 ? 1 : 0;
+            m_machine.desktop.PostMessage(
+                DriverWindow(),
+                m_machine.desktop.RegisterWindowMessage(contract::registered::kDriverSet), command,
+                set::kChannelArgument);
+            opens += command == kPipeRequest || command == kSocketRequest ? 1 : 0;
         }
     });
     At(kConnectedAtMs + kSteps + 10, [&] {
         m_machine.desktop.PostMessage(
-            DriverWindow(), m_machine.desktop.RegisterWindowMessage("QelDriverSet"), 31, 2);
+            DriverWindow(),
+            m_machine.desktop.RegisterWindowMessage(contract::registered::kDriverSet),
+            contract::driver_set::kStopChannel, contract::driver_set::kChannelArgument);
     });
     At(kConnectedAtMs + kSteps + 20, [&] {
         AwaitPostNow(user_message::kOpenDone, opens);

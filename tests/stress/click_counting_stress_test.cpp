@@ -85,7 +85,7 @@ protected:
     std::vector<int> Reports(WindowHandle companion) const {
         std::vector<int> reports;
         for (const PostedMessage& m : m_machine.desktop.MessagesTo(companion)) {
-            if (m.message == 0x7F4) {
+            if (m.message == contract::companion::kButtonNotice) {
                 reports.push_back(static_cast<int>(m.wParam));
             }
         }
@@ -94,7 +94,8 @@ protected:
 };
 
 TEST_F(ClickCounting, EveryReportIsFollowedByItsOwnDefaultActionWhileClicksKeepComing) {
-    const WindowHandle companion = m_machine.desktop.CreateLoggingWindow("TfrmReSent", "EBoard");
+    const WindowHandle companion = m_machine.desktop.CreateLoggingWindow(
+        std::string(contract::companion::kMainClass), std::string(contract::companion::kMainTitle));
     std::unique_ptr<ClickingBoard> board;
     At(kConnectedAtMs, [&] {
         ASSERT_EQ(m_state.linkOpen, 1);

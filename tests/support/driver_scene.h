@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace testing_support {
 
@@ -17,7 +18,8 @@ namespace testing_support {
 class DriverScene : public ::testing::Test {
 protected:
     platform::WindowHandle DriverWindow() {
-        return m_machine.desktop.FindWindow("#32770", "QelELECDUALPRO");
+        return m_machine.desktop.FindWindow(contract::driver_window::kClass,
+                                            contract::driver_window::kTitle);
     }
 
     // step at atMs after the start, inside the dialog's loop.
@@ -30,7 +32,7 @@ protected:
            [=, this] { m_machine.desktop.PostMessage(DriverWindow(), message, wParam, lParam); });
     }
     // A registered message by its name, as another program posts it.
-    void PostRegistered(std::uint64_t atMs, const char* name, platform::WParam wParam,
+    void PostRegistered(std::uint64_t atMs, std::string_view name, platform::WParam wParam,
                         platform::LParam lParam) {
         At(atMs, [=, this] {
             m_machine.desktop.PostMessage(

@@ -62,13 +62,13 @@ public:
         return std::string(std::istreambuf_iterator<char>(file), {});
     }
     std::string Key(const std::string& path, std::string_view key) {
-        return profile.GetString(pensettings::kSettingsSection, key, "<absent>", path);
+        return profile.GetString(contract::settings_file::kButtonSection, key, "<absent>", path);
     }
 
     // A driver that is running: its main dialog records what it is sent.
     platform::WindowHandle StartDriver() {
-        return desktop.CreateLoggingWindow(std::string(pensettings::kDriverWindowClass),
-                                           std::string(pensettings::kDriverWindowTitle));
+        return desktop.CreateLoggingWindow(std::string(contract::driver_window::kClass),
+                                           std::string(contract::driver_window::kTitle));
     }
 
     // Opens the dialog, lets the user act on it, then presses Enter unless

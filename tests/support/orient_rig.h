@@ -146,8 +146,8 @@ public:
     }
 
     platform::WindowHandle StartDriver() {
-        driver = desktop.CreateLoggingWindow(std::string(orient::kDriverWindowClass),
-                                             std::string(orient::kDriverWindowTitle));
+        driver = desktop.CreateLoggingWindow(std::string(contract::driver_window::kClass),
+                                             std::string(contract::driver_window::kTitle));
         return driver;
     }
     std::vector<platform::PostedMessage> DriverMessages() const {
@@ -155,13 +155,13 @@ public:
     }
 
     // A server instance of the orientation pipe, as the driver makes one
-    // for 0x443; back once it waits for the program.
+    // for contract::driver_message::kOrientationStart; back once it waits for the program.
     void ServePipe() {
         ClosePipe();
         m_pipe = std::make_unique<driver::OrientationPipe>(ipc, clock);
         // Made here, so that no one has to watch for it; only the wait for
         // the program needs a thread.
-        ASSERT_TRUE(m_pipe->Create(std::string(orient::kOrientationPipe)));
+        ASSERT_TRUE(m_pipe->Create(std::string(contract::orientation::kPipe)));
         m_opened = std::async(std::launch::async, [this] { return m_pipe->WaitForClient(); });
     }
     // The driver's end goes; the program's reader sees the pipe end.

@@ -95,7 +95,8 @@ inline driver::HidReport HidReportWith(const driver::PenFrame& frame) {
 struct ReaderRig {
     explicit ReaderRig(SimMachine::Disk disk = SimMachine::Disk::Temporary) : machine(1000, disk) {
         calibration.Publish(ReaderCalibration());
-        companionWindow = desktop.CreateLoggingWindow("TfrmReSent", "EBoard");
+        companionWindow = desktop.CreateLoggingWindow(std::string(contract::companion::kMainClass),
+                                                      std::string(contract::companion::kMainTitle));
     }
 
     std::vector<platform::PostedMessage> CompanionMessages() const {

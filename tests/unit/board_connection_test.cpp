@@ -82,9 +82,10 @@ protected:
     testing_support::RecordingDialogLink dialog;
     RecordingTimers timers;
     PenPipeline pipeline{process.ports, state, dialog};
-    platform::WindowHandle dialogWindow =
-        machine.desktop.CreateLoggingWindow("#32770", "QelELECDUALPRO");
-    platform::WindowHandle companion = machine.desktop.CreateLoggingWindow("TfrmReSent", "EBoard");
+    platform::WindowHandle dialogWindow = machine.desktop.CreateLoggingWindow(
+        std::string(contract::driver_window::kClass), std::string(contract::driver_window::kTitle));
+    platform::WindowHandle companion = machine.desktop.CreateLoggingWindow(
+        std::string(contract::companion::kMainClass), std::string(contract::companion::kMainTitle));
     BoardConnection connection{process.ports, state, pipeline, dialog, timers};
     SimHidPort& port = machine.hid;
 };
@@ -304,7 +305,9 @@ TEST_F(BoardConnectionTest, BoardRemovalClosesTheLinkAndEndsTheBlockedReader) {
     // A second removal goes to the serial side, which is still linked.
     machine.registry.SetDword(connection.Serial().LinkedKeyPath(), "Linked", 1);
     Broadcast(0x8004, 5, kBoard);
-    EXPECT_TRUE(testing_support::PostsAre(CompanionNotices(), {{kAnyTime, 0x7F2, 0, 0x119}}));
+    EXPECT_TRUE(testing_support::PostsAre(
+        CompanionNotices(),
+        {{kAnyTime, contract::companion::kNotice, 0, contract::companion::kBoardGone}}));
 }
 
 // The read handle is closed for good only after the reader left its loop:

@@ -1,3 +1,4 @@
+#include "common/program_contract.h"
 #include "driver/app/dravik_dialog_template.h"
 #include "platform/dialog_template.h"
 #include "platform/text_encoding.h"
@@ -37,7 +38,7 @@ TEST(ExtendedTemplate, DriverDialogLayout) {
     EXPECT_EQ(words[13], 0); // no menu
     EXPECT_EQ(words[14], 0); // standard class
     std::size_t at = 15;
-    EXPECT_EQ(TextAt(words, at), "QelELECDUALPRO");
+    EXPECT_EQ(TextAt(words, at), contract::driver_window::kTitle);
     EXPECT_EQ(words[at++], 8);   // point size
     EXPECT_EQ(words[at++], 400); // weight
     EXPECT_EQ(words[at++], 134 << 8);

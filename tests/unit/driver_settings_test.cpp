@@ -47,7 +47,7 @@ TEST_F(LanguageTexts, EveryMissingTextReadsGetError) {
     const auto expectAllMissing = [](const MessageTexts& texts, const char* context) {
         for (const std::string* text : {&texts.connectCap, &texts.serRunning, &texts.getParamFail,
                                         &texts.connect, &texts.lKeyError, &texts.rKeyError}) {
-            EXPECT_EQ(*text, "GetError") << context;
+            EXPECT_EQ(*text, contract::language_file::kMissingText) << context;
         }
     };
     expectAllMissing(LoadMessageTexts(m_profile, Folder()), "no file");

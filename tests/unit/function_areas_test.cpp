@@ -22,7 +22,7 @@ const DialogTimer kRearm = timer::kCommandRearm, kSecondPenRearm = timer::kSecon
                   kLeftTaps = timer::kLeftTaps, kRightTaps = timer::kRightTaps;
 
 testing_support::ExpectedPost Notice(platform::WParam code, platform::LParam lParam) {
-    return {kAnyTime, 0x7F2, code, lParam};
+    return {kAnyTime, contract::companion::kNotice, code, lParam};
 }
 
 // Left column at x 500, right column at x 20000, rows 200 apart from y 2000.
@@ -54,7 +54,8 @@ protected:
     testing_support::RecordingDialogLink m_dialog;
     PenPipeline m_pipeline{m_process.ports, m_state, m_dialog};
     platform::SimDesktop& m_desktop = m_machine.desktop;
-    platform::WindowHandle m_live = m_desktop.CreateLoggingWindow("TfrmReSent", "EBoard");
+    platform::WindowHandle m_live = m_desktop.CreateLoggingWindow(
+        std::string(contract::companion::kMainClass), std::string(contract::companion::kMainTitle));
     platform::WindowHandle m_stale = m_desktop.CreateLoggingWindow("TfrmOld", "Old");
     Calibration m_calibration; // ButtonTolerance 70
     CalibrationStore& m_store = m_pipeline.calibration;

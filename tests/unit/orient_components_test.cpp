@@ -259,7 +259,9 @@ TEST(GridWriter, EveryLayoutRoundTripsExactlyThroughTheDriversLoad) {
             EXPECT_EQ(point.y, grid.At(index).y) << k;
         }
         EXPECT_EQ(loaded.ElecButtonPoints[0].x, 405) << "other sections kept";
-        EXPECT_EQ(profile.GetInt("LUMERASET", "BOX1LASTCHOOSE", 0, path), 2);
+        EXPECT_EQ(profile.GetInt(contract::settings_file::kButtonSection,
+                                 contract::settings_file::kFrontChoiceKey, 0, path),
+                  2);
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
                                 std::filesystem::directory_iterator()),
                   1)
@@ -351,7 +353,7 @@ TEST(OrientTexts, TheShippedLanguageFileHasEveryText) {
     platform::IniFileProfile profile;
     const OrientTexts texts = ReadOrientTexts(profile, DRAVIK_RESOURCE_DIR "/Language.ini");
     for (const TextKey& key : kTextKeys) {
-        EXPECT_NE(texts.*key.text, kMissingText) << key.key;
+        EXPECT_NE(texts.*key.text, contract::language_file::kMissingText) << key.key;
         EXPECT_FALSE((texts.*key.text).empty()) << key.key;
     }
 }
@@ -382,7 +384,8 @@ TEST(FrameReader, PostsEveryCheckedFrameAndStopsThoughTheDriverKeepsItsEnd) {
     platform::SimTrace trace;
     platform::SimIpcPort ipc(trace, clock);
     platform::SimThreadPort threads;
-    const platform::WindowHandle window = desktop.CreateLoggingWindow("DUALPENORIENT", "");
+    const platform::WindowHandle window =
+        desktop.CreateLoggingWindow(std::string(contract::orientation::kWindowClass), "");
     auto server = ipc.CreatePipeServer("\\\\.\\pipe\\reader", driver::kDriverPipeSettings);
     FrameReader reader(threads, desktop);
     ASSERT_TRUE(reader.Start(ipc.OpenPipeClient("\\\\.\\pipe\\reader"), window));

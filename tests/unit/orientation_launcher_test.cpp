@@ -1,5 +1,6 @@
 #include "driver/pointer/orientation_launcher.h"
 
+#include "common/program_contract.h"
 #include "tests/support/sim_machine.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +16,9 @@ protected:
     }
 
     std::string OrientKey() {
-        return m_machine.profile.GetString("coordinate", "orient", "unset", m_state.settingsPath);
+        return m_machine.profile.GetString(contract::settings_file::kCoordinateSection,
+                                           contract::settings_file::kOrientKey, "unset",
+                                           m_state.settingsPath);
     }
 
     testing_support::SimMachine m_machine;
@@ -25,7 +28,8 @@ protected:
 };
 
 TEST_F(OrientationLauncherTest, RunningProgramIsClosedAndNothingStarts) {
-    const auto orient = m_machine.desktop.CreateLoggingWindow("DUALPENORIENT", "any");
+    const auto orient = m_machine.desktop.CreateLoggingWindow(
+        std::string(contract::orientation::kWindowClass), "any");
     EXPECT_EQ(m_launcher.StartOrientation(), 1);
     EXPECT_EQ(m_machine.desktop.MessagesTo(orient),
               (std::vector<platform::PostedMessage>{{0, 0x10, 1, 1}}));

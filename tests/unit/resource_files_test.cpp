@@ -20,8 +20,8 @@ const std::string kSettingsFile = kResourceFolder + "DualData.ini";
 constexpr const char* kAbsent = "<absent>";
 
 void ExpectKeysPresent(platform::ProfilePort& profile, const std::string& path,
-                       std::string_view section, std::initializer_list<std::string> keys) {
-    for (const std::string& key : keys) {
+                       std::string_view section, std::initializer_list<std::string_view> keys) {
+    for (const std::string_view key : keys) {
         EXPECT_NE(profile.GetString(section, key, kAbsent, path), kAbsent)
             << section << " / " << key;
     }
@@ -50,16 +50,19 @@ TEST(ShippedLanguageFile, HoldsEveryTextOfBothProgramsInCodePage936) {
 
 TEST(ShippedSettingsFile, HoldsEveryKeyTheProgramsRead) {
     platform::IniFileProfile profile;
-    ExpectKeysPresent(profile, kSettingsFile, "coordinate", {"wdot", "hdot"});
-    const int columns = profile.GetInt("coordinate", "wdot", 0, kSettingsFile);
-    const int rows = profile.GetInt("coordinate", "hdot", 0, kSettingsFile);
+    ExpectKeysPresent(profile, kSettingsFile, contract::settings_file::kCoordinateSection,
+                      {contract::settings_file::kColumnsKey, contract::settings_file::kRowsKey});
+    const int columns = profile.GetInt(contract::settings_file::kCoordinateSection,
+                                       contract::settings_file::kColumnsKey, 0, kSettingsFile);
+    const int rows = profile.GetInt(contract::settings_file::kCoordinateSection,
+                                    contract::settings_file::kRowsKey, 0, kSettingsFile);
     EXPECT_EQ(columns, 3);
     EXPECT_EQ(rows, 3);
     char key[32];
     for (int i = 0; i < columns; ++i) {
         for (int j = 0; j < rows; ++j) {
             std::snprintf(key, sizeof key, "dot(%d,%d)", i, j);
-            ExpectKeysPresent(profile, kSettingsFile, "coordinate",
+            ExpectKeysPresent(profile, kSettingsFile, contract::settings_file::kCoordinateSection,
                               {std::string(key) + ".x", std::string(key) + ".y"});
         }
     }
@@ -67,8 +70,10 @@ TEST(ShippedSettingsFile, HoldsEveryKeyTheProgramsRead) {
         const std::string point = "ept" + std::to_string(k);
         ExpectKeysPresent(profile, kSettingsFile, "ElecButton", {point + ".x", point + ".y"});
     }
-    ExpectKeysPresent(profile, kSettingsFile, "LUMERASET",
-                      {"IF_SET_F_NO_T", "BOX1LASTCHOOSE", "BOX2LASTCHOOSE"});
+    ExpectKeysPresent(profile, kSettingsFile, contract::settings_file::kButtonSection,
+                      {contract::settings_file::kUseDefaultsKey,
+                       contract::settings_file::kFrontChoiceKey,
+                       contract::settings_file::kBackChoiceKey});
     ExpectKeysPresent(profile, kSettingsFile, "hardware", {"KEY_TYPE", "BOARD_TYPE"});
 }
 

@@ -70,7 +70,9 @@ TEST_F(LocateSettings, FirstRunOfAUserCreatesTheFolderChainAndCopiesOnce) {
     EXPECT_EQ(path, UserCopy().string());
     EXPECT_EQ(ReadFile(UserCopy()), ReadFile(InstalledCopy()));
     EXPECT_EQ(m_clock.TickCount(), 20u) << "the copy is followed by a 20 ms pause";
-    EXPECT_EQ(m_profile.GetInt("LUMERASET", "BOX1LASTCHOOSE", 5, path), 2);
+    EXPECT_EQ(m_profile.GetInt(contract::settings_file::kButtonSection,
+                               contract::settings_file::kFrontChoiceKey, 5, path),
+              2);
 
     EXPECT_EQ(Locate(false), path);
     EXPECT_EQ(m_files.FilesCopied(), 1u);
@@ -84,7 +86,9 @@ TEST_F(LocateSettings, AUsersOwnCopyIsNeverRefreshed) {
 
     const std::string path = Locate(false);
     EXPECT_EQ(path, UserCopy().string());
-    EXPECT_EQ(m_profile.GetInt("LUMERASET", "BOX1LASTCHOOSE", 5, path), 9);
+    EXPECT_EQ(m_profile.GetInt(contract::settings_file::kButtonSection,
+                               contract::settings_file::kFrontChoiceKey, 5, path),
+              9);
     EXPECT_EQ(m_files.FilesCopied(), 0u);
     EXPECT_EQ(m_clock.TickCount(), 0u);
 }
@@ -95,7 +99,9 @@ TEST_F(LocateSettings, FailedCreationOrCopyStillNamesTheUsersCopy) {
     const std::string path = Locate(false);
     EXPECT_EQ(path, UserCopy().string());
     EXPECT_FALSE(fs::exists(path));
-    EXPECT_EQ(m_profile.GetInt("LUMERASET", "BOX2LASTCHOOSE", 6, path), 6);
+    EXPECT_EQ(m_profile.GetInt(contract::settings_file::kButtonSection,
+                               contract::settings_file::kBackChoiceKey, 6, path),
+              6);
 }
 
 TEST_F(LocateSettings, OverlongModulePathIsRefusedNotCut) {
@@ -117,7 +123,8 @@ TEST_F(LocateSettings, OverlongModulePathIsRefusedNotCut) {
     EXPECT_EQ(path, UserCopy().string());
     EXPECT_TRUE(fs::is_directory(UserCopy().parent_path()));
     EXPECT_EQ(m_files.FilesCopied(), 0u);
-    EXPECT_TRUE(m_profile.WriteString("LUMERASET", "IF_SET_F_NO_T", "1", path));
+    EXPECT_TRUE(m_profile.WriteString(contract::settings_file::kButtonSection,
+                                      contract::settings_file::kUseDefaultsKey, "1", path));
 }
 
 TEST_F(LocateSettings, OverlongAppDataPathIsRefusedAndNothingIsCreated) {
@@ -134,8 +141,12 @@ TEST_F(LocateSettings, OverlongAppDataPathIsRefusedAndNothingIsCreated) {
     EXPECT_EQ(m_files.FilesCopied(), 1u);
 
     // The refused path reads as a missing file and takes no writes.
-    EXPECT_EQ(m_profile.GetInt("LUMERASET", "BOX1LASTCHOOSE", 5, refused), 5);
-    EXPECT_EQ(m_profile.GetString("String", "IDS_CONNECT", "GetError", refused), "GetError");
+    EXPECT_EQ(m_profile.GetInt(contract::settings_file::kButtonSection,
+                               contract::settings_file::kFrontChoiceKey, 5, refused),
+              5);
+    EXPECT_EQ(m_profile.GetString("String", "IDS_CONNECT", contract::language_file::kMissingText,
+                                  refused),
+              contract::language_file::kMissingText);
     EXPECT_FALSE(m_profile.WriteString("hardware", "KEY_TYPE", "1", refused));
 }
 
@@ -197,14 +208,16 @@ TEST(LocateSettingsPaths, FoldersTheSystemWouldMisreadAreRefused) {
 TEST(SimSecurity, TheMutexOutlivesTheSecondInstanceButNotTheFirst) {
     platform::SimMutexRegistry machine;
     auto first = std::make_unique<platform::SimSecurity>(machine);
-    EXPECT_FALSE(first->CreateSingleInstanceMutex("ZEKDUALPENPRO"));
+    EXPECT_FALSE(
+        first->CreateSingleInstanceMutex(std::string(contract::driver_window::kInstanceMutex)));
     {
         platform::SimSecurity second(machine);
-        EXPECT_TRUE(second.CreateSingleInstanceMutex("ZEKDUALPENPRO"));
+        EXPECT_TRUE(
+            second.CreateSingleInstanceMutex(std::string(contract::driver_window::kInstanceMutex)));
     }
-    EXPECT_TRUE(machine.Exists("ZEKDUALPENPRO"));
+    EXPECT_TRUE(machine.Exists(std::string(contract::driver_window::kInstanceMutex)));
     first.reset();
-    EXPECT_FALSE(machine.Exists("ZEKDUALPENPRO"));
+    EXPECT_FALSE(machine.Exists(std::string(contract::driver_window::kInstanceMutex)));
 }
 
 } // namespace

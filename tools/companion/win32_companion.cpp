@@ -20,6 +20,8 @@
 
 #include <shellapi.h>
 
+#include "common/program_contract.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
@@ -28,21 +30,22 @@
 #include <deque>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
 namespace {
 
-constexpr wchar_t kSheetClass[] = L"TfrmReSent";
-constexpr wchar_t kSheetTitle[] = L"EBoard";
-constexpr wchar_t kToolClass[] = L"TMainToolfrm";
+namespace companion = contract::companion;
+
+// The contract's names are ASCII.
+std::wstring Wide(std::string_view text) {
+    return {text.begin(), text.end()};
+}
+
 constexpr wchar_t kToolTitle[] = L"Companion";
-constexpr char kPipeName[] = "\\\\.\\Pipe\\PipeStdDataDual";
 constexpr UINT kSaveMessage = WM_APP + 1;
 constexpr UINT kFrameMessage = WM_APP + 2; // wParam: x << 16 | y; lParam: status
-constexpr UINT kCommandMessage = 0x7F2;
-constexpr UINT kButtonMessage = 0x7F4;
-constexpr WPARAM kDualPenState = 1000;
 constexpr UINT_PTR kDeadlineTimer = 1;
 constexpr int kLineWidth = 3;
 constexpr int kShownLines = 12;
@@ -54,7 +57,7 @@ struct Options {
     std::wstring logPath;
     std::wstring savePath;
     long seconds = 600;
-    unsigned short port = 6171;
+    unsigned short port = companion::kDualPenPort;
 };
 
 struct Sheet {
@@ -340,9 +343,9 @@ void ServePipe() {
     int connected = 0;
     while (serving && connected < 2 && GetTickCount() - start < kPipeRetryMs) {
         // Overlapped, so that the stop can cancel a read that waits.
-        HANDLE pipe =
-            CreateFileA(kPipeName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr);
+        HANDLE pipe = CreateFileA(std::string(companion::kDualPenPipe).c_str(),
+                                  GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr);
         if (pipe == INVALID_HANDLE_VALUE) {
             Sleep(20);
             continue;
@@ -436,10 +439,15 @@ void StartDualPen() {
         serving = false;
         return;
     }
-    const WPARAM request = options.pipe ? 30 : 32;
-    HWND driver = FindWindowW(L"#32770", L"QelELECDUALPRO");
-    const bool posted = driver != nullptr && PostMessageW(driver, driverSetMessage, request, 2);
-    Log("request " + std::to_string(request) + " 2 " + (posted ? "posted" : "no-driver"));
+    const WPARAM request =
+        options.pipe ? contract::driver_set::kPipeChannel : contract::driver_set::kSocketChannel;
+    const LPARAM argument = contract::driver_set::kChannelArgument;
+    HWND driver = FindWindowW(Wide(contract::driver_window::kClass).c_str(),
+                              Wide(contract::driver_window::kTitle).c_str());
+    const bool posted =
+        driver != nullptr && PostMessageW(driver, driverSetMessage, request, argument);
+    Log("request " + std::to_string(request) + " " + std::to_string(argument) + " " +
+        (posted ? "posted" : "no-driver"));
     // Joined at the stop or the end; the accept loop ends when its socket closes.
     StartThread(std::thread(options.pipe ? ServePipe : ServeSocket));
 }
@@ -538,9 +546,10 @@ LRESULT CALLBACK SheetProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 LRESULT CALLBACK ToolProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (IsProgramMessage(message)) {
         LogMessage("tool", message, wParam, lParam);
-        if (message == kCommandMessage && wParam == kDualPenState && lParam == 3) {
+        const bool dualPen = message == companion::kNotice && wParam == companion::kDualPenChanged;
+        if (dualPen && lParam == companion::kDualPenOn) {
             StartDualPen();
-        } else if (message == kCommandMessage && wParam == kDualPenState && lParam == 4) {
+        } else if (dualPen && lParam == companion::kDualPenOff) {
             StopDualPen();
         }
         return 0;
@@ -624,7 +633,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (WSAStartup(MAKEWORD(1, 1), &winsock) != 0) {
         return 1;
     }
-    driverSetMessage = RegisterWindowMessageW(L"QelDriverSet");
+    driverSetMessage = RegisterWindowMessageW(Wide(contract::registered::kDriverSet).c_str());
     stopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     const int width = GetSystemMetrics(SM_CXSCREEN);
     const int height = GetSystemMetrics(SM_CYSCREEN);
@@ -632,9 +641,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         return 1;
     }
     sheetWindow =
-        MakeWindow(kSheetClass, kSheetTitle, SheetProc, WS_POPUP | WS_VISIBLE, 0, 0, width, height);
-    toolWindow = MakeWindow(kToolClass, kToolTitle, ToolProc, WS_POPUP | WS_BORDER | WS_VISIBLE,
-                            width - 460, 0, 460, kShownLines * 16 + 8);
+        MakeWindow(Wide(companion::kMainClass).c_str(), Wide(companion::kMainTitle).c_str(),
+                   SheetProc, WS_POPUP | WS_VISIBLE, 0, 0, width, height);
+    toolWindow =
+        MakeWindow(Wide(companion::kToolClass).c_str(), kToolTitle, ToolProc,
+                   WS_POPUP | WS_BORDER | WS_VISIBLE, width - 460, 0, 460, kShownLines * 16 + 8);
     if (sheetWindow == nullptr || toolWindow == nullptr) {
         return 1;
     }

@@ -26,19 +26,25 @@ import rig  # noqa: E402
 import virtual_board as vb  # noqa: E402
 
 DRIVER_EXE = "driver/app/Dravik.exe"
-SHEET = ("TfrmReSent", "EBoard")
-TOOL = ("TMainToolfrm", "Companion")
-DRIVER = ("#32770", "QelELECDUALPRO")
+contract = rig.contract
+SHEET = (contract.COMPANION_MAIN_CLASS, contract.COMPANION_MAIN_TITLE)
+TOOL = (contract.COMPANION_TOOL_CLASS, "Companion")
+DRIVER = (contract.DRIVER_WINDOW_CLASS, contract.DRIVER_WINDOW_TITLE)
 WM_CLOSE, WM_COMMAND, IDOK = 0x10, 0x111, 1
 
+# As the reference companion logs them: message in hex, parameters in decimal.
+NOTICE, BUTTON = f"{contract.COMPANION_NOTICE:#x}", f"{contract.COMPANION_BUTTON_NOTICE:#x}"
+MODEL, DONE = str(contract.COMPANION_ANNOUNCE_MODEL), str(contract.COMPANION_ANNOUNCE_DONE)
+DUAL_PEN = str(contract.COMPANION_DUAL_PEN_CHANGED)
 MEANINGS = {
-    ("companion", "0x7f2", "0", "2321"): "board announced (one pen)",
-    ("companion", "0x7f2", "6", "2321"): "board announced (two pens)",
-    ("companion", "0x7f2", "0", "2338"): "announcement done",
-    ("companion", "0x7f4", "1", "0"): "pen button 1, single click",
-    ("companion", "0x7f4", "2", "0"): "pen button 1, double click",
-    ("tool", "0x7f2", "1000", "3"): "dual-pen mode entered",
-    ("tool", "0x7f2", "1000", "4"): "dual-pen mode left",
+    ("companion", NOTICE, "0", MODEL): "board announced (one pen)",
+    ("companion", NOTICE, str(contract.COMPANION_TWO_PEN_MODEL), MODEL):
+        "board announced (two pens)",
+    ("companion", NOTICE, "0", DONE): "announcement done",
+    ("companion", BUTTON, "1", "0"): "pen button 1, single click",
+    ("companion", BUTTON, "2", "0"): "pen button 1, double click",
+    ("tool", NOTICE, DUAL_PEN, str(contract.COMPANION_DUAL_PEN_ON)): "dual-pen mode entered",
+    ("tool", NOTICE, DUAL_PEN, str(contract.COMPANION_DUAL_PEN_OFF)): "dual-pen mode left",
 }
 TAP_CODES = {17 + c: f"tap on left area {4 + c}" for c in range(6)}
 TAP_CODES.update({code: f"double tap on left area {4 + c}"
@@ -49,7 +55,7 @@ def meaning(fields: list[str]) -> str:
     parts = tuple(fields[:4])
     if parts in MEANINGS:
         return MEANINGS[parts]
-    if len(parts) == 4 and parts[:2] == ("companion", "0x7f2") and parts[3] == "0":
+    if len(parts) == 4 and parts[:2] == ("companion", NOTICE) and parts[3] == "0":
         return TAP_CODES.get(int(parts[2]), "function-area code")
     return ""
 
@@ -66,12 +72,16 @@ def install(folder: Path, session: vb.Session) -> Path:
     folder.mkdir(parents=True, exist_ok=True)
     exe = folder / "Dravik.exe"
     shutil.copy2(rig.context().program(DRIVER_EXE), exe)
-    shutil.copy2(REPO / "resources" / "Language.ini", folder / "Language.ini")
-    settings = folder / "DualData.ini"
-    shutil.copy2(REPO / "resources" / "DualData.ini", settings)
-    rig.replace_section(settings, "coordinate", session.calibration.coordinate_section())
-    rig.replace_section(settings, "LUMERASET",
-                        ["IF_SET_F_NO_T=1", "BOX1LASTCHOOSE=5", "BOX2LASTCHOOSE=6"])
+    shutil.copy2(REPO / "resources" / contract.LANGUAGE_FILE_NAME,
+                 folder / contract.LANGUAGE_FILE_NAME)
+    settings = folder / contract.SETTINGS_FILE_NAME
+    shutil.copy2(REPO / "resources" / contract.SETTINGS_FILE_NAME, settings)
+    rig.replace_section(settings, contract.SETTINGS_FILE_COORDINATE_SECTION,
+                        session.calibration.coordinate_section())
+    rig.replace_section(settings, contract.SETTINGS_FILE_BUTTON_SECTION,
+                        [f"{contract.SETTINGS_FILE_USE_DEFAULTS_KEY}=1",
+                         f"{contract.SETTINGS_FILE_FRONT_CHOICE_KEY}=5",
+                         f"{contract.SETTINGS_FILE_BACK_CHOICE_KEY}=6"])
     return exe
 
 
@@ -106,7 +116,8 @@ def calibration(out: Path) -> list[str]:
     driver = None
     try:
         driver = orient_run.start_from_driver(folder, board, settings)
-        user = orient_run.Calibrator(board, folder / "Orient.log", truth, screenshot=screenshot)
+        user = orient_run.Calibrator(board, folder / contract.LOG_FILE_ORIENT, truth,
+                                     screenshot=screenshot)
         print("demo: calibrating 3 x 3", file=sys.stderr)
         user.targets()
         errors = user.grid_errors(settings, 3, 3)
@@ -130,7 +141,7 @@ def calibration(out: Path) -> list[str]:
             rig.end_program(driver)
         board.shutdown()
     lines.append(f"  screenshots: {out / 'calibration-target.png'}, "
-                 f"{out / 'calibration-result.png'}; log: {folder / 'Orient.log'}")
+                 f"{out / 'calibration-result.png'}; log: {folder / contract.LOG_FILE_ORIENT}")
     return lines
 
 
