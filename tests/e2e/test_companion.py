@@ -15,7 +15,7 @@ import bmp_to_png  # noqa: E402
 
 SHEET = (contract.COMPANION_MAIN_CLASS, contract.COMPANION_MAIN_TITLE)
 TOOL = (contract.COMPANION_TOOL_CLASS, "Companion")
-STANDIN_EXE = "tests/dualpen_standin.exe"
+STANDIN_EXE = "tools/dualpen_standin/dualpen_standin.exe"
 WM_CLOSE = 0x10
 FRAMES = 120
 

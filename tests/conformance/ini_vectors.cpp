@@ -1,4 +1,4 @@
-#include "tests/ini/ini_vectors.h"
+#include "tests/conformance/ini_vectors.h"
 
 #include <string>
 #include <vector>

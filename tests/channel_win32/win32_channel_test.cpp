@@ -1,7 +1,7 @@
 // The channel table against the real named pipes and Winsock (under Wine here).
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_ipc.h"
-#include "tests/ipc/channel_conformance.h"
+#include "tests/conformance/channel_conformance.h"
 
 namespace ipc_test {
 

@@ -4,7 +4,7 @@
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_wide_files.h"
 #include "platform/win32/win32_wide_profile.h"
-#include "tests/ini/profile_conformance.h"
+#include "tests/conformance/profile_conformance.h"
 
 #include <gtest/gtest.h>
 

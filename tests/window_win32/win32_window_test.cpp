@@ -5,7 +5,7 @@
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_text.h"
 #include "platform/win32/win32_window_system.h"
-#include "tests/window/window_conformance.h"
+#include "tests/conformance/window_conformance.h"
 
 #include <dbt.h>
 

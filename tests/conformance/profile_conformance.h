@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/profile_port.h"
-#include "tests/ini/ini_vectors.h"
+#include "tests/conformance/ini_vectors.h"
 #include "tests/support/files.h"
 #include "tests/support/temp_dir.h"
 

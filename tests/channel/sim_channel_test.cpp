@@ -1,7 +1,7 @@
 // The channel table against the simulated pipes and sockets, on virtual time.
 #include "platform/sim/sim_clock.h"
 #include "platform/sim/sim_ipc.h"
-#include "tests/ipc/channel_conformance.h"
+#include "tests/conformance/channel_conformance.h"
 
 namespace ipc_test {
 

@@ -1,7 +1,7 @@
 // The window-system table against the simulated desktop on its virtual clock.
 #include "platform/sim/sim_clock.h"
 #include "platform/sim/sim_desktop.h"
-#include "tests/window/window_conformance.h"
+#include "tests/conformance/window_conformance.h"
 
 namespace window_test {
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/ini/profile_conformance.h"
+#include "tests/conformance/profile_conformance.h"
 
 namespace platform {
 namespace {

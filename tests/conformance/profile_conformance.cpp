@@ -1,4 +1,4 @@
-#include "tests/ini/profile_conformance.h"
+#include "tests/conformance/profile_conformance.h"
 
 #include <fstream>
 #include <iterator>

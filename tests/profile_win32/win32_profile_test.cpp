@@ -3,7 +3,7 @@
 
 #include "platform/win32/win32_profile.h"
 
-#include "tests/ini/profile_conformance.h"
+#include "tests/conformance/profile_conformance.h"
 
 namespace platform {
 namespace {
