@@ -1,8 +1,8 @@
 #pragma once
 
+#include "driver/link/hid_device.h"
 #include "driver/link/serial_link.h"
 #include "driver/pen/dialog_link.h"
-#include "driver/pen/hid_device.h"
 #include "driver/pen/hid_frame_source.h"
 #include "driver/pen/pen_pipeline.h"
 #include "driver/pen/reader_loop.h"

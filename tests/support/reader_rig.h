@@ -1,7 +1,7 @@
 #pragma once
 
 #include "driver/ipc/channel_slot.h"
-#include "driver/pen/hid_device.h"
+#include "driver/link/hid_device.h"
 #include "driver/pen/hid_frame_source.h"
 #include "driver/pen/pen_pipeline.h"
 #include "driver/pen/reader_loop.h"
