@@ -12,7 +12,8 @@
 namespace driver {
 
 BoardConnection::BoardConnection(platform::Platform& platform, DriverState& state,
-                                 PenPipeline& pipeline, DialogLink& dialog, DialogTimers& timers)
+                                 PenPipeline& pipeline, DialogRequests& dialog,
+                                 DialogTimers& timers)
     : m_platform(platform), m_notifications(platform.windows), m_state(state), m_pipeline(pipeline),
       m_dialog(dialog), m_timers(timers),
       m_serial(state, platform.registry, platform.serial, platform.trace), m_hid(platform.hid),

@@ -9,7 +9,7 @@
 #include "driver/state/driver_state.h"
 #include "tests/support/board_frames.h"
 #include "tests/support/grids.h"
-#include "tests/support/recording_dialog_link.h"
+#include "tests/support/recording_dialog_requests.h"
 #include "tests/support/sim_machine.h"
 
 #include <atomic>
@@ -118,7 +118,7 @@ struct ReaderRig {
     SimMachine machine;
     SimProcess process{machine};
     driver::DriverState state;
-    RecordingDialogLink dialog;
+    RecordingDialogRequests dialog;
     driver::PenPipeline pipeline{process.ports, state, dialog};
     driver::CHidDevice hid{machine.hid};
     driver::SerialFrameSource serialSource{machine.serial, machine.clock, state, machine.trace};

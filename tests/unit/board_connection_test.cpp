@@ -79,7 +79,7 @@ protected:
     testing_support::SimMachine machine{1000};
     testing_support::SimProcess process{machine};
     DriverState state;
-    testing_support::RecordingDialogLink dialog;
+    testing_support::RecordingDialogRequests dialog;
     RecordingTimers timers;
     PenPipeline pipeline{process.ports, state, dialog};
     platform::WindowHandle dialogWindow = machine.desktop.CreateLoggingWindow(
