@@ -44,8 +44,9 @@ void BoardConnection::Connect() {
         m_platform.trace.Failure("Connect", 0, "the last reader has not ended yet");
         return;
     }
-    // Loads the calibration at every attempt, found or not, and once: the
-    // serial link below maps through what this load read.
+    // Once per attempt, found or not, and before either link starts a
+    // reader: both map through what this load read.
+    LoadCalibration();
     if (OpenHidLink()) {
         m_retryingAfterFault = false;
         m_timers.Stop(timer::kConnect);
@@ -67,7 +68,6 @@ void BoardConnection::Connect() {
 }
 
 bool BoardConnection::OpenHidLink() {
-    LoadCalibration();
     const std::string path = m_hid.FindDevicePath(kHidBoardIds.vendorId, kHidBoardIds.productId);
     if (path.empty()) {
         m_platform.trace.Failure("OpenHidLink", 0, "no HID interface " + UsbIdText(kHidBoardIds));
