@@ -4,8 +4,6 @@
 #include "driver/state/board_ids.h"
 #include "driver/state/driver_ids.h"
 
-#include <algorithm>
-#include <cctype>
 #include <string>
 #include <utility>
 
@@ -31,7 +29,7 @@ void BoardConnection::RegisterNotifications(platform::WindowHandle dialog) {
     m_serial.SelectKeyPaths(isWow64);
     // A failed registration only means arrivals and removals go unnoticed.
     m_notifications.RegisterInterfaceNotification(dialog,
-                                                  isWow64 ? kSerialClass64 : kSerialClass32);
+                                                  (isWow64 ? kSerialClass64 : kSerialClass32).guid);
     m_notifications.RegisterInterfaceNotification(dialog, kHidClass);
 }
 
@@ -214,16 +212,7 @@ void BoardConnection::KeepAliveTick() {
 }
 
 bool BoardConnection::IsBoardHidInterface(std::string_view interfaceName) {
-    // What follows the 8-character prefix "\\?\HID#".
-    constexpr std::size_t kOffset = 8;
-    const std::string match = UsbIdText(kHidBoardIds);
-    if (interfaceName.size() < kOffset + match.size()) {
-        return false;
-    }
-    const std::string_view part = interfaceName.substr(kOffset, match.size());
-    return std::equal(part.begin(), part.end(), match.begin(), [](char a, char b) {
-        return std::toupper(static_cast<unsigned char>(a)) == static_cast<unsigned char>(b);
-    });
+    return InterfaceNameCarriesIds(interfaceName, kHidBoardIds);
 }
 
 void BoardConnection::OnDeviceChange(platform::WParam event, platform::LParam record) {

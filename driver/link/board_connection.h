@@ -29,9 +29,6 @@ public:
     // read can start just after a cancel; this bounds the whole wait.
     static constexpr int kStopRounds = 100;
     static constexpr std::uint32_t kStopRoundMs = 50;
-    static constexpr const char* kSerialClass32 = "6C292E54-943B-4F84-A45A-D36CCA47EA0B";
-    static constexpr const char* kSerialClass64 = "4D36E978-E325-11CE-BFC1-08002BE10318";
-    static constexpr const char* kHidClass = "4d1e55b2-f16f-11cf-88cb-001111000030";
 
     BoardConnection(platform::Platform& platform, DriverState& state, PenPipeline& pipeline,
                     DialogRequests& dialog, DialogTimers& timers);
