@@ -3,7 +3,7 @@
 #include "common/settings_location.h"
 #include "driver/app/dravik_dlg.h"
 #include "driver/app/dravik_ids.h"
-#include "driver/settings/message_texts.h"
+#include "driver/settings/load_message_texts.h"
 #include "platform/window_messages.h"
 
 namespace driver {

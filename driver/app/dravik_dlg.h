@@ -6,9 +6,9 @@
 #include "driver/app/pending_opens.h"
 #include "driver/app/timer_requests.h"
 #include "driver/link/board_connection.h"
-#include "driver/pen/dialog_link.h"
 #include "driver/pen/pen_pipeline.h"
 #include "driver/settings/button_settings.h"
+#include "driver/state/dialog_requests.h"
 #include "driver/state/dialog_timers.h"
 #include "driver/state/driver_state.h"
 #include "framework/dialog.h"
@@ -24,7 +24,7 @@ namespace driver {
 // notifications and the messages of companion programs to the components
 // that do the work, and keeps its own controls.
 class CDravikDlg : public framework::CDialog,
-                   public DialogLink,
+                   public DialogRequests,
                    public DialogTimers,
                    public DualPenView {
 public:

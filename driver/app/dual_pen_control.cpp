@@ -52,7 +52,11 @@ void DualPenControl::Apply(Request request) {
         auto channel =
             std::make_shared<CDravikPipe>(m_platform.ipc, m_platform.clock, m_pipeHandle);
         StartChannel(
-            channel, [channel] { return channel->Open(2, std::string(companion::kDualPenPipe)); },
+            channel,
+            [channel] {
+                return channel->Open(CDravikPipe::kServerMode,
+                                     std::string(companion::kDualPenPipe));
+            },
             [channel] { channel->CancelOpen(); });
         break;
     }
@@ -61,9 +65,12 @@ void DualPenControl::Apply(Request request) {
                                                        companion::kDualPenPort);
         // A refused connect ends by itself (at once here, within seconds on
         // Windows): nothing to cancel.
-        StartChannel(
-            channel,
-            [channel] { return channel->Open(2, std::string(companion::kDualPenAddress)); }, {});
+        StartChannel(channel,
+                     [channel] {
+                         return channel->Open(CDravikSocket::kConnectMode,
+                                              std::string(companion::kDualPenAddress));
+                     },
+                     {});
         break;
     }
     case Request::StopChannel:

@@ -17,13 +17,13 @@ std::unique_ptr<platform::PipeServer> CDravikPipe::Serve(const std::string& name
 bool CDravikPipe::Open(int mode, std::string name) {
     std::unique_ptr<platform::StreamEnd> end;
     switch (mode) {
-    case 1:
+    case kClientMode:
         end = m_port.OpenPipeClient(name);
         break;
-    case 2:
+    case kServerMode:
         end = Serve(name);
         break;
-    case 0: {
+    case kLoopbackMode: {
         // The client first: a server that waited before it would wait for good.
         auto server = m_port.CreatePipeServer(name, kDriverPipeSettings);
         end = server ? m_port.OpenPipeClient(name) : nullptr;

@@ -14,8 +14,8 @@ namespace driver {
 
 // The named-pipe channel to the companion. All pipe channels of a driver
 // write and read through one class-wide handle, which every Open that
-// succeeds replaces. Open: mode 1 client, mode 2 server (returns once a
-// client has opened the pipe), mode 0 both on the same name.
+// succeeds replaces. Open: client, server (returns once a
+// client has opened the pipe), or loopback: both ends on the same name.
 class CDravikPipe : public CDravikIPCBase {
 public:
     // The class-wide handle: one per driver, shared by its pipe channels,
@@ -47,6 +47,10 @@ public:
     // Closes the instance this channel opened, so that the companion sees
     // the end and the name does not run out of instances.
     ~CDravikPipe() override;
+
+    static constexpr int kLoopbackMode = 0;
+    static constexpr int kClientMode = 1;
+    static constexpr int kServerMode = 2;
 
     bool Open(int mode, std::string name) override;
     // Always true: a companion that is gone or stalled loses the frames.

@@ -20,13 +20,13 @@ CDravikSocket::~CDravikSocket() {
 }
 
 bool CDravikSocket::Open(int mode, std::string address) {
-    if (mode == 1) {
+    if (mode == kListenMode) {
         m_streamMode = true;
         m_listening = m_ipc.CreateSocket(platform::SocketType::Stream);
         if (m_listening && !(m_listening->Bind("0.0.0.0", m_port) && m_listening->Listen(5))) {
             m_listening.reset();
         }
-    } else if (mode == 2) {
+    } else if (mode == kConnectMode) {
         m_streamMode = true;
         if (auto socket = m_ipc.CreateSocket(platform::SocketType::Stream)) {
             socket->Tune(kSendBuffer, 0, true);

@@ -11,8 +11,8 @@
 
 namespace driver {
 
-// The TCP channel to the companion. Open: mode 2 connects to the address
-// and the port given at construction, mode 1 listens on the port and takes
+// The TCP channel to the companion. Open: connect mode connects to the address
+// and the port given at construction, listen mode listens on the port and takes
 // the first peer that connects; both always report true, and writes to a
 // peer that is not there are lost. Datagram mode, after OpenDatagram,
 // sends to the address and port and receives from anyone.
@@ -24,6 +24,9 @@ public:
 
     CDravikSocket(platform::IpcPort& ipc, platform::ClockPort& clock, int port);
     ~CDravikSocket() override;
+
+    static constexpr int kListenMode = 1;
+    static constexpr int kConnectMode = 2;
 
     bool Open(int mode, std::string address) override;
     // Always true: a companion that is gone or stalled loses the frames.

@@ -3,7 +3,7 @@
 namespace driver {
 
 bool OrientationPipe::Open(int mode, std::string name) {
-    return mode == 2 && Create(name) && WaitForClient();
+    return mode == kServerMode && Create(name) && WaitForClient();
 }
 
 bool OrientationPipe::Create(const std::string& name) {

@@ -13,13 +13,15 @@ namespace driver {
 
 // The calibration program's pipe: a server instance of its own, apart from
 // the companion's class-wide handle, to which the reader writes raw frames.
-// Open takes mode 2 (server) only.
+// Open takes the server mode only.
 class OrientationPipe : public CDravikIPCBase {
 public:
     OrientationPipe(platform::IpcPort& port, platform::ClockPort& clock)
         : m_port(port), m_clock(clock) {}
 
-    // Mode 2: Create, then WaitForClient.
+    static constexpr int kServerMode = 2;
+
+    // Create, then WaitForClient.
     bool Open(int mode, std::string name) override;
     // Always true: a calibration program that is gone or stalled loses the frames.
     bool Write(const std::uint8_t* data, int length) override;

@@ -4,15 +4,14 @@
 #include "driver/state/board_ids.h"
 #include "driver/state/driver_ids.h"
 
-#include <algorithm>
-#include <cctype>
 #include <string>
 #include <utility>
 
 namespace driver {
 
 BoardConnection::BoardConnection(platform::Platform& platform, DriverState& state,
-                                 PenPipeline& pipeline, DialogLink& dialog, DialogTimers& timers)
+                                 PenPipeline& pipeline, DialogRequests& dialog,
+                                 DialogTimers& timers)
     : m_platform(platform), m_notifications(platform.windows), m_state(state), m_pipeline(pipeline),
       m_dialog(dialog), m_timers(timers),
       m_serial(state, platform.registry, platform.serial, platform.trace), m_hid(platform.hid),
@@ -30,7 +29,7 @@ void BoardConnection::RegisterNotifications(platform::WindowHandle dialog) {
     m_serial.SelectKeyPaths(isWow64);
     // A failed registration only means arrivals and removals go unnoticed.
     m_notifications.RegisterInterfaceNotification(dialog,
-                                                  isWow64 ? kSerialClass64 : kSerialClass32);
+                                                  (isWow64 ? kSerialClass64 : kSerialClass32).guid);
     m_notifications.RegisterInterfaceNotification(dialog, kHidClass);
 }
 
@@ -43,8 +42,9 @@ void BoardConnection::Connect() {
         m_platform.trace.Failure("Connect", 0, "the last reader has not ended yet");
         return;
     }
-    // Loads the calibration at every attempt, found or not, and once: the
-    // serial link below maps through what this load read.
+    // Once per attempt, found or not, and before either link starts a
+    // reader: both map through what this load read.
+    LoadCalibration();
     if (OpenHidLink()) {
         m_retryingAfterFault = false;
         m_timers.Stop(timer::kConnect);
@@ -66,7 +66,6 @@ void BoardConnection::Connect() {
 }
 
 bool BoardConnection::OpenHidLink() {
-    LoadCalibration();
     const std::string path = m_hid.FindDevicePath(kHidBoardIds.vendorId, kHidBoardIds.productId);
     if (path.empty()) {
         m_platform.trace.Failure("OpenHidLink", 0, "no HID interface " + UsbIdText(kHidBoardIds));
@@ -213,16 +212,7 @@ void BoardConnection::KeepAliveTick() {
 }
 
 bool BoardConnection::IsBoardHidInterface(std::string_view interfaceName) {
-    // What follows the 8-character prefix "\\?\HID#".
-    constexpr std::size_t kOffset = 8;
-    const std::string match = UsbIdText(kHidBoardIds);
-    if (interfaceName.size() < kOffset + match.size()) {
-        return false;
-    }
-    const std::string_view part = interfaceName.substr(kOffset, match.size());
-    return std::equal(part.begin(), part.end(), match.begin(), [](char a, char b) {
-        return std::toupper(static_cast<unsigned char>(a)) == static_cast<unsigned char>(b);
-    });
+    return InterfaceNameCarriesIds(interfaceName, kHidBoardIds);
 }
 
 void BoardConnection::OnDeviceChange(platform::WParam event, platform::LParam record) {

@@ -1,13 +1,13 @@
 #pragma once
 
+#include "driver/link/hid_device.h"
 #include "driver/link/serial_link.h"
-#include "driver/pen/dialog_link.h"
-#include "driver/pen/hid_device.h"
 #include "driver/pen/hid_frame_source.h"
 #include "driver/pen/pen_pipeline.h"
 #include "driver/pen/reader_loop.h"
 #include "driver/pen/reader_thread.h"
 #include "driver/pen/serial_frame_source.h"
+#include "driver/state/dialog_requests.h"
 #include "driver/state/dialog_timers.h"
 #include "driver/state/driver_state.h"
 #include "platform/device_notification_port.h"
@@ -29,12 +29,9 @@ public:
     // read can start just after a cancel; this bounds the whole wait.
     static constexpr int kStopRounds = 100;
     static constexpr std::uint32_t kStopRoundMs = 50;
-    static constexpr const char* kSerialClass32 = "6C292E54-943B-4F84-A45A-D36CCA47EA0B";
-    static constexpr const char* kSerialClass64 = "4D36E978-E325-11CE-BFC1-08002BE10318";
-    static constexpr const char* kHidClass = "4d1e55b2-f16f-11cf-88cb-001111000030";
 
     BoardConnection(platform::Platform& platform, DriverState& state, PenPipeline& pipeline,
-                    DialogLink& dialog, DialogTimers& timers);
+                    DialogRequests& dialog, DialogTimers& timers);
     ~BoardConnection();
     BoardConnection(const BoardConnection&) = delete;
     BoardConnection& operator=(const BoardConnection&) = delete;
@@ -79,7 +76,7 @@ private:
     platform::DeviceNotificationPort& m_notifications;
     DriverState& m_state;
     PenPipeline& m_pipeline;
-    DialogLink& m_dialog;
+    DialogRequests& m_dialog;
     DialogTimers& m_timers;
     SerialLink m_serial;
     CHidDevice m_hid;

@@ -1,22 +1,15 @@
 #include "driver/link/serial_link.h"
 
-#include <algorithm>
-#include <cctype>
+#include <string_view>
 #include <vector>
 
 namespace driver {
+
+static_assert(
+    std::string_view(SerialLink::kInterfaceWalkRoot).ends_with(kSerialClass64.registryKey),
+    "the walk covers the 64-bit serial class");
+
 namespace {
-
-// Interface key names read "##?#USB#Vid_xxxx&Pid_xxxx#...": the IDs start
-// after the 8-character prefix.
-constexpr std::size_t kIdSliceOffset = 8;
-constexpr std::size_t kIdSliceLength = 17;
-
-std::string Upper(std::string text) {
-    std::ranges::transform(text, text.begin(),
-                           [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return text;
-}
 
 bool IsLinked(std::uint32_t linked) {
     return (linked & 0xFF) == 1;
@@ -46,8 +39,7 @@ void SerialLink::SelectKeyPaths(bool isWow64) {
     const std::string enumKey = "SYSTEM\\CurrentControlSet\\Enum\\USB\\" + BridgeKeyIds();
     m_portNameKeyPath = isWow64 ? enumKey + "\\0001\\Device Parameters"
                                 : enumKey + "&Mi_00\\0001_00\\Device Parameters";
-    m_linkedKeyPath = LinkedKeyPathOf(isWow64 ? "{4d36e978-e325-11ce-bfc1-08002be10318}"
-                                              : "{6c292e54-943b-4f84-a45a-d36cca47ea0b}");
+    m_linkedKeyPath = LinkedKeyPathOf((isWow64 ? kSerialClass64 : kSerialClass32).registryKey);
 }
 
 bool SerialLink::FindSerialPortName() {
@@ -65,7 +57,6 @@ bool SerialLink::FindSerialPortName() {
 }
 
 std::optional<std::string> SerialLink::FindLinkedSerialInterface(UsbIds ids) {
-    const std::string match = UsbIdText(ids);
     const platform::RegistryKey root = m_registry.OpenKey(kInterfaceWalkRoot);
     if (!root) {
         return std::nullopt;
@@ -77,8 +68,7 @@ std::optional<std::string> SerialLink::FindLinkedSerialInterface(UsbIds ids) {
     std::vector<std::string> candidates;
     for (std::uint32_t index = 0; index < subkeys; ++index) {
         const std::optional<std::string> name = m_registry.EnumSubkey(root, index);
-        if (name && name->size() > kIdSliceOffset &&
-            Upper(name->substr(kIdSliceOffset, kIdSliceLength)) == match) {
+        if (name && InterfaceNameCarriesIds(*name, ids)) {
             candidates.push_back(std::string(kInterfaceWalkRoot) + "\\" + *name);
         }
     }

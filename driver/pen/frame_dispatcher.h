@@ -1,12 +1,12 @@
 #pragma once
 
 #include "driver/ipc/channel_slot.h"
-#include "driver/pen/companion_window.h"
-#include "driver/pen/dialog_link.h"
+#include "driver/ipc/companion_window.h"
 #include "driver/pen/function_areas.h"
 #include "driver/pen/pen_frame.h"
 #include "driver/pointer/calibration_store.h"
 #include "driver/pointer/pen_state_machine.h"
+#include "driver/state/dialog_requests.h"
 #include "driver/state/driver_state.h"
 #include "platform/clock_port.h"
 #include "platform/message_port.h"
@@ -21,7 +21,7 @@ struct ReaderEnvironment {
     const CalibrationStore& calibration;
     PenStateMachine& pen;
     CompanionWindow& companion;
-    DialogLink& dialog;
+    DialogRequests& dialog;
     FunctionAreas& areas;
     const ChannelSlot& currentChannel;  // second-pen screen frames in dual-pen mode
     const ChannelSlot& orientationPipe; // raw frames while the calibration program runs

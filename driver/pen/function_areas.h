@@ -1,10 +1,10 @@
 #pragma once
 
-#include "driver/pen/companion_window.h"
-#include "driver/pen/dialog_link.h"
+#include "driver/ipc/companion_window.h"
 #include "driver/pen/pen_frame.h"
 #include "driver/pointer/calibration_store.h"
 #include "driver/pointer/orientation_launcher.h"
+#include "driver/state/dialog_requests.h"
 #include "driver/state/driver_state.h"
 
 #include <array>
@@ -71,7 +71,8 @@ inline constexpr std::array<platform::LParam, 2> kSideLParam = {0, 2};
 class FunctionAreas {
 public:
     FunctionAreas(DriverState& state, const CalibrationStore& calibration,
-                  CompanionWindow& companion, DialogLink& dialog, OrientationLauncher& orientation)
+                  CompanionWindow& companion, DialogRequests& dialog,
+                  OrientationLauncher& orientation)
         : m_state(state), m_calibration(calibration), m_companion(companion), m_dialog(dialog),
           m_orientation(orientation) {}
 
@@ -92,7 +93,7 @@ private:
     DriverState& m_state;
     const CalibrationStore& m_calibration;
     CompanionWindow& m_companion;
-    DialogLink& m_dialog;
+    DialogRequests& m_dialog;
     OrientationLauncher& m_orientation;
 };
 

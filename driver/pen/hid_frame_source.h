@@ -1,7 +1,7 @@
 #pragma once
 
+#include "driver/link/hid_device.h"
 #include "driver/pen/frame_source.h"
-#include "driver/pen/hid_device.h"
 #include "platform/clock_port.h"
 
 #include <cstdint>

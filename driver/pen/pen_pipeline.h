@@ -1,14 +1,14 @@
 #pragma once
 
 #include "driver/ipc/channel_slot.h"
-#include "driver/pen/companion_window.h"
-#include "driver/pen/dialog_link.h"
+#include "driver/ipc/companion_window.h"
 #include "driver/pen/frame_dispatcher.h"
 #include "driver/pen/function_areas.h"
 #include "driver/pointer/calibration_store.h"
 #include "driver/pointer/mouse_injection.h"
 #include "driver/pointer/orientation_launcher.h"
 #include "driver/pointer/pen_state_machine.h"
+#include "driver/state/dialog_requests.h"
 #include "driver/state/driver_state.h"
 #include "platform/platform.h"
 
@@ -18,7 +18,7 @@ namespace driver {
 // wired once for the dialog that owns them (and for the test rigs, the same
 // way).
 struct PenPipeline {
-    PenPipeline(platform::Platform& platform, DriverState& state, DialogLink& dialog)
+    PenPipeline(platform::Platform& platform, DriverState& state, DialogRequests& dialog)
         : inject(platform.mouse, calibration), pen(calibration, inject, platform.clock),
           companion(platform.windows, state),
           launcher(platform.windows, platform.profile, platform.files, platform.shell, state),

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "driver/pen/companion_window.h"
+#include "driver/ipc/companion_window.h"
 #include "driver/pen/frame_dispatcher.h"
 #include "driver/pen/frame_source.h"
 #include "driver/state/driver_state.h"

@@ -1,5 +1,7 @@
 #include "driver/state/board_ids.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 
 namespace driver {
@@ -22,6 +24,18 @@ std::string UsbIdText(UsbIds ids) {
         }
     }
     return text;
+}
+
+bool InterfaceNameCarriesIds(std::string_view interfaceName, UsbIds ids) {
+    constexpr std::size_t kOffset = 8;
+    const std::string match = UsbIdText(ids);
+    if (interfaceName.size() < kOffset + match.size()) {
+        return false;
+    }
+    const std::string_view part = interfaceName.substr(kOffset, match.size());
+    return std::equal(part.begin(), part.end(), match.begin(), [](char a, char b) {
+        return std::toupper(static_cast<unsigned char>(a)) == static_cast<unsigned char>(b);
+    });
 }
 
 } // namespace driver

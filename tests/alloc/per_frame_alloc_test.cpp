@@ -92,7 +92,9 @@ TEST(PerFramePath, FramesThroughThePipeAndSocketChannelsAllocateNothing) {
     platform::SimIpcPort port(trace, clock);
     driver::CDravikPipe::ClassHandle classHandle;
     auto pipe = std::make_shared<driver::CDravikPipe>(port, clock, classHandle);
-    auto opened = std::async(std::launch::async, [&] { return pipe->Open(2, "\\\\.\\pipe\\A"); });
+    auto opened = std::async(std::launch::async, [&] {
+        return pipe->Open(driver::CDravikPipe::kServerMode, "\\\\.\\pipe\\A");
+    });
     std::unique_ptr<platform::StreamEnd> pipeCompanion;
     while (!pipeCompanion) {
         pipeCompanion = port.OpenPipeClient("\\\\.\\pipe\\A");
@@ -104,7 +106,7 @@ TEST(PerFramePath, FramesThroughThePipeAndSocketChannelsAllocateNothing) {
                 listener->Listen(5));
     auto socket =
         std::make_shared<driver::CDravikSocket>(port, clock, contract::companion::kDualPenPort);
-    socket->Open(2, "127.0.0.1");
+    socket->Open(driver::CDravikSocket::kConnectMode, "127.0.0.1");
     const auto socketCompanion = listener->Accept(1000);
     ASSERT_TRUE(socketCompanion);
     driver::ChannelSlot slot;

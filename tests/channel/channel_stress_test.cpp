@@ -57,7 +57,7 @@ TEST(ChannelStress, EveryCompanionGetsWholeFramesInOrderWhileChannelsComeAndGo) 
         std::unique_ptr<platform::StreamEnd> companion;
         if (round % 3 == 2) {
             channel = std::make_shared<CDravikSocket>(port, clock, kTcpPort);
-            channel->Open(2, "127.0.0.1");
+            channel->Open(CDravikSocket::kConnectMode, "127.0.0.1");
             companion = listener->Accept(1000);
         } else {
             const bool orientation = round % 3 == 1;
@@ -65,7 +65,8 @@ TEST(ChannelStress, EveryCompanionGetsWholeFramesInOrderWhileChannelsComeAndGo) 
             auto calibration = std::make_shared<OrientationPipe>(port, clock);
             channel = orientation ? std::shared_ptr<CDravikIPCBase>(calibration) : pipe;
             const std::string name = orientation ? "\\\\.\\pipe\\StressO" : "\\\\.\\pipe\\Stress";
-            auto opened = std::async(std::launch::async, [&] { return channel->Open(2, name); });
+            const int mode = orientation ? OrientationPipe::kServerMode : CDravikPipe::kServerMode;
+            auto opened = std::async(std::launch::async, [&] { return channel->Open(mode, name); });
             if (round % 7 == 6) {
                 orientation ? calibration->CancelOpen() : pipe->CancelOpen();
                 EXPECT_FALSE(opened.get());

@@ -101,9 +101,11 @@ TYPED_TEST_P(ChannelConformance, ServerOpenReturnsOnceAClientHasOpenedThePipe) {
         Kind kind;
         int mode;
     };
-    for (const Row row : {Row{"pipe, client after the wait", Kind::Pipe, 2},
-                          Row{"orientation, client after the wait", Kind::Orientation, 2},
-                          Row{"pipe mode 0, its own client first", Kind::Pipe, 0}}) {
+    for (const Row row :
+         {Row{"pipe, client after the wait", Kind::Pipe, CDravikPipe::kServerMode},
+          Row{"orientation, client after the wait", Kind::Orientation,
+              OrientationPipe::kServerMode},
+          Row{"pipe mode 0, its own client first", Kind::Pipe, CDravikPipe::kLoopbackMode}}) {
         SCOPED_TRACE(row.name);
         CDravikPipe::ClassHandle classHandle;
         std::unique_ptr<CDravikIPCBase> channel;
@@ -116,7 +118,7 @@ TYPED_TEST_P(ChannelConformance, ServerOpenReturnsOnceAClientHasOpenedThePipe) {
             this->PipeName(row.name[0] == 'o' ? "o" : std::to_string(row.mode));
         auto opened = this->OpenLater(*channel, row.mode, name);
         std::unique_ptr<platform::StreamEnd> client;
-        if (row.mode == 2) {
+        if (row.mode != CDravikPipe::kLoopbackMode) {
             EXPECT_FALSE(ReadyWithin(opened, 150ms)) << "returned before any client came";
             client = this->ClientOf(name);
             ASSERT_TRUE(client);
@@ -195,7 +197,7 @@ TYPED_TEST_P(ChannelConformance, SocketForwardingReportsTrueWithOrWithoutAListen
         const std::uint16_t tcpPort = this->TcpPort();
         auto listener = listening ? this->Listener(tcpPort) : nullptr;
         CDravikSocket channel(this->port, this->clock, tcpPort);
-        EXPECT_TRUE(channel.Open(2, "127.0.0.1"));
+        EXPECT_TRUE(channel.Open(CDravikSocket::kConnectMode, "127.0.0.1"));
         auto peer = listening ? listener->Accept(2000) : nullptr;
         EXPECT_EQ(peer != nullptr, listening);
         bool allTrue = true;
@@ -233,7 +235,7 @@ TYPED_TEST_P(ChannelConformance, AStalledPeerCostsOneBoundedWaitAndTheStreamStay
             const std::uint16_t tcpPort = this->TcpPort();
             listener = this->Listener(tcpPort, 1024);
             channel = std::make_unique<CDravikSocket>(this->port, this->clock, tcpPort);
-            channel->Open(2, "127.0.0.1");
+            channel->Open(CDravikSocket::kConnectMode, "127.0.0.1");
             peer = listener->Accept(2000);
         }
         ASSERT_TRUE(peer);
@@ -294,7 +296,7 @@ TYPED_TEST_P(ChannelConformance, ListeningAndDatagramSocketsCarryBytesBothWays) 
         SCOPED_TRACE("listening");
         const std::uint16_t tcpPort = this->TcpPort();
         CDravikSocket channel(this->port, this->clock, tcpPort);
-        ASSERT_TRUE(channel.Open(1, ""));
+        ASSERT_TRUE(channel.Open(CDravikSocket::kListenMode, ""));
         auto peer = this->port.CreateSocket(platform::SocketType::Stream);
         ASSERT_TRUE(peer->Connect("127.0.0.1", tcpPort));
         EXPECT_EQ(peer->TrySend(frame), 8);
@@ -335,12 +337,13 @@ TYPED_TEST_P(ChannelConformance, APeerThatClosesMidStreamCostsTheWriterNothing) 
                                  std::unique_ptr<platform::StreamEnd>& peer) {
             if (pipe) {
                 channel = std::make_unique<CDravikPipe>(this->port, this->clock, classHandle);
-                auto opened = this->OpenLater(*channel, 2, this->PipeName(name));
+                auto opened =
+                    this->OpenLater(*channel, CDravikPipe::kServerMode, this->PipeName(name));
                 peer = this->ClientOf(this->PipeName(name));
                 ASSERT_TRUE(ReadyWithin(opened, 5s) && opened.get());
             } else {
                 channel = std::make_unique<CDravikSocket>(this->port, this->clock, tcpPort);
-                channel->Open(2, "127.0.0.1");
+                channel->Open(CDravikSocket::kConnectMode, "127.0.0.1");
                 peer = listener->Accept(2000);
             }
             ASSERT_TRUE(peer);

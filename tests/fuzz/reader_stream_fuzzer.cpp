@@ -80,8 +80,8 @@ struct Harness {
         rig.state.orientationForwardAll = (flags & 32) != 0 ? 1 : 0;
         rig.state.hidMode = (flags & 64) != 0 ? 1 : 0;
         if ((flags & 128) != 0) {
-            orientationWindow =
-                rig.desktop.CreateLoggingWindow(contract::orientation::kWindowClass, "Orient");
+            orientationWindow = rig.desktop.CreateLoggingWindow(
+                std::string(contract::orientation::kWindowClass), "Orient");
         }
         rig.currentChannel.Publish(channel);
         rig.orientationPipe.Publish(pipe);

@@ -7,7 +7,7 @@
 #include "driver/pointer/pen_state_machine.h"
 #include "driver/settings/button_settings.h"
 #include "driver/settings/diagnostics.h"
-#include "driver/settings/message_texts.h"
+#include "driver/settings/load_message_texts.h"
 #include "platform/mouse_port.h"
 #include "platform/sim/sim_clock.h"
 #include "platform/sim/sim_mouse.h"

@@ -14,7 +14,7 @@ namespace {
 using namespace platform;
 using testing_support::Frame;
 using testing_support::RecordingChannel;
-using testing_support::RecordingDialogLink;
+using testing_support::RecordingDialogRequests;
 
 constexpr std::uint8_t kEE = 0xEE;
 constexpr std::uint8_t kAA = 0xAA;
@@ -85,7 +85,7 @@ TEST_F(ReaderDispatch, KeyFaultsPostOneMessagePerFrameToTheDialog) {
     Send(Frame(kEE, 0xAE));
     Send(Frame(kEE, 0xAE));
     Send(Frame(kEE, 0xAF));
-    const std::vector<RecordingDialogLink::Posted> expected = {
+    const std::vector<RecordingDialogRequests::Posted> expected = {
         {contract::driver_message::kKeyError, 0, 1},
         {contract::driver_message::kKeyError, 0, 1},
         {contract::driver_message::kKeyError, 0, 0}};

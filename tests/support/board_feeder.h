@@ -1,6 +1,6 @@
 #pragma once
 
-#include "driver/pen/hid_device.h"
+#include "driver/link/hid_device.h"
 #include "driver/pen/pen_frame.h"
 #include "platform/sim/sim_hid_port.h"
 #include "platform/sim/sim_serial_port.h"

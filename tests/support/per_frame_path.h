@@ -64,7 +64,7 @@ inline void FeedFrame(driver::PenStateMachine& pen, const driver::PenFrame& fram
 } // namespace testing_support
 
 #include "driver/pen/pen_pipeline.h"
-#include "tests/support/recording_dialog_link.h"
+#include "tests/support/recording_dialog_requests.h"
 #include "tests/support/sim_machine.h"
 
 #include <memory>
@@ -97,7 +97,7 @@ struct MixedStreamRig {
     DiscardingMouse mouse;
     SimProcess process{machine, &mouse};
     driver::DriverState state;
-    RecordingDialogLink dialog{false};
+    RecordingDialogRequests dialog{false};
     driver::PenPipeline pipeline{process.ports, state, dialog};
     std::shared_ptr<DiscardingChannel> channel = std::make_shared<DiscardingChannel>();
     driver::FrameDispatcher& dispatcher = pipeline.dispatcher;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "driver/ipc/channel_slot.h"
-#include "driver/pen/hid_device.h"
+#include "driver/link/hid_device.h"
 #include "driver/pen/hid_frame_source.h"
 #include "driver/pen/pen_pipeline.h"
 #include "driver/pen/reader_loop.h"
@@ -9,7 +9,7 @@
 #include "driver/state/driver_state.h"
 #include "tests/support/board_frames.h"
 #include "tests/support/grids.h"
-#include "tests/support/recording_dialog_link.h"
+#include "tests/support/recording_dialog_requests.h"
 #include "tests/support/sim_machine.h"
 
 #include <atomic>
@@ -118,7 +118,7 @@ struct ReaderRig {
     SimMachine machine;
     SimProcess process{machine};
     driver::DriverState state;
-    RecordingDialogLink dialog;
+    RecordingDialogRequests dialog;
     driver::PenPipeline pipeline{process.ports, state, dialog};
     driver::CHidDevice hid{machine.hid};
     driver::SerialFrameSource serialSource{machine.serial, machine.clock, state, machine.trace};

@@ -79,7 +79,7 @@ protected:
     testing_support::SimMachine machine{1000};
     testing_support::SimProcess process{machine};
     DriverState state;
-    testing_support::RecordingDialogLink dialog;
+    testing_support::RecordingDialogRequests dialog;
     RecordingTimers timers;
     PenPipeline pipeline{process.ports, state, dialog};
     platform::WindowHandle dialogWindow = machine.desktop.CreateLoggingWindow(
@@ -106,11 +106,12 @@ TEST_F(BoardConnectionTest, FindsOnlyTheBoardAndTheFirstOneWins) {
 
 TEST_F(BoardConnectionTest, AbsentBoardOpensNothingButReloadsCalibrationEachAttempt) {
     port.AddDevice(kOtherProduct, 0x1314, 0x1002);
-    EXPECT_FALSE(connection.OpenHidLink());
+    connection.Connect();
     EXPECT_EQ(ColumnCount(), 3);
     machine.WriteInstalled("DualData.ini", "[coordinate]\r\nwdot=5\r\nhdot=4\r\n");
-    EXPECT_FALSE(connection.OpenHidLink());
+    connection.Connect();
     EXPECT_EQ(ColumnCount(), 5);
+    EXPECT_FALSE(connection.OpenHidLink());
     EXPECT_TRUE(port.Opens().empty());
     EXPECT_TRUE(port.Writes().empty());
     EXPECT_EQ(machine.threads.Created(), 0);
@@ -123,7 +124,7 @@ TEST_F(BoardConnectionTest, AbsentBoardOpensNothingButReloadsCalibrationEachAtte
 TEST_F(BoardConnectionTest, OpenSendsStartReport50msAfterTheOpensThenStartsReaderAndKeepAlive) {
     port.AddDevice(kBoard, 0x1314, 0x1001);
     state.announcePending = 0;
-    ASSERT_TRUE(connection.OpenHidLink());
+    connection.Connect();
 
     const auto opens = port.Opens();
     ASSERT_EQ(opens.size(), 2U);
@@ -139,7 +140,8 @@ TEST_F(BoardConnectionTest, OpenSendsStartReport50msAfterTheOpensThenStartsReade
     EXPECT_EQ(state.linkOpen, 1);
     EXPECT_EQ(state.hidMode, 1);
     EXPECT_EQ(ColumnCount(), 3) << "loaded once, for the attempt";
-    EXPECT_EQ(timers.calls, (std::vector<TimerCall>{{true, timer::kHidKeepAlive}}));
+    EXPECT_EQ(timers.calls,
+              (std::vector<TimerCall>{{true, timer::kHidKeepAlive}, {false, timer::kConnect}}));
 
     // The reader runs and passes the board's frames on.
     EXPECT_EQ(machine.threads.Created(), 1);

@@ -2,7 +2,7 @@
 
 #include "driver/pen/pen_pipeline.h"
 #include "tests/support/expect_posts.h"
-#include "tests/support/recording_dialog_link.h"
+#include "tests/support/recording_dialog_requests.h"
 #include "tests/support/sim_machine.h"
 
 #include <gtest/gtest.h>
@@ -51,7 +51,7 @@ protected:
     testing_support::SimMachine m_machine;
     testing_support::SimProcess m_process{m_machine};
     DriverState m_state;
-    testing_support::RecordingDialogLink m_dialog;
+    testing_support::RecordingDialogRequests m_dialog;
     PenPipeline m_pipeline{m_process.ports, m_state, m_dialog};
     platform::SimDesktop& m_desktop = m_machine.desktop;
     platform::WindowHandle m_live = m_desktop.CreateLoggingWindow(

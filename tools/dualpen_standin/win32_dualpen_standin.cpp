@@ -121,11 +121,12 @@ int main(int argc, char** argv) {
     std::unique_ptr<driver::CDravikIPCBase> channel;
     if (request == contract::driver_set::kSocketChannel) {
         channel = std::make_unique<driver::CDravikSocket>(ipc, clock, companion::kDualPenPort);
-        Print("opened " +
-              std::to_string(channel->Open(2, std::string(companion::kDualPenAddress))));
+        Print("opened " + std::to_string(channel->Open(driver::CDravikSocket::kConnectMode,
+                                                       std::string(companion::kDualPenAddress))));
     } else if (request == contract::driver_set::kPipeChannel) {
         channel = std::make_unique<driver::CDravikPipe>(ipc, clock, classHandle);
-        Print("opened " + std::to_string(channel->Open(2, std::string(companion::kDualPenPipe))));
+        Print("opened " + std::to_string(channel->Open(driver::CDravikPipe::kServerMode,
+                                                       std::string(companion::kDualPenPipe))));
     }
     int sent = 0;
     for (; channel && sent < count; ++sent) {

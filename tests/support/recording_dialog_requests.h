@@ -1,6 +1,6 @@
 #pragma once
 
-#include "driver/pen/dialog_link.h"
+#include "driver/state/dialog_requests.h"
 
 #include <atomic>
 #include <cstdint>
@@ -11,7 +11,7 @@ namespace testing_support {
 
 // The dialog as the reader sees it: counts what it is asked and, unless
 // told only to count (for allocation tests and benchmarks), records it.
-class RecordingDialogLink final : public driver::DialogLink {
+class RecordingDialogRequests final : public driver::DialogRequests {
 public:
     struct Posted {
         std::uint32_t message;
@@ -20,7 +20,7 @@ public:
         friend bool operator==(const Posted&, const Posted&) = default;
     };
 
-    explicit RecordingDialogLink(bool keep = true) : m_keep(keep) {}
+    explicit RecordingDialogRequests(bool keep = true) : m_keep(keep) {}
 
     void PostToDialog(std::uint32_t message, platform::WParam wParam,
                       platform::LParam lParam) override {

@@ -1,4 +1,4 @@
-#include "driver/settings/message_texts.h"
+#include "driver/settings/load_message_texts.h"
 
 #include "common/settings_location.h"
 

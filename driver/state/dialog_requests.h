@@ -9,9 +9,9 @@ namespace driver {
 
 // What the reader thread may ask of the main dialog: everything here is
 // safe to call from the reader thread.
-class DialogLink {
+class DialogRequests {
 public:
-    virtual ~DialogLink() = default;
+    virtual ~DialogRequests() = default;
 
     virtual void PostToDialog(std::uint32_t message, platform::WParam wParam,
                               platform::LParam lParam) = 0;

@@ -1,4 +1,4 @@
-#include "driver/pen/hid_device.h"
+#include "driver/link/hid_device.h"
 
 namespace driver {
 
