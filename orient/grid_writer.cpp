@@ -1,7 +1,6 @@
 #include "orient/grid_writer.h"
 
 #include "common/program_contract.h"
-
 #include "common/settings_location.h"
 #include "driver/pointer/load_calibration.h"
 #include "orient/orient_ids.h"

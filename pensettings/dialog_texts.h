@@ -47,7 +47,7 @@ struct DialogTexts {
 // Reads the twenty texts from the language file at path, in the order of
 // the tables above; a text the file lacks is contract::language_file::kMissingText, one present but
 // empty stays empty, and each holds at most 259 characters. No path (""),
-// no file: kMissingText for all but saveFailed, which has its fallback.
+// no file: the missing text for all but saveFailed, which has its fallback.
 DialogTexts ReadDialogTexts(platform::ProfilePort& profile, const std::string& path);
 
 } // namespace pensettings

@@ -1,7 +1,5 @@
 #include "platform/trace_log.h"
 
-#include "common/program_contract.h"
-
 #include <algorithm>
 
 namespace platform {

@@ -25,7 +25,6 @@ public:
     struct Finished {
         std::uint32_t ticket = 0;
         bool opened = false;
-        friend bool operator==(const Finished&, const Finished&) = default;
     };
 
     PendingOpens(platform::ThreadPort& threads, platform::MessagePort& windows)

@@ -51,7 +51,8 @@ bool FrameStream::WritePiece(std::span<const std::uint8_t> piece) {
 
 FrameStream::Sent FrameStream::SendUntil(std::span<const std::uint8_t>& bytes,
                                          std::uint32_t waitMs) {
-    const std::uint32_t start = m_clock.TickCount();
+    // The clock is read only once a send comes up short: most writes never do.
+    std::uint32_t start = 0;
     for (bool first = true;; first = false) {
         const int taken = m_end->TrySend(bytes);
         if (taken < 0) {
@@ -61,8 +62,11 @@ FrameStream::Sent FrameStream::SendUntil(std::span<const std::uint8_t>& bytes,
         if (bytes.empty()) {
             return Sent::All;
         }
+        if (first) {
+            start = m_clock.TickCount();
+        }
         // Unsigned, so that the tick count's wrap does not matter.
-        const std::uint32_t spent = m_clock.TickCount() - start;
+        const std::uint32_t spent = first ? 0 : m_clock.TickCount() - start;
         const std::uint32_t left = spent < waitMs ? waitMs - spent : 0;
         if (left == 0 && !first) {
             return Sent::Stalled;
