@@ -11,10 +11,10 @@
 #include "orient/calibration_run.h"
 #include "orient/contact.h"
 #include "orient/grid_writer.h"
-#include "tests/support/grids.h"
 #include "platform/sim/sim_trace.h"
 #include "tests/fuzz/fuzz_check.h"
 #include "tests/support/board_frames.h"
+#include "tests/support/grids.h"
 #include "tests/support/memory_profile.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -107,7 +107,8 @@ void CheckWritten(testing_support::MemoryProfile& profile, const std::string& be
                   const MeasuredGrid& grid, int width, int height) {
     const std::string kept = profile.GetString("ElecButton", "ept0.x", "none", kSettings);
     ProfileFiles files(profile);
-    if (!WriteCalibrationGrid(profile, files, kSettings, grid)) {
+    const platform::MonitorInfo monitor{{0, 0, width, height}, true, "\\\\.\\DISPLAY1", ""};
+    if (!WriteCalibrationGrid(profile, files, kSettings, grid, monitor)) {
         // Refused: the file as it was, no copy beside it.
         FUZZ_CHECK(*profile.File(kSettings) == before);
         FUZZ_CHECK(profile.File(kSettings + ".new") == nullptr);

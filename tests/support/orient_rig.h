@@ -1,6 +1,7 @@
 #pragma once
 
 #include "driver/ipc/orientation_pipe.h"
+#include "driver/pointer/board_monitor.h"
 #include "driver/pointer/coordinate_transform.h"
 #include "driver/pointer/load_calibration.h"
 #include "orient/orient_ids.h"
@@ -8,10 +9,9 @@
 #include "platform/sim/ini_file_profile.h"
 #include "platform/sim/sim_clock.h"
 #include "platform/sim/sim_desktop.h"
+#include "platform/sim/sim_display.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_ipc.h"
-#include "driver/pointer/board_monitor.h"
-#include "platform/sim/sim_display.h"
 #include "platform/sim/sim_security.h"
 #include "platform/sim/sim_threads.h"
 #include "platform/sim/sim_trace.h"
@@ -204,7 +204,8 @@ public:
         const driver::BoardScreen screen =
             driver::BindBoardMonitor(display.Monitors(), common::ReadStoredMonitor(profile, path))
                 .screen;
-        return driver::ReadCalibration(driver::Calibration{}, profile, screen, loadTrace, path).grid;
+        return driver::ReadCalibration(driver::Calibration{}, profile, screen, loadTrace, path)
+            .grid;
     }
     // Where the pen's press lands through the calibration the driver loaded.
     platform::Point PressThroughDriver(driver::GridPoint board) {
@@ -219,7 +220,8 @@ public:
     // Runs the program; step is called kStepMs apart, between its messages,
     // until it returns false. The program's result.
     platform::LResult Run(std::function<bool()> step) {
-        window = std::make_unique<orient::COrientWnd>(ports);
+        window =
+            std::make_unique<orient::COrientWnd>(ports, orient::ParseMonitorRequest(arguments));
         // Steps still scheduled when the program ends must not outlive it.
         auto live = std::make_shared<bool>(true);
         auto next = std::make_shared<std::function<void()>>();
@@ -259,6 +261,7 @@ public:
     platform::SimIpcPort ipc{trace, clock};
     orient::OrientPorts ports{desktop, clock, profile, files, security, display, threads, ipc};
     platform::WindowHandle driver = platform::kNoWindow;
+    std::vector<std::string> arguments; // the program's command line
     std::unique_ptr<orient::COrientWnd> window;
 };
 
