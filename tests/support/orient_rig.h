@@ -31,6 +31,7 @@
 #include <memory>
 #include <optional>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -144,6 +145,36 @@ public:
     std::string Settings() const { return ReadFile(Installed("DualData.ini")); }
     std::string Text(std::string_view key) {
         return profile.GetText(orient::kLanguageSection, key, "", Installed("Language.ini"));
+    }
+
+    // Orient.log on, as a technician switches it on.
+    void EnableLog() {
+        profile.WriteString(contract::settings_file::kDiagnosticsSection,
+                            contract::settings_file::kLogFileKey, "1", Installed("DualData.ini"));
+    }
+    // Orient.log's lines that hold every one of words.
+    std::vector<std::string> LogLines(std::initializer_list<std::string_view> words) const {
+        std::vector<std::string> found;
+        std::istringstream log(ReadFile(Installed(contract::log_file::kOrient)));
+        for (std::string line; std::getline(log, line);) {
+            if (std::ranges::all_of(words, [&](std::string_view word) {
+                    return line.find(word) != std::string::npos;
+                })) {
+                found.push_back(line);
+            }
+        }
+        return found;
+    }
+    // The monitors of the desktop, and the one DualData.ini names.
+    void SetMonitors(const std::vector<platform::MonitorInfo>& monitors,
+                     const std::optional<platform::MonitorInfo>& stored = std::nullopt) {
+        display.SetMonitors(monitors);
+        if (stored) {
+            common::WriteStoredMonitor(profile, Installed("DualData.ini"), *stored);
+        }
+    }
+    platform::DesktopRect WindowBounds() const {
+        return desktop.WindowBounds(window->GetSafeHwnd());
     }
 
     platform::WindowHandle StartDriver() {
