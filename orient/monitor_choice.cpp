@@ -29,7 +29,8 @@ MonitorRequest ParseMonitorRequest(const std::vector<std::string>& arguments) {
             continue;
         }
         const std::string value = i + 1 < arguments.size() ? arguments[i + 1] : std::string();
-        request.text = word + " " + value;
+        request.text = word;
+        request.text.append(" ").append(value);
         if (SameWord(value, "primary")) {
             request.kind = MonitorRequest::Kind::Primary;
             continue;
