@@ -377,6 +377,12 @@ TEST(OrientTexts, TheShippedLanguageFileHasEveryText) {
         EXPECT_NE(texts.*key.text, contract::language_file::kMissingText) << key.key;
         EXPECT_FALSE((texts.*key.text).empty()) << key.key;
     }
+    EXPECT_EQ(texts.chooseMonitor, profile.GetText(kLanguageSection, kChooseMonitorKey, "",
+                                                   DRAVIK_RESOURCE_DIR "/Language.ini"));
+    testing_support::TempDir dir;
+    const std::string older = dir.Write("Language.ini", "[Orient]\r\nIDS_ORIENT_CAPTION=x\r\n");
+    EXPECT_EQ(ReadOrientTexts(profile, older).chooseMonitor, kChooseMonitorFallback)
+        << "a Language.ini from before the monitor prompt";
 }
 
 // The verdict table, read by value: each verdict once, with a word of its
