@@ -15,6 +15,7 @@ DRIVER = "Dravik.exe"
 RUN_KEY = r"Software\Microsoft\Windows\CurrentVersion\Run"
 RUN_VALUE = "Dravik"
 STEPS = "SetupSteps.exe"
+ICON = "dravik.ico"
 LOCATION_KEY = rf"Software\{FOLDER}"
 LOCATION_VALUE = "InstallLocation"
 
@@ -116,9 +117,13 @@ def source(arch: str, version: str, programs, language: str, settings: str) -> s
     # the Binary table's program.
     custom_actions = "".join(f'<CustomAction Id="{name}" Property="steps" ExeCommand={line}/>'
                              for name, line, _, _ in actions)
+    # The registration's InstallLocation, as the setup program writes it.
+    custom_actions += ('<CustomAction Id="RegisterLocation" Property="ARPINSTALLLOCATION" '
+                       'Value="[INSTALLDIR]"/>')
     sequence = "".join(f'<Custom Action="{name}" Sequence="{number}">'
                        f"{quoteattr(condition)[1:-1]}</Custom>"
                        for name, _, number, condition in actions)
+    sequence += '<Custom Action="RegisterLocation" Sequence="1001"/>'
 
     return f"""<?xml version="1.0" encoding="utf-8"?>
 <Wix xmlns="http://schemas.microsoft.com/wix/2006/wi">
@@ -130,6 +135,8 @@ def source(arch: str, version: str, programs, language: str, settings: str) -> s
 <MajorUpgrade DowngradeErrorMessage="A later version of {PRODUCT} is installed."/>
 <Property Id="ARPNOMODIFY" Value="1"/>
 <Property Id="ARPNOREPAIR" Value="1"/>
+<Icon Id="{ICON}" SourceFile="{ICON}"/>
+<Property Id="ARPPRODUCTICON" Value="{ICON}"/>
 <Property Id="INSTALLDIR"><RegistrySearch Id="remembered" Root="HKLM" Key="{LOCATION_KEY}"
  Name="{LOCATION_VALUE}" Type="raw" Win64="{win64}"/></Property>
 <Binary Id="steps" SourceFile="{STEPS}"/>

@@ -18,6 +18,9 @@ namespace {
 // else, and waiting longer would not help.
 constexpr int kEndRounds = 8;
 constexpr DWORD kPollMs = 100;
+// Read, write, run and delete: what the file's "Modify" permission grants (the generic
+// read, write and execute masks share their standard rights, so they are not or-ed here).
+constexpr DWORD kModify = 0x1301BF;
 
 bool WaitForWindowProcess(HWND window, DWORD waitMs) {
     DWORD processId = 0;
@@ -52,8 +55,7 @@ bool GrantUsersModify(const std::wstring& path) {
         return false;
     }
     EXPLICIT_ACCESSW access{};
-    access.grfAccessPermissions =
-        FILE_GENERIC_READ | FILE_GENERIC_WRITE | FILE_GENERIC_EXECUTE | DELETE;
+    access.grfAccessPermissions = kModify;
     access.grfAccessMode = GRANT_ACCESS;
     access.grfInheritance = NO_INHERITANCE;
     access.Trustee.TrusteeForm = TRUSTEE_IS_SID;

@@ -2,6 +2,8 @@
 upgrade over a running driver, removal), and the tables such a deployment reads, on Linux."""
 
 import getpass
+import os
+import signal
 import subprocess
 import tempfile
 import unittest
@@ -98,8 +100,13 @@ class MsiTest(InstalledFolderChecks, unittest.TestCase):
             self.assertEqual((self.folder / name).read_bytes(), data, name)
         runs = registry_values(RUN_KEY)
         self.assertIn(f'"{windows_path(self.folder / DRIVER)}"', runs.values(), runs)
+        # What the setup program writes into its own registration.
         registration = self.registration(self.msi)
         self.assertEqual(registration["DisplayVersion"], release.version(), registration)
+        self.assertTrue(registration["DisplayName"] and registration["Publisher"], registration)
+        # Windows also names the icon (ARPPRODUCTICON); Wine's msiexec does not.
+        self.assertEqual(registration["InstallLocation"], windows_path(self.folder) + "\\")
+        self.assertEqual((registration["NoModify"], registration["NoRepair"]), (1, 1))
         for name, link in self.shortcuts().items():
             self.assertIsNotNone(link, name)
             self.assertIn(windows_path(self.folder).encode(), link.read_bytes(), name)
@@ -136,6 +143,22 @@ class MsiTest(InstalledFolderChecks, unittest.TestCase):
                          later(release.version()))
         self.wait_for_driver()
         self.assertEqual(self.drivers(), [windows_path(self.folder / DRIVER)])
+
+    def test_upgrade_changes_nothing_while_the_driver_hangs(self):
+        self.assertEqual(self.msiexec("/i", self.msi, "NOSTART=1"), 0)
+        driver = start_program(self.folder / DRIVER)
+        self.addCleanup(end_program, driver)
+        self.wait_for_driver()
+        os.kill(driver.pid, signal.SIGSTOP)
+        self.addCleanup(os.kill, driver.pid, signal.SIGCONT)
+        self.make_outdated(contract.LANGUAGE_FILE_NAME)
+        outdated = (self.folder / contract.LANGUAGE_FILE_NAME).read_bytes()
+
+        # Windows says 1603; under Wine it is 1627, of which Linux keeps the low byte.
+        self.assertNotEqual(self.msiexec("/i", self.later_msi), 0)
+        self.assertEqual((self.folder / contract.LANGUAGE_FILE_NAME).read_bytes(), outdated)
+        self.assertIsNotNone(self.registration(self.msi))
+        self.assertIsNone(self.registration(self.later_msi))
 
     def test_removal_takes_what_it_installed_and_leaves_the_calibration(self):
         self.assertEqual(self.msiexec("/i", self.msi, "NOSTART=1"), 0)
