@@ -148,7 +148,8 @@ def source(arch: str, version: str, programs, language: str, settings: str) -> s
 {shortcut_component}
 </Directory></Directory>
 </Directory>
-<Feature Id="Programs" Level="1">{references}<ComponentRef Id="c_location"/><ComponentRef Id="c_run"/><ComponentRef Id="c_shortcuts"/></Feature>
+<Feature Id="Programs" Level="1">{references}<ComponentRef Id="c_location"/>
+<ComponentRef Id="c_run"/><ComponentRef Id="c_shortcuts"/></Feature>
 {custom_actions}
 <InstallExecuteSequence>{sequence}</InstallExecuteSequence>
 </Product>
