@@ -2,6 +2,7 @@
 ;
 ;   makensis -DARCH=x86_64|i686 -DVERSION=x.y.z -DSTAGE=<folder> -DOUTFILE=<setup.exe> setup.nsi
 ;
+; -DSIGN=<command> signs the uninstaller: the command with the file's path appended.
 ; STAGE is laid out by installer/make-installer: the programs, Language.ini, DualData.ini,
 ; programs.nsh, the list of programs from installer/programs.txt, and contract.nsh, the names
 ; the programs agree on (common/program_contract.h) as defines.
@@ -56,6 +57,10 @@ InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma
 ManifestDPIAware true
+!ifdef SIGN
+    ; The uninstaller is written inside the installer: this signs it before it is packed.
+    !uninstfinalize `${SIGN} "%1"` = 0
+!endif
 ShowInstDetails show
 ShowUninstDetails show
 

@@ -67,7 +67,8 @@ class NoCopiesTest(unittest.TestCase):
                  if isinstance(value, str) and len(value) >= 5
                  and value not in self.SHARED_WITH_WINDOWS}
         files = [*REPO.glob("tests/e2e/*.py"), *REPO.glob("tools/*/*.py"),
-                 REPO / "installer" / "setup.nsi", REPO / "installer" / "make-installer"]
+                 *REPO.glob("installer/*.py"), REPO / "installer" / "setup.nsi",
+                 REPO / "installer" / "make-installer"]
         for path in files:
             text = path.read_text(encoding="utf-8")
             for literal in re.findall(r'r?"((?:[^"\\\n]|\\.)*)"', text):

@@ -44,17 +44,26 @@ def load_release_script():
 release = load_release_script()
 
 
-def make_release(arch: str, build: Path, out: Path) -> tuple[Path, dict[str, bytes]]:
-    """Runs the release script as scripts/package does; the installer and the zip's files."""
+def make_release_files(arch: str, build: Path, out: Path, *switches) -> dict[str, Path]:
+    """Runs the release script as scripts/package does; what it made by suffix (the NSIS
+    installer under .exe)."""
     script = REPO / "installer" / "make-installer"
-    result = subprocess.run([str(script), arch, str(build), str(out)], stdin=subprocess.DEVNULL,
-                            capture_output=True, text=True, timeout=300)
+    result = subprocess.run([str(script), *switches, arch, str(build), str(out)],
+                            stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=300)
     if result.returncode != 0:
         raise AssertionError(f"make-installer {arch}: {result.stdout}{result.stderr}")
-    setup, archive = map(Path, result.stdout.split())
+    return {path.suffix: path for path in map(Path, result.stdout.split())}
+
+
+def zipped_files(archive: Path) -> dict[str, bytes]:
     with zipfile.ZipFile(archive) as zip_file:
-        files = {Path(name).name: zip_file.read(name) for name in zip_file.namelist()}
-    return setup, files
+        return {Path(name).name: zip_file.read(name) for name in zip_file.namelist()}
+
+
+def make_release(arch: str, build: Path, out: Path) -> tuple[Path, dict[str, bytes]]:
+    """The NSIS installer and the zip's files."""
+    made = make_release_files(arch, build, out)
+    return made[".exe"], zipped_files(made[".zip"])
 
 
 def pe_machine(data: bytes) -> int:
@@ -85,7 +94,43 @@ def end_drivers():
         wintest("wait-gone", DIALOG_CLASS, DIALOG_TITLE, 10000, timeout_ms=10000, check=False)
 
 
-class InstallerTest(unittest.TestCase):
+class InstalledFolderChecks:
+    """What an installation into self.folder left, for tests with the release's files in
+    self.packaged."""
+
+    def drivers(self) -> list[str]:
+        return [line.strip() for line in windows_processes() if line.strip().endswith(DRIVER)]
+
+    def wait_for_driver(self):
+        wintest("wait-window", DIALOG_CLASS, DIALOG_TITLE, 10000, timeout_ms=10000)
+
+    def start_menus(self) -> list[Path]:
+        return [start_menu()]
+
+    def shortcuts(self) -> dict[str, Path]:
+        """Start-menu shortcut name to its file, for every program the list gives one."""
+        found = {}
+        for program in release.programs():
+            if program.shortcut:
+                links = [link for folder in self.start_menus()
+                         for link in folder.rglob(f"{program.shortcut}.lnk")]
+                found[program.shortcut] = links[0] if len(links) == 1 else None
+        return found
+
+    def make_outdated(self, *names):
+        """Stands in for an older release: other bytes in the files, each a new file, so that
+        a program that runs keeps its image."""
+        for name in names:
+            path = self.folder / name
+            path.with_name(name + ".old").write_bytes(b"older release of " + name.encode())
+            os.replace(path.with_name(name + ".old"), path)
+
+    def assert_packaged(self, names):
+        for name in names:
+            self.assertEqual((self.folder / name).read_bytes(), self.packaged[name], name)
+
+
+class InstallerTest(InstalledFolderChecks, unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.setup, cls.packaged = make_release("x86_64", context().build_dir,
@@ -147,33 +192,6 @@ class InstallerTest(unittest.TestCase):
         self.assertTrue(wait_for(lambda: not uninstaller.exists()
                                  and registry_values(UNINSTALL_KEY) is None, 30),
                         "the uninstaller did not finish")
-
-    def drivers(self) -> list[str]:
-        return [line.strip() for line in windows_processes() if line.strip().endswith(DRIVER)]
-
-    def wait_for_driver(self):
-        wintest("wait-window", DIALOG_CLASS, DIALOG_TITLE, 10000, timeout_ms=10000)
-
-    def shortcuts(self) -> dict[str, Path]:
-        """Start-menu shortcut name to its file, for every program the list gives one."""
-        found = {}
-        for program in release.programs():
-            if program.shortcut:
-                links = list(start_menu().rglob(f"{program.shortcut}.lnk"))
-                found[program.shortcut] = links[0] if len(links) == 1 else None
-        return found
-
-    def make_outdated(self, *names):
-        """Stands in for an older release: other bytes in the files, each a new file, so that
-        a program that runs keeps its image."""
-        for name in names:
-            path = self.folder / name
-            path.with_name(name + ".old").write_bytes(b"older release of " + name.encode())
-            os.replace(path.with_name(name + ".old"), path)
-
-    def assert_packaged(self, names):
-        for name in names:
-            self.assertEqual((self.folder / name).read_bytes(), self.packaged[name], name)
 
     def test_silent_install_puts_every_file_in_place_registers_and_starts_the_driver(self):
         self.assertEqual(self.install(), 0)

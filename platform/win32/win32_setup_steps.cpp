@@ -1,0 +1,125 @@
+#include "platform/win32/win32_setup_steps.h"
+
+#include "common/program_contract.h"
+#include "platform/win32/win32_text.h"
+
+#include <array>
+#include <string_view>
+
+#include <windows.h>
+
+#include <aclapi.h>
+#include <shellapi.h>
+
+namespace platform {
+namespace {
+
+// A driver that keeps coming back after this many is restarted by something
+// else, and waiting longer would not help.
+constexpr int kEndRounds = 8;
+constexpr DWORD kPollMs = 100;
+// Read, write, run and delete: what the file's "Modify" permission grants (the generic
+// read, write and execute masks share their standard rights, so they are not or-ed here).
+constexpr DWORD kModify = 0x1301BF;
+
+bool WaitForWindowProcess(HWND window, DWORD waitMs) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, processId);
+    if (process != nullptr) {
+        const DWORD waited = WaitForSingleObject(process, waitMs);
+        CloseHandle(process);
+        return waited == WAIT_OBJECT_0;
+    }
+    // Without a handle, the window's end is all there is to wait for.
+    for (DWORD elapsed = 0; elapsed < waitMs; elapsed += kPollMs) {
+        if (IsWindow(window) == FALSE) {
+            return true;
+        }
+        Sleep(kPollMs);
+    }
+    return false;
+}
+
+bool GrantUsersModify(const std::wstring& path) {
+    std::array<BYTE, SECURITY_MAX_SID_SIZE> sid{};
+    DWORD sidSize = sid.size();
+    if (CreateWellKnownSid(WinBuiltinUsersSid, nullptr, sid.data(), &sidSize) == FALSE) {
+        return false;
+    }
+    PACL current = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    std::wstring name = path;
+    if (GetNamedSecurityInfoW(name.data(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                              nullptr, &current, nullptr, &descriptor) != ERROR_SUCCESS) {
+        return false;
+    }
+    EXPLICIT_ACCESSW access{};
+    access.grfAccessPermissions = kModify;
+    access.grfAccessMode = GRANT_ACCESS;
+    access.grfInheritance = NO_INHERITANCE;
+    access.Trustee.TrusteeForm = TRUSTEE_IS_SID;
+    access.Trustee.TrusteeType = TRUSTEE_IS_WELL_KNOWN_GROUP;
+    access.Trustee.ptstrName = reinterpret_cast<LPWSTR>(sid.data());
+    PACL updated = nullptr;
+    bool granted = SetEntriesInAclW(1, &access, current, &updated) == ERROR_SUCCESS &&
+                   SetNamedSecurityInfoW(name.data(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                         nullptr, nullptr, updated, nullptr) == ERROR_SUCCESS;
+    LocalFree(updated);
+    LocalFree(descriptor);
+    return granted;
+}
+
+} // namespace
+
+bool EndRunningDrivers(std::uint32_t waitMs) {
+    const std::wstring className = Wide(contract::driver_window::kClass);
+    const std::wstring title = Wide(contract::driver_window::kTitle);
+    for (int round = 0; round < kEndRounds; ++round) {
+        HWND window = FindWindowW(className.c_str(), title.c_str());
+        if (window == nullptr) {
+            return true;
+        }
+        PostMessageW(window, WM_CLOSE, 0, 0);
+        if (!WaitForWindowProcess(window, waitMs)) {
+            return false;
+        }
+    }
+    return FindWindowW(className.c_str(), title.c_str()) == nullptr;
+}
+
+bool SeedSettings(const std::wstring& templatePath, const std::wstring& settingsPath) {
+    if (CopyFileW(templatePath.c_str(), settingsPath.c_str(), TRUE) == FALSE &&
+        GetLastError() != ERROR_FILE_EXISTS) {
+        return false;
+    }
+    // Without it a user who is not an administrator calibrates a copy of their own; the
+    // shared file stays usable, so this is no reason to fail the installation.
+    GrantUsersModify(settingsPath);
+    return true;
+}
+
+void RemoveLogs(const std::wstring& folder) {
+    const std::wstring rotated = Wide(contract::log_file::kRotatedSuffix);
+    for (const std::string_view log : {contract::log_file::kDriver, contract::log_file::kOrient}) {
+        const std::wstring path = folder + Wide(log);
+        DeleteFileW(path.c_str());
+        DeleteFileW((path + rotated).c_str());
+    }
+}
+
+void StartThroughShell(const std::wstring& program) {
+    if (FindWindowW(L"Shell_TrayWnd", nullptr) == nullptr) {
+        return;
+    }
+    std::array<wchar_t, MAX_PATH> windows{};
+    const UINT length = GetWindowsDirectoryW(windows.data(), windows.size());
+    if (length == 0 || length >= windows.size()) {
+        return;
+    }
+    const std::wstring explorer = std::wstring(windows.data(), length) + L"\\explorer.exe";
+    const std::wstring parameters = L"\"" + program + L"\"";
+    ShellExecuteW(nullptr, L"open", explorer.c_str(), parameters.c_str(), nullptr, SW_SHOWNORMAL);
+}
+
+} // namespace platform

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+// What the MSI runs around the file copies that MSI tables cannot express.
+
+// Asks every running driver to end, as its exit button does, and waits for
+// each process: a running program's files can be neither replaced nor
+// removed. False when one still runs after waitMs.
+bool EndRunningDrivers(std::uint32_t waitMs);
+
+// Makes the shared settings file from the shipped template unless it is
+// there already (the user's calibration), and lets the programs, which run
+// without elevation, write it.
+bool SeedSettings(const std::wstring& templatePath, const std::wstring& settingsPath);
+
+// Removes the log files the programs write beside the settings file in
+// folder (which ends with a backslash).
+void RemoveLogs(const std::wstring& folder);
+
+// Starts the program through the logged-on user's shell, so that it does not
+// inherit the installer's elevation; without a desktop (a deployment at
+// start-up) it starts at the next log-on instead.
+void StartThroughShell(const std::wstring& program);
+
+} // namespace platform

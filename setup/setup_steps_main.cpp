@@ -1,0 +1,40 @@
+#include "platform/win32/win32_setup_steps.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// The MSI's steps around its file copies, one a run; the exit code says whether the step
+// did what it must (a custom action that checks it stops the installation otherwise).
+//
+//   SetupSteps end-driver
+//   SetupSteps seed-settings TEMPLATE SETTINGS
+//   SetupSteps remove-logs FOLDER
+//   SetupSteps start-driver PROGRAM
+namespace {
+
+// The driver ends within a second; more than this is a hang.
+constexpr std::uint32_t kDriverEndMs = 10000;
+
+enum Exit : int { kDone = 0, kFailed = 1, kUsage = 2 };
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    const std::wstring_view step = argc > 1 ? argv[1] : L"";
+    if (step == L"end-driver" && argc == 2) {
+        return platform::EndRunningDrivers(kDriverEndMs) ? kDone : kFailed;
+    }
+    if (step == L"seed-settings" && argc == 4) {
+        return platform::SeedSettings(argv[2], argv[3]) ? kDone : kFailed;
+    }
+    if (step == L"remove-logs" && argc == 3) {
+        platform::RemoveLogs(argv[2]);
+        return kDone;
+    }
+    if (step == L"start-driver" && argc == 3) {
+        platform::StartThroughShell(argv[2]);
+        return kDone;
+    }
+    return kUsage;
+}
