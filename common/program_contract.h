@@ -127,6 +127,18 @@ inline constexpr int kDefaultBackChoice = 6;
 // things failed. Off by default.
 inline constexpr std::string_view kDiagnosticsSection = "DIAGNOSTICS";
 inline constexpr std::string_view kLogFileKey = "LOG_FILE";
+
+// The monitor the board shows, as the calibration program chose it: the
+// grid maps into this monitor. Found again by its device ID, else by its
+// rectangle (desktop coordinates, right and bottom exclusive); with no
+// section the board shows the primary monitor.
+inline constexpr std::string_view kMonitorSection = "BoardMonitor";
+inline constexpr std::string_view kMonitorIdKey = "DeviceID";
+inline constexpr std::string_view kMonitorNameKey = "Device";
+inline constexpr std::string_view kMonitorLeftKey = "Left";
+inline constexpr std::string_view kMonitorTopKey = "Top";
+inline constexpr std::string_view kMonitorRightKey = "Right";
+inline constexpr std::string_view kMonitorBottomKey = "Bottom";
 } // namespace settings_file
 
 // Language.ini beside the programs: each program's texts, and what a text

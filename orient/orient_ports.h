@@ -3,7 +3,7 @@
 #include "platform/clock_port.h"
 #include "platform/files_port.h"
 #include "platform/ipc_port.h"
-#include "platform/mouse_port.h"
+#include "platform/display_port.h"
 #include "platform/profile_port.h"
 #include "platform/security_port.h"
 #include "platform/thread_port.h"
@@ -18,7 +18,7 @@ struct OrientPorts {
     platform::ProfilePort& profile;
     platform::FilesPort& files;
     platform::SecurityPort& security;
-    platform::MousePort& screen; // the primary screen's size, as the driver reads it
+    platform::DisplayPort& display;
     platform::ThreadPort& threads;
     platform::IpcPort& ipc;
 };

@@ -32,8 +32,12 @@ LResult COrientWnd::Run() {
     m_run = CalibrationRun(LayoutForColumns(m_ports.profile.GetInt(
         contract::settings_file::kCoordinateSection, contract::settings_file::kColumnsKey,
         contract::settings_file::kDefaultGridSize, m_settingsPath)));
-    m_width = m_ports.screen.ScreenWidth();
-    m_height = m_ports.screen.ScreenHeight();
+    for (const MonitorInfo& monitor : m_ports.display.Monitors()) {
+        if (monitor.primary) {
+            m_width = monitor.bounds.Width();
+            m_height = monitor.bounds.Height();
+        }
+    }
     m_log.Open(m_ports.profile, m_settingsPath);
     m_log.Grid(m_run.Grid().Layout(), m_width, m_height);
     WindowDescription description;

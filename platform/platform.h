@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/clock_port.h"
+#include "platform/display_port.h"
 #include "platform/files_port.h"
 #include "platform/hid_port.h"
 #include "platform/ipc_port.h"
@@ -22,6 +23,7 @@ struct Platform {
     ClockPort& clock;
     ProfilePort& profile;
     MousePort& mouse;
+    DisplayPort& display;
     FilesPort& files;
     SecurityPort& security;
     ShellPort& shell;

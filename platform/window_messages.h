@@ -13,7 +13,9 @@ inline constexpr std::uint32_t kCreate = 0x0001;
 inline constexpr std::uint32_t kDestroy = 0x0002;
 inline constexpr std::uint32_t kPaint = 0x000F;
 inline constexpr std::uint32_t kClose = 0x0010;
+inline constexpr std::uint32_t kSettingChange = 0x001A;
 inline constexpr std::uint32_t kQueryDragIcon = 0x0037;
+inline constexpr std::uint32_t kDisplayChange = 0x007E;
 inline constexpr std::uint32_t kIconEraseBkgnd = 0x0027;
 inline constexpr std::uint32_t kKeyDown = 0x0100;
 inline constexpr std::uint32_t kInitDialog = 0x0110;
@@ -23,10 +25,16 @@ inline constexpr std::uint32_t kMouseMove = 0x0200;
 inline constexpr std::uint32_t kLButtonDown = 0x0201;
 inline constexpr std::uint32_t kLButtonUp = 0x0202;
 inline constexpr std::uint32_t kDeviceChange = 0x0219;
+inline constexpr std::uint32_t kDpiChanged = 0x02E0;
 inline constexpr std::uint32_t kUser = 0x0400;
 // RegisterWindowMessage hands out identifiers from this range.
 inline constexpr std::uint32_t kFirstRegistered = 0xC000;
 } // namespace wm
+
+// The wParam of wm::kSettingChange when the work area changed.
+namespace spi {
+inline constexpr std::uintptr_t kSetWorkArea = 0x002F;
+} // namespace spi
 
 namespace ws {
 inline constexpr std::uint32_t kPopup = 0x80000000;

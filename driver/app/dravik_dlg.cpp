@@ -3,6 +3,7 @@
 #include "common/settings_location.h"
 #include "driver/app/dravik_dialog_template.h"
 #include "driver/app/dravik_ids.h"
+#include "driver/app/display_changes.h"
 #include "driver/settings/diagnostics.h"
 #include "platform/window_messages.h"
 
@@ -20,8 +21,8 @@ CDravikDlg::CDravikDlg(Platform& platform, DriverState& state, WindowHandle pare
       m_penTimers(state, platform.windows, platform.clock, m_pipeline.inject, m_buttons, *this),
       m_opens(platform.threads, platform.windows),
       m_dualPen(platform, state, m_pipeline.currentChannel, m_opens, m_pipeHandle, *this),
-      m_orientation(platform, state, m_pipeline.calibration, m_pipeline.orientationPipe, m_opens,
-                    *this),
+      m_orientation(platform, state, m_pipeline.calibration, m_pipeline.screen,
+                    m_pipeline.orientationPipe, m_opens, *this),
       m_connection(platform, state, m_pipeline, *this, *this) {}
 
 CDravikDlg::~CDravikDlg() {
@@ -33,9 +34,12 @@ CDravikDlg::~CDravikDlg() {
 }
 
 LResult CDravikDlg::WindowProc(std::uint32_t message, WParam wParam, LParam lParam, bool& handled) {
+    // Acted on first, then passed on to default processing like any other.
     if (message == wm::kDeviceChange) {
-        // Acted on first, then passed on to default processing like any other.
         m_connection.OnDeviceChange(wParam, lParam);
+    }
+    if (IsDisplayChange(message, wParam)) {
+        m_connection.OnDisplayChange();
     }
     return CDialog::WindowProc(message, wParam, lParam, handled);
 }

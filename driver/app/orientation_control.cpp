@@ -47,8 +47,9 @@ bool OrientationControl::OnOpenDone(std::uint32_t ticket, bool opened) {
 void OrientationControl::OnOrientationDone(std::uintptr_t wParam, std::intptr_t lParam) {
     m_timers.Start(timer::kCodeRearm);
     if (wParam == contract::driver_message::kCalibrationWritten && lParam == 0) {
-        LoadCalibration(m_calibration, m_platform.profile, m_platform.mouse, m_platform.trace,
-                        m_state.settingsPath);
+        // The program may have chosen another monitor with the grid.
+        LoadCalibration(m_calibration, m_platform.profile, m_screen.Locate(m_state.settingsPath),
+                        m_platform.trace, m_state.settingsPath);
     }
     m_state.orientationMode = 0;
     m_state.orientationForwardAll = 0;

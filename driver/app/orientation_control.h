@@ -4,6 +4,7 @@
 #include "driver/app/pending_opens.h"
 #include "driver/ipc/channel_slot.h"
 #include "driver/ipc/orientation_pipe.h"
+#include "driver/pointer/board_monitor.h"
 #include "driver/pointer/calibration_store.h"
 #include "driver/state/dialog_timers.h"
 #include "driver/state/driver_state.h"
@@ -21,9 +22,9 @@ namespace driver {
 class OrientationControl {
 public:
     OrientationControl(platform::Platform& platform, DriverState& state,
-                       CalibrationStore& calibration, ChannelSlot& orientationPipe,
-                       PendingOpens& opens, DialogTimers& timers)
-        : m_platform(platform), m_state(state), m_calibration(calibration),
+                       CalibrationStore& calibration, BoardScreenLocator& screen,
+                       ChannelSlot& orientationPipe, PendingOpens& opens, DialogTimers& timers)
+        : m_platform(platform), m_state(state), m_calibration(calibration), m_screen(screen),
           m_orientationPipe(orientationPipe), m_timers(timers), m_pending(opens) {}
 
     // 0x443.
@@ -38,6 +39,7 @@ private:
     platform::Platform& m_platform;
     DriverState& m_state;
     CalibrationStore& m_calibration;
+    BoardScreenLocator& m_screen;
     ChannelSlot& m_orientationPipe;
     DialogTimers& m_timers;
     PendingChannel<OrientationPipe> m_pending;

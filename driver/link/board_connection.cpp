@@ -249,9 +249,14 @@ bool BoardConnection::Close() {
     return true;
 }
 
+void BoardConnection::OnDisplayChange() {
+    LoadCalibration();
+}
+
 void BoardConnection::LoadCalibration() {
-    driver::LoadCalibration(m_pipeline.calibration, m_platform.profile, m_platform.mouse,
-                            m_platform.trace, m_state.settingsPath);
+    driver::LoadCalibration(m_pipeline.calibration, m_platform.profile,
+                            m_pipeline.screen.Locate(m_state.settingsPath), m_platform.trace,
+                            m_state.settingsPath);
 }
 
 } // namespace driver

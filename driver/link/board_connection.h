@@ -44,6 +44,9 @@ public:
     // Timer 111.
     void KeepAliveTick();
     void OnDeviceChange(platform::WParam event, platform::LParam record);
+    // The monitors changed: the board's screen is found again and the grid
+    // fitted to it, whatever the link is doing.
+    void OnDisplayChange();
     // The reader thread may have ended by itself: what it left says so, not
     // the message that woke the dialog, which any program can post.
     void OnReaderEnded();

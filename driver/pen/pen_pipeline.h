@@ -4,6 +4,7 @@
 #include "driver/ipc/companion_window.h"
 #include "driver/pen/frame_dispatcher.h"
 #include "driver/pen/function_areas.h"
+#include "driver/pointer/board_monitor.h"
 #include "driver/pointer/calibration_store.h"
 #include "driver/pointer/mouse_injection.h"
 #include "driver/pointer/orientation_launcher.h"
@@ -19,7 +20,8 @@ namespace driver {
 // way).
 struct PenPipeline {
     PenPipeline(platform::Platform& platform, DriverState& state, DialogRequests& dialog)
-        : inject(platform.mouse, calibration), pen(calibration, inject, platform.clock),
+        : screen(platform.display, platform.profile, platform.trace),
+          inject(platform.mouse, calibration), pen(calibration, inject, platform.clock),
           companion(platform.windows, state),
           launcher(platform.windows, platform.profile, platform.files, platform.shell, state),
           areas(state, calibration, companion, dialog, launcher),
@@ -27,6 +29,7 @@ struct PenPipeline {
                                        companion, dialog, areas, currentChannel, orientationPipe}) {
     }
 
+    BoardScreenLocator screen;
     CalibrationStore calibration;
     MouseInjector inject;
     PenStateMachine pen;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/display_port.h"
+
 #include <array>
 #include <cstdint>
 
@@ -23,6 +25,15 @@ struct CalibrationGrid {
     GridTable BoardPoints{};
 };
 
+// Where the grid's screen lies: the board's monitor on the desktop. On the
+// primary monitor the pointer moves as it always has, scaled over that
+// monitor alone; elsewhere over the whole desktop.
+struct BoardScreen {
+    platform::DesktopRect monitor;
+    platform::DesktopRect desktop; // the smallest rectangle around every monitor
+    bool primary = true;
+};
+
 struct ElecButtonPoint {
     std::int32_t x = 0;
     std::int32_t y = 0;
@@ -36,7 +47,8 @@ inline constexpr int kColumnButtonCount = 14;
 // Everything one load of the settings file produces. The values before the
 // first load are the ones the driver starts with.
 struct Calibration {
-    CalibrationGrid grid;
+    CalibrationGrid grid; // its screen size is screen.monitor's
+    BoardScreen screen;
     std::array<ElecButtonPoint, kElecButtonCount> ElecButtonPoints{};
     std::int32_t ButtonTolerance = 70;
     std::int32_t PenAreaLeft = 7600;

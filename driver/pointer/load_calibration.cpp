@@ -25,14 +25,24 @@ std::int32_t SaturateToInt32(std::int64_t value) {
         value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
 }
 
-void ReadGrid(CalibrationGrid& grid, platform::ProfilePort& profile, const std::string& path) {
-    char key[32];
+// The targets follow the screen: a grid kept through a refused load or a
+// display change maps onto the screen as it is now.
+void FitGridToScreen(CalibrationGrid& grid, const BoardScreen& screen) {
+    grid.ScreenWidth = screen.monitor.Width();
+    grid.ScreenHeight = screen.monitor.Height();
     for (int i = 0; i < grid.ColumnCount; ++i) {
         for (int j = 0; j < grid.RowCount; ++j) {
             grid.ScreenTargets[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)] =
                 ScreenTarget(i, j, grid.ColumnCount, grid.RowCount, grid.ScreenWidth,
                              grid.ScreenHeight);
+        }
+    }
+}
 
+void ReadGrid(CalibrationGrid& grid, platform::ProfilePort& profile, const std::string& path) {
+    char key[32];
+    for (int i = 0; i < grid.ColumnCount; ++i) {
+        for (int j = 0; j < grid.RowCount; ++j) {
             GridPoint& board =
                 grid.BoardPoints[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)];
             std::snprintf(key, sizeof key, "dot(%d,%d).x", i, j);
@@ -119,7 +129,7 @@ bool IsSupportedGridLayout(int columns, int rows) {
 }
 
 Calibration ReadCalibration(const Calibration& previous, platform::ProfilePort& profile,
-                            platform::MousePort& screen, platform::TracePort& trace,
+                            const BoardScreen& screen, platform::TracePort& trace,
                             const std::string& settingsPath) {
     Calibration next = previous;
     namespace file = contract::settings_file;
@@ -131,21 +141,21 @@ Calibration ReadCalibration(const Calibration& previous, platform::ProfilePort& 
         CalibrationGrid& grid = next.grid;
         grid.ColumnCount = columns;
         grid.RowCount = rows;
-        grid.ScreenWidth = screen.ScreenWidth();
-        grid.ScreenHeight = screen.ScreenHeight();
         ReadGrid(grid, profile, settingsPath);
     } else {
         trace.Failure("LoadCalibration", 0,
                       "wdot=" + std::to_string(columns) + " hdot=" + std::to_string(rows) +
                           " is no grid layout; the previous grid is kept");
     }
+    next.screen = screen;
+    FitGridToScreen(next.grid, screen);
     ReadButtons(next, profile, settingsPath);
     DeriveAreas(next);
     return next;
 }
 
 void LoadCalibration(CalibrationStore& store, platform::ProfilePort& profile,
-                     platform::MousePort& screen, platform::TracePort& trace,
+                     const BoardScreen& screen, platform::TracePort& trace,
                      const std::string& settingsPath) {
     store.Publish(ReadCalibration(store.Snapshot(), profile, screen, trace, settingsPath));
 }

@@ -2,7 +2,6 @@
 
 #include "driver/pointer/calibration.h"
 #include "driver/pointer/calibration_store.h"
-#include "platform/mouse_port.h"
 #include "platform/profile_port.h"
 #include "platform/trace_port.h"
 
@@ -24,14 +23,15 @@ double ParseBoardValue(std::string_view text);
 // Reads sections "coordinate" and "ElecButton". Grid entries beyond the
 // counts keep what previous holds, as a fresh load over the old one would.
 // A grid of no supported layout is refused with a trace line: previous's
-// grid stays, whole; the button points are read all the same.
+// grid stays, whole; the button points are read all the same. Either grid
+// maps into screen.
 Calibration ReadCalibration(const Calibration& previous, platform::ProfilePort& profile,
-                            platform::MousePort& screen, platform::TracePort& trace,
+                            const BoardScreen& screen, platform::TracePort& trace,
                             const std::string& settingsPath);
 
 // Builds the new calibration aside and publishes it whole.
 void LoadCalibration(CalibrationStore& store, platform::ProfilePort& profile,
-                     platform::MousePort& screen, platform::TracePort& trace,
+                     const BoardScreen& screen, platform::TracePort& trace,
                      const std::string& settingsPath);
 
 } // namespace driver

@@ -11,6 +11,11 @@ namespace driver {
 // less (no screen known yet) scales to 0 rather than dividing by zero.
 std::int32_t ScaleToAbsolute(std::int32_t value, int extent);
 
+// The absolute value over the whole desktop that lands on pixel value of
+// extent under either rounding the systems use (dx * extent / 65536 cut
+// off, or dx * extent / 65535 rounded); 0..65535.
+std::int32_t ScaleToDesktop(std::int32_t value, int extent);
+
 // The five mouse actions of the pen, at screen points. Stateless apart from
 // the ports, so both the reader and the dialog thread may call them.
 class MouseInjector {
@@ -22,10 +27,18 @@ public:
     void MouseLeftDown(std::int32_t x, std::int32_t y);
     void MouseLeftUp(std::int32_t x, std::int32_t y);
     void MouseRightClick(std::int32_t x, std::int32_t y);
-    // Scaled by the screen size read at the call, not the calibrated one.
     void MouseDoubleClick(std::int32_t x, std::int32_t y);
 
 private:
+    struct Placed {
+        std::uint32_t flags = 0;
+        std::int32_t dx = 0;
+        std::int32_t dy = 0;
+        int cursorX = 0;
+        int cursorY = 0;
+    };
+    // x and y of the board's screen, as absolute input and desktop points.
+    Placed Place(std::uint32_t flags, std::int32_t x, std::int32_t y) const;
     void SendCalibrated(std::uint32_t flags, std::int32_t x, std::int32_t y);
 
     platform::MousePort& m_mouse;

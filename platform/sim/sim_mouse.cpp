@@ -15,22 +15,6 @@ void SimMouse::SetCursorPos(int x, int y) {
     m_records.push_back({MouseRecord::Kind::SetCursor, 0, x, y});
 }
 
-int SimMouse::ScreenWidth() {
-    std::lock_guard lock(m_mutex);
-    return m_width;
-}
-
-int SimMouse::ScreenHeight() {
-    std::lock_guard lock(m_mutex);
-    return m_height;
-}
-
-void SimMouse::SetScreenSize(int width, int height) {
-    std::lock_guard lock(m_mutex);
-    m_width = width;
-    m_height = height;
-}
-
 std::vector<MouseRecord> SimMouse::Records() const {
     std::lock_guard lock(m_mutex);
     return m_records;

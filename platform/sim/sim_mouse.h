@@ -17,17 +17,12 @@ struct MouseRecord {
     friend bool operator==(const MouseRecord&, const MouseRecord&) = default;
 };
 
-// A screen of a given size that records every mouse call in order.
+// Records every mouse call in order.
 class SimMouse : public MousePort {
 public:
-    SimMouse(int width, int height) : m_width(width), m_height(height) {}
-
     void MouseEvent(std::uint32_t flags, std::int32_t dx, std::int32_t dy) override;
     void SetCursorPos(int x, int y) override;
-    int ScreenWidth() override;
-    int ScreenHeight() override;
 
-    void SetScreenSize(int width, int height);
     std::vector<MouseRecord> Records() const;
     // Only the mouse_event calls, in order.
     std::vector<MouseRecord> Events() const;
@@ -35,8 +30,6 @@ public:
 
 private:
     mutable std::mutex m_mutex;
-    int m_width;
-    int m_height;
     std::vector<MouseRecord> m_records;
 };
 

@@ -34,12 +34,4 @@ void Win32Mouse::SetCursorPos(int x, int y) {
     LookAtMessagesNowAndThen();
 }
 
-int Win32Mouse::ScreenWidth() {
-    return GetSystemMetrics(SM_CXSCREEN);
-}
-
-int Win32Mouse::ScreenHeight() {
-    return GetSystemMetrics(SM_CYSCREEN);
-}
-
 } // namespace platform

@@ -3,6 +3,7 @@
 #include "platform/platform.h"
 #include "platform/trace_log.h"
 #include "platform/win32/win32_clock.h"
+#include "platform/win32/win32_display.h"
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_hid.h"
 #include "platform/win32/win32_ipc.h"
@@ -30,6 +31,7 @@ private:
     Win32Clock m_clock;
     Win32Profile m_profile;
     Win32Mouse m_mouse;
+    Win32Display m_display;
     Win32Files m_files;
     TraceLog m_trace{m_files, m_clock, DebugOutput};
     Win32Security m_security;
@@ -39,8 +41,9 @@ private:
     Win32HidPort m_hid{m_trace};
     Win32Registry m_registry{m_trace};
     Win32IpcPort m_ipc{m_trace};
-    Platform m_ports{m_windows, m_clock,  m_profile, m_mouse,    m_files, m_security, m_shell,
-                     m_threads, m_serial, m_hid,     m_registry, m_trace, m_ipc};
+    Platform m_ports{m_windows, m_clock,  m_profile,  m_mouse, m_display,
+                     m_files,   m_security, m_shell, m_threads, m_serial,
+                     m_hid,     m_registry, m_trace, m_ipc};
 };
 
 } // namespace platform

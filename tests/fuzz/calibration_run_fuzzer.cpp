@@ -11,7 +11,7 @@
 #include "orient/calibration_run.h"
 #include "orient/contact.h"
 #include "orient/grid_writer.h"
-#include "platform/sim/sim_mouse.h"
+#include "tests/support/grids.h"
 #include "platform/sim/sim_trace.h"
 #include "tests/fuzz/fuzz_check.h"
 #include "tests/support/board_frames.h"
@@ -116,10 +116,10 @@ void CheckWritten(testing_support::MemoryProfile& profile, const std::string& be
     FUZZ_CHECK(profile.File(kSettings + ".new") == nullptr);
     FUZZ_CHECK(profile.GetString("ElecButton", "ept0.x", "none", kSettings) == kept);
 
-    platform::SimMouse screen(width, height);
     platform::SimTrace trace;
     driver::CalibrationStore store;
-    driver::LoadCalibration(store, profile, screen, trace, kSettings);
+    driver::LoadCalibration(store, profile, testing_support::PrimaryScreen(width, height), trace,
+                            kSettings);
     const driver::CalibrationGrid& loaded = store.Snapshot().grid;
     const GridLayout& layout = grid.Layout();
     FUZZ_CHECK(loaded.ColumnCount == layout.columns && loaded.RowCount == layout.rows);

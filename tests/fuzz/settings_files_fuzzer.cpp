@@ -10,7 +10,7 @@
 #include "driver/settings/load_message_texts.h"
 #include "platform/mouse_port.h"
 #include "platform/sim/sim_clock.h"
-#include "platform/sim/sim_mouse.h"
+#include "tests/support/grids.h"
 #include "platform/sim/sim_trace.h"
 #include "tests/fuzz/fuzz_check.h"
 #include "tests/support/memory_profile.h"
@@ -63,7 +63,7 @@ struct Load {
 };
 
 Load LoadInto(CalibrationStore& store, testing_support::MemoryProfile& profile,
-              platform::SimMouse& screen, const std::string& text) {
+              const BoardScreen& screen, const std::string& text) {
     platform::SimTrace trace;
     profile.SetFile(kSettings, text);
     LoadCalibration(store, profile, screen, trace, kSettings);
@@ -92,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     testing_support::MemoryProfile profile;
-    platform::SimMouse screen(width, height);
+    const BoardScreen screen = testing_support::PrimaryScreen(width, height);
 
     // The second file over the first, and over nothing: the same mapping
     // unless the second grid was refused, which keeps the first's.

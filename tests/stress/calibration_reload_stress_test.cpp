@@ -8,6 +8,7 @@
 #include "driver/state/driver_ids.h"
 #include "platform/mouse_port.h"
 #include "tests/support/board_feeder.h"
+#include "tests/support/grids.h"
 #include "tests/support/reader_rig.h"
 #include "tests/support/stress_scene.h"
 
@@ -52,7 +53,7 @@ protected:
         m_machine.WriteInstalled("DualData.ini", grid);
         CalibrationStore store;
         SimTrace trace;
-        LoadCalibration(store, m_machine.profile, m_machine.mouse, trace,
+        LoadCalibration(store, m_machine.profile, testing_support::PrimaryScreen(1920, 1080), trace,
                         m_machine.InstalledFile("DualData.ini"));
         std::int32_t x = kTapX;
         std::int32_t y = kTapY;

@@ -6,6 +6,11 @@
 
 namespace testing_support {
 
+// The board on the primary, only monitor of the given size.
+inline driver::BoardScreen PrimaryScreen(int width, int height) {
+    return driver::BoardScreen{{0, 0, width, height}, {0, 0, width, height}, true};
+}
+
 // A screen of the given size with targets at 10 %..90 % and board points on
 // an even lattice: column i at originX + i * stepX, row j at originY + j * stepY.
 inline driver::CalibrationGrid RegularGrid(int columns, int rows, int width, int height,

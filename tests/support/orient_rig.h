@@ -10,7 +10,8 @@
 #include "platform/sim/sim_desktop.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_ipc.h"
-#include "platform/sim/sim_mouse.h"
+#include "driver/pointer/board_monitor.h"
+#include "platform/sim/sim_display.h"
 #include "platform/sim/sim_security.h"
 #include "platform/sim/sim_threads.h"
 #include "platform/sim/sim_trace.h"
@@ -127,7 +128,7 @@ public:
     static constexpr std::uint64_t kStepMs = 10;
 
     explicit OrientRig(int width = 1920, int height = 1080)
-        : m_install(m_dir.Path() / "Board"), screen(width, height) {
+        : m_install(m_dir.Path() / "Board"), display(width, height) {
         std::filesystem::create_directories(m_install);
         for (const char* name : {"Language.ini", "DualData.ini"}) {
             std::filesystem::copy_file(std::string(DRAVIK_RESOURCE_DIR) + "/" + name,
@@ -199,9 +200,11 @@ public:
     // The calibration the driver loads from the settings file now.
     driver::CalibrationGrid LoadedGrid() {
         platform::SimTrace loadTrace;
-        return driver::ReadCalibration(driver::Calibration{}, profile, screen, loadTrace,
-                                       Installed("DualData.ini"))
-            .grid;
+        const std::string path = Installed("DualData.ini");
+        const driver::BoardScreen screen =
+            driver::BindBoardMonitor(display.Monitors(), common::ReadStoredMonitor(profile, path))
+                .screen;
+        return driver::ReadCalibration(driver::Calibration{}, profile, screen, loadTrace, path).grid;
     }
     // Where the pen's press lands through the calibration the driver loaded.
     platform::Point PressThroughDriver(driver::GridPoint board) {
@@ -250,11 +253,11 @@ public:
     platform::SimFiles files{"", ""};
     platform::SimMutexRegistry mutexes;
     platform::SimSecurity security{mutexes};
-    platform::SimMouse screen;
+    platform::SimDisplay display;
     platform::SimThreadPort threads;
     platform::SimTrace trace;
     platform::SimIpcPort ipc{trace, clock};
-    orient::OrientPorts ports{desktop, clock, profile, files, security, screen, threads, ipc};
+    orient::OrientPorts ports{desktop, clock, profile, files, security, display, threads, ipc};
     platform::WindowHandle driver = platform::kNoWindow;
     std::unique_ptr<orient::COrientWnd> window;
 };

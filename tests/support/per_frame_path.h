@@ -19,8 +19,6 @@ class DiscardingMouse : public platform::MousePort {
 public:
     void MouseEvent(std::uint32_t, std::int32_t, std::int32_t) override { ++events; }
     void SetCursorPos(int, int) override {}
-    int ScreenWidth() override { return 1920; }
-    int ScreenHeight() override { return 1080; }
     std::uint64_t events = 0;
 };
 

@@ -4,6 +4,7 @@
 #include "platform/sim/ini_file_profile.h"
 #include "platform/sim/sim_clock.h"
 #include "platform/sim/sim_desktop.h"
+#include "platform/sim/sim_display.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_hid_port.h"
 #include "platform/sim/sim_ipc.h"
@@ -59,7 +60,8 @@ public:
     platform::SimClock clock;
     platform::SimDesktop desktop{clock};
     platform::IniFileProfile profile;
-    platform::SimMouse mouse{1920, 1080};
+    platform::SimMouse mouse;
+    platform::SimDisplay display{1920, 1080};
     platform::SimMutexRegistry mutexes;
     platform::SimShell shell;
     platform::SimThreadPort threads;
@@ -88,7 +90,8 @@ public:
         : security(machine.mutexes),
           ports{machine.desktop,  machine.clock,
                 machine.profile,  mouse != nullptr ? *mouse : machine.mouse,
-                machine.files,    security,
+                machine.display,  machine.files,
+                security,
                 machine.shell,    machine.threads,
                 machine.serial,   machine.hid,
                 machine.registry, machine.trace,

@@ -2,8 +2,9 @@
 #include "driver/pointer/load_calibration.h"
 
 #include "platform/sim/ini_file_profile.h"
-#include "platform/sim/sim_mouse.h"
+#include "driver/pointer/screen_targets.h"
 #include "platform/sim/sim_trace.h"
+#include "tests/support/grids.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -19,8 +20,8 @@ namespace {
 class CalibrationLoad : public ::testing::Test {
 protected:
     Calibration Load(std::string_view ini, int width = 1920, int height = 1080) {
-        platform::SimMouse screen(width, height);
-        LoadCalibration(m_store, m_profile, screen, m_trace, m_dir.Write("DualData.ini", ini));
+        LoadCalibration(m_store, m_profile, testing_support::PrimaryScreen(width, height), m_trace,
+                        m_dir.Write("DualData.ini", ini));
         return m_store.Snapshot();
     }
 
@@ -158,8 +159,8 @@ TEST_F(CalibrationLoad, ExtremeButtonPointsKeepTheAreasInRange) {
 }
 
 TEST_F(CalibrationLoad, MissingFileGivesTheDefaults) {
-    platform::SimMouse screen(1920, 1080);
-    LoadCalibration(m_store, m_profile, screen, m_trace, m_dir.File("absent.ini"));
+    LoadCalibration(m_store, m_profile, testing_support::PrimaryScreen(1920, 1080), m_trace,
+                    m_dir.File("absent.ini"));
     const Calibration c = m_store.Snapshot();
     EXPECT_EQ(c.grid.ColumnCount, 3);
     EXPECT_EQ(c.grid.RowCount, 3);
@@ -198,7 +199,11 @@ TEST_F(CalibrationLoad, CountPairsWithoutTheirLayoutsPointsAreRefusedAndThePrevi
         const Calibration c = Load(std::string("[coordinate]\nwdot=") + k.wdot +
                                    "\nhdot=" + k.hdot + "\ndot(1,1).x=7\n");
         EXPECT_EQ(c.grid.ColumnCount, k.taken ? std::atoi(k.wdot) : 2) << k.wdot << "/" << k.hdot;
-        EXPECT_EQ(c.grid.ScreenWidth, k.taken ? 1920 : 1024) << k.wdot << "/" << k.hdot;
+        // A kept grid is fitted to the screen as it is now, as a new one is.
+        EXPECT_EQ(c.grid.ScreenWidth, 1920) << k.wdot << "/" << k.hdot;
+        if (!k.taken) {
+            EXPECT_DOUBLE_EQ(Target(c, 1, 1).x, ScreenTarget(1, 1, 2, 2, 1920, 1080).x) << k.wdot;
+        }
         EXPECT_DOUBLE_EQ(Board(c, 1, 1).x, k.taken ? 7.0 : 99.0) << k.wdot << "/" << k.hdot;
         EXPECT_EQ(m_trace.Lines().size(), lines + (k.taken ? 0 : 1)) << k.wdot << "/" << k.hdot;
     }

@@ -36,9 +36,9 @@ TEST(ScaleToAbsolute, CornersAndCentre) {
 }
 
 TEST(MouseInjector, EachActionSendsItsFlagsAtTheScaledPoint) {
-    platform::SimMouse mouse(1280, 1024); // what the system reports now
+    platform::SimMouse mouse;
     CalibrationStore store;
-    store.Publish(ScreenOf(1920, 1080)); // what the last load saw
+    store.Publish(ScreenOf(1920, 1080));
     MouseInjector inject(mouse, store);
 
     inject.MouseMove(1920, 1080);
@@ -51,9 +51,9 @@ TEST(MouseInjector, EachActionSendsItsFlagsAtTheScaledPoint) {
         Event(0x8001, 65535, 65535), Event(0x8003, 32767, 32767),
         Event(0x8004, 32767, 32767), Cursor(960, 540),
         Event(0x8019, 32767, 32767), Cursor(640, 512),
-        Event(0x8002, 32767, 32767), // scaled by the size read at the call
-        Event(0x8004, 32767, 32767), Event(0x8002, 32767, 32767),
-        Event(0x8004, 32767, 32767),
+        // Scaled like the single taps, whatever size the system reports now.
+        Event(0x8002, 21845, 31068), Event(0x8004, 21845, 31068),
+        Event(0x8002, 21845, 31068), Event(0x8004, 21845, 31068),
     };
     EXPECT_EQ(mouse.Records(), expected);
 }

@@ -10,7 +10,7 @@
 #include "platform/sim/sim_desktop.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_ipc.h"
-#include "platform/sim/sim_mouse.h"
+#include "tests/support/grids.h"
 #include "platform/sim/sim_threads.h"
 #include "platform/sim/sim_trace.h"
 #include "tests/support/files.h"
@@ -244,10 +244,10 @@ TEST(GridWriter, EveryLayoutRoundTripsExactlyThroughTheDriversLoad) {
         const MeasuredGrid grid = Filled(layout);
         ASSERT_TRUE(WriteCalibrationGrid(profile, files, path, grid));
 
-        platform::SimMouse screen(1920, 1080);
         driver::CalibrationStore store;
         platform::SimTrace trace;
-        driver::LoadCalibration(store, profile, screen, trace, path);
+        driver::LoadCalibration(store, profile, testing_support::PrimaryScreen(1920, 1080), trace,
+                                path);
         const driver::Calibration loaded = store.Snapshot();
         EXPECT_EQ(loaded.grid.ColumnCount, layout.columns);
         EXPECT_EQ(loaded.grid.RowCount, layout.rows);

@@ -71,7 +71,7 @@ protected:
         m_clock.Advance(thenWaitMs);
     }
 
-    platform::SimMouse m_mouse{65535, 65535};
+    platform::SimMouse m_mouse;
     platform::SimClock m_clock{100000};
     CalibrationStore m_store;
     MouseInjector m_inject{m_mouse, m_store};

@@ -3,7 +3,7 @@
 #include "driver/settings/load_message_texts.h"
 
 #include "platform/sim/ini_file_profile.h"
-#include "platform/sim/sim_mouse.h"
+#include "tests/support/grids.h"
 #include "platform/sim/sim_trace.h"
 
 #include <gtest/gtest.h>
@@ -79,10 +79,9 @@ TEST(ShippedSettingsFile, HoldsEveryKeyTheProgramsRead) {
 
 TEST(ShippedSettingsFile, GivesAWorkingBoardAndTheDefaultButtons) {
     platform::IniFileProfile profile;
-    platform::SimMouse screen(1920, 1080);
     platform::SimTrace trace;
-    const Calibration calibration =
-        ReadCalibration(Calibration{}, profile, screen, trace, kSettingsFile);
+    const Calibration calibration = ReadCalibration(
+        Calibration{}, profile, testing_support::PrimaryScreen(1920, 1080), trace, kSettingsFile);
     EXPECT_TRUE(trace.Lines().empty());
     // Button columns at the edges, a writing area across the middle.
     EXPECT_GT(calibration.PenAreaLeft, 300);
