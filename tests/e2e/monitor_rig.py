@@ -25,6 +25,25 @@ def monitors() -> dict[str, tuple[int, int, int, int]]:
     return found
 
 
+def device_id(name: str) -> str:
+    """The device-interface path of the monitor on output name."""
+    for line in rig.wintest("monitors"):
+        words = line.split()
+        if words[0] == "interface" and words[1].startswith(name + "\\"):
+            return words[words.index("id") + 1]
+    raise AssertionError(f"no monitor on {name}")
+
+
+def board_monitor_lines(name: str, rect) -> list[str]:
+    """The settings section that binds the board to the monitor on output name."""
+    c = rig.contract
+    keys = (c.SETTINGS_FILE_MONITOR_LEFT_KEY, c.SETTINGS_FILE_MONITOR_TOP_KEY,
+            c.SETTINGS_FILE_MONITOR_RIGHT_KEY, c.SETTINGS_FILE_MONITOR_BOTTOM_KEY)
+    return [f"{c.SETTINGS_FILE_MONITOR_ID_KEY}={device_id(name)}",
+            f"{c.SETTINGS_FILE_MONITOR_NAME_KEY}={name}",
+            *(f"{key}={value}" for key, value in zip(keys, rect))]
+
+
 def virtual_origin(layout: dict) -> tuple[int, int]:
     """Where the X root's 0,0 is in Windows' desktop coordinates."""
     return min(r[0] for r in layout.values()), min(r[1] for r in layout.values())

@@ -69,8 +69,9 @@ def main() -> int:
             continue
         if result is None:
             continue
-        # A test whose cleanup fails too is listed twice; it is one failed test.
-        group_failed = len({id(test) for test, _ in [*result.failures, *result.errors]}) + len(
+        # A test is one test however many of its subtests fail, and when its cleanup fails too.
+        group_failed = len({getattr(test, "test_case", test).id()
+                            for test, _ in [*result.failures, *result.errors]}) + len(
             result.unexpectedSuccesses)
         # A class skipped in setUpClass is one entry here but ran no test.
         group_skipped = sum(isinstance(test, unittest.TestCase) for test, _ in result.skipped)
