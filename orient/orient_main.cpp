@@ -8,7 +8,7 @@
 int framework::RunProgram(platform::Platform& platform) {
     platform::Win32WideFiles files;
     platform::Win32WideProfile profile;
-    orient::OrientPorts ports{platform.windows,  platform.clock, profile,          files,
+    orient::OrientPorts ports{platform.windows,  platform.clock,   profile,          files,
                               platform.security, platform.display, platform.threads, platform.ipc};
     orient::COrientApp app(ports);
     return app.Run();

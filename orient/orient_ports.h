@@ -1,9 +1,9 @@
 #pragma once
 
 #include "platform/clock_port.h"
+#include "platform/display_port.h"
 #include "platform/files_port.h"
 #include "platform/ipc_port.h"
-#include "platform/display_port.h"
 #include "platform/profile_port.h"
 #include "platform/security_port.h"
 #include "platform/thread_port.h"

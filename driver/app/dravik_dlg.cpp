@@ -1,9 +1,9 @@
 #include "driver/app/dravik_dlg.h"
 
 #include "common/settings_location.h"
+#include "driver/app/display_changes.h"
 #include "driver/app/dravik_dialog_template.h"
 #include "driver/app/dravik_ids.h"
-#include "driver/app/display_changes.h"
 #include "driver/settings/diagnostics.h"
 #include "platform/window_messages.h"
 

@@ -51,9 +51,8 @@ const MonitorInfo* FindMonitor(const std::vector<MonitorInfo>& monitors, Match m
 const MonitorInfo* Primary(const std::vector<MonitorInfo>& monitors) {
     const MonitorInfo* primary =
         FindMonitor(monitors, [](const MonitorInfo& m) { return m.primary; });
-    return primary != nullptr ? primary : FindMonitor(monitors, [](const MonitorInfo&) {
-        return true;
-    });
+    return primary != nullptr ? primary
+                              : FindMonitor(monitors, [](const MonitorInfo&) { return true; });
 }
 
 std::string Describe(const MonitorInfo& m) {
@@ -81,9 +80,8 @@ MonitorBinding BindBoardMonitor(const std::vector<MonitorInfo>& monitors,
         if (chosen == nullptr) {
             // Another monitor where the chosen one was is still where the
             // board's picture is.
-            chosen = FindMonitor(monitors, [&](const MonitorInfo& m) {
-                return m.bounds == stored.monitor.bounds;
-            });
+            chosen = FindMonitor(
+                monitors, [&](const MonitorInfo& m) { return m.bounds == stored.monitor.bounds; });
         }
         if (chosen == nullptr) {
             binding.fallback = "the board's monitor " + Describe(stored.monitor) + " is gone";
@@ -103,8 +101,8 @@ MonitorBinding BindBoardMonitor(const std::vector<MonitorInfo>& monitors,
 }
 
 BoardScreen BoardScreenLocator::Locate(const std::string& settingsPath) {
-    MonitorBinding binding = BindBoardMonitor(m_display.Monitors(),
-                                              common::ReadStoredMonitor(m_profile, settingsPath));
+    MonitorBinding binding =
+        BindBoardMonitor(m_display.Monitors(), common::ReadStoredMonitor(m_profile, settingsPath));
     if (binding.fallback != m_lastFallback) {
         if (!binding.fallback.empty()) {
             m_trace.Failure("BoardMonitor", 0,

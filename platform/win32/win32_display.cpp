@@ -33,11 +33,10 @@ BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM context) {
     const std::size_t nameLength = wcsnlen(info.szDevice, std::size(info.szDevice));
     const std::wstring name(info.szDevice, nameLength);
     auto& monitors = *reinterpret_cast<std::vector<MonitorInfo>*>(context);
-    monitors.push_back(MonitorInfo{
-        DesktopRect{info.rcMonitor.left, info.rcMonitor.top, info.rcMonitor.right,
-                    info.rcMonitor.bottom},
-        (info.dwFlags & MONITORINFOF_PRIMARY) != 0, Narrow(name),
-        MonitorInterfacePath(name.c_str())});
+    monitors.push_back(MonitorInfo{DesktopRect{info.rcMonitor.left, info.rcMonitor.top,
+                                               info.rcMonitor.right, info.rcMonitor.bottom},
+                                   (info.dwFlags & MONITORINFOF_PRIMARY) != 0, Narrow(name),
+                                   MonitorInterfacePath(name.c_str())});
     return TRUE;
 }
 

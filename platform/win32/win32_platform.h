@@ -41,9 +41,8 @@ private:
     Win32HidPort m_hid{m_trace};
     Win32Registry m_registry{m_trace};
     Win32IpcPort m_ipc{m_trace};
-    Platform m_ports{m_windows, m_clock,  m_profile,  m_mouse, m_display,
-                     m_files,   m_security, m_shell, m_threads, m_serial,
-                     m_hid,     m_registry, m_trace, m_ipc};
+    Platform m_ports{m_windows, m_clock,   m_profile, m_mouse, m_display,  m_files, m_security,
+                     m_shell,   m_threads, m_serial,  m_hid,   m_registry, m_trace, m_ipc};
 };
 
 } // namespace platform

@@ -11,10 +11,10 @@
 #include "orient/calibration_run.h"
 #include "orient/contact.h"
 #include "orient/grid_writer.h"
-#include "tests/support/grids.h"
 #include "platform/sim/sim_trace.h"
 #include "tests/fuzz/fuzz_check.h"
 #include "tests/support/board_frames.h"
+#include "tests/support/grids.h"
 #include "tests/support/memory_profile.h"
 
 #include <fuzzer/FuzzedDataProvider.h>

@@ -10,9 +10,9 @@
 #include "driver/settings/load_message_texts.h"
 #include "platform/mouse_port.h"
 #include "platform/sim/sim_clock.h"
-#include "tests/support/grids.h"
 #include "platform/sim/sim_trace.h"
 #include "tests/fuzz/fuzz_check.h"
+#include "tests/support/grids.h"
 #include "tests/support/memory_profile.h"
 
 #include <fuzzer/FuzzedDataProvider.h>

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "driver/ipc/orientation_pipe.h"
+#include "driver/pointer/board_monitor.h"
 #include "driver/pointer/coordinate_transform.h"
 #include "driver/pointer/load_calibration.h"
 #include "orient/orient_ids.h"
@@ -8,10 +9,9 @@
 #include "platform/sim/ini_file_profile.h"
 #include "platform/sim/sim_clock.h"
 #include "platform/sim/sim_desktop.h"
+#include "platform/sim/sim_display.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_ipc.h"
-#include "driver/pointer/board_monitor.h"
-#include "platform/sim/sim_display.h"
 #include "platform/sim/sim_security.h"
 #include "platform/sim/sim_threads.h"
 #include "platform/sim/sim_trace.h"
@@ -204,7 +204,8 @@ public:
         const driver::BoardScreen screen =
             driver::BindBoardMonitor(display.Monitors(), common::ReadStoredMonitor(profile, path))
                 .screen;
-        return driver::ReadCalibration(driver::Calibration{}, profile, screen, loadTrace, path).grid;
+        return driver::ReadCalibration(driver::Calibration{}, profile, screen, loadTrace, path)
+            .grid;
     }
     // Where the pen's press lands through the calibration the driver loaded.
     platform::Point PressThroughDriver(driver::GridPoint board) {

@@ -87,15 +87,14 @@ class SimProcess {
 public:
     // mouse replaces the machine's recording one (a benchmark's discards).
     explicit SimProcess(SimMachine& machine, platform::MousePort* mouse = nullptr)
-        : security(machine.mutexes),
-          ports{machine.desktop,  machine.clock,
-                machine.profile,  mouse != nullptr ? *mouse : machine.mouse,
-                machine.display,  machine.files,
-                security,
-                machine.shell,    machine.threads,
-                machine.serial,   machine.hid,
-                machine.registry, machine.trace,
-                machine.ipc} {
+        : security(machine.mutexes), ports{
+                                         machine.desktop, machine.clock,
+                                         machine.profile, mouse != nullptr ? *mouse : machine.mouse,
+                                         machine.display, machine.files,
+                                         security,        machine.shell,
+                                         machine.threads, machine.serial,
+                                         machine.hid,     machine.registry,
+                                         machine.trace,   machine.ipc} {
         security.SetUserAdmin(true);
     }
 

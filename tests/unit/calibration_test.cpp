@@ -1,8 +1,8 @@
 #include "driver/pointer/coordinate_transform.h"
 #include "driver/pointer/load_calibration.h"
 
-#include "platform/sim/ini_file_profile.h"
 #include "driver/pointer/screen_targets.h"
+#include "platform/sim/ini_file_profile.h"
 #include "platform/sim/sim_trace.h"
 #include "tests/support/grids.h"
 #include "tests/support/temp_dir.h"

@@ -48,14 +48,34 @@ TEST(MouseInjector, EachActionSendsItsFlagsAtTheScaledPoint) {
     inject.MouseDoubleClick(640, 512);
 
     const std::vector<MouseRecord> expected = {
-        Event(0x8001, 65535, 65535), Event(0x8003, 32767, 32767),
-        Event(0x8004, 32767, 32767), Cursor(960, 540),
-        Event(0x8019, 32767, 32767), Cursor(640, 512),
+        Event(0x8001, 65535, 65535),
+        Event(0x8003, 32767, 32767),
+        Event(0x8004, 32767, 32767),
+        Cursor(960, 540),
+        Event(0x8019, 32767, 32767),
+        Cursor(640, 512),
         // Scaled like the single taps, whatever size the system reports now.
-        Event(0x8002, 21845, 31068), Event(0x8004, 21845, 31068),
-        Event(0x8002, 21845, 31068), Event(0x8004, 21845, 31068),
+        Event(0x8002, 21845, 31068),
+        Event(0x8004, 21845, 31068),
+        Event(0x8002, 21845, 31068),
+        Event(0x8004, 21845, 31068),
     };
     EXPECT_EQ(mouse.Records(), expected);
+}
+
+// Whichever rounding the input system applies, a desktop-wide value lands on
+// the pixel it was made for, on desktops from one small monitor to four wide.
+TEST(ScaleToDesktop, EveryPixelLandsOnItselfUnderBothRoundings) {
+    for (const int extent : {640, 1024, 1080, 1920, 3200, 5120, 7680, 15360}) {
+        for (int pixel = 0; pixel < extent; ++pixel) {
+            const std::int64_t dx = ScaleToDesktop(pixel, extent);
+            ASSERT_LE(dx, 65535) << extent;
+            ASSERT_EQ(dx * extent / 65536, pixel) << extent;
+            ASSERT_EQ((dx * extent + 32767) / 65535, pixel) << extent;
+        }
+    }
+    EXPECT_EQ(ScaleToDesktop(-5, 1920), 0);
+    EXPECT_EQ(ScaleToDesktop(100, 0), 0);
 }
 
 } // namespace

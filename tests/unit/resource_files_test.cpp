@@ -3,8 +3,8 @@
 #include "driver/settings/load_message_texts.h"
 
 #include "platform/sim/ini_file_profile.h"
-#include "tests/support/grids.h"
 #include "platform/sim/sim_trace.h"
+#include "tests/support/grids.h"
 
 #include <gtest/gtest.h>
 
