@@ -689,6 +689,9 @@ int Styles(HWND window) {
     Print("style " + Hex(static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE))));
     Print("exstyle " + Hex(static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE))));
     Print(std::string("visible ") + (IsWindowVisible(window) ? "1" : "0"));
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    Print("rect " + RectText(rect));
     return 0;
 }
 
