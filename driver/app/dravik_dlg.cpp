@@ -100,6 +100,7 @@ bool CDravikDlg::OnInitDialog() {
     m_state.qelDriverSetMessage = Windows().RegisterWindowMessage(contract::registered::kDriverSet);
     ReadButtonSettings();
     Start(timer::kConnect);
+    Start(timer::kDisplayWatch);
     return true;
 }
 
@@ -128,6 +129,9 @@ LResult CDravikDlg::OnTimer(WParam timerId, LParam) {
         break;
     case timer::kHidKeepAlive.id:
         m_connection.KeepAliveTick();
+        break;
+    case timer::kDisplayWatch.id:
+        m_connection.WatchDisplay();
         break;
     default:
         m_penTimers.OnTimer(timerId);
