@@ -100,7 +100,6 @@ bool CDravikDlg::OnInitDialog() {
     m_state.qelDriverSetMessage = Windows().RegisterWindowMessage(contract::registered::kDriverSet);
     ReadButtonSettings();
     Start(timer::kConnect);
-    Start(timer::kDisplayWatch);
     return true;
 }
 
@@ -129,9 +128,6 @@ LResult CDravikDlg::OnTimer(WParam timerId, LParam) {
         break;
     case timer::kHidKeepAlive.id:
         m_connection.KeepAliveTick();
-        break;
-    case timer::kDisplayWatch.id:
-        m_connection.WatchDisplay();
         break;
     default:
         m_penTimers.OnTimer(timerId);

@@ -253,12 +253,6 @@ void BoardConnection::OnDisplayChange() {
     LoadCalibration();
 }
 
-void BoardConnection::WatchDisplay() {
-    if (m_pipeline.screen.MonitorsChanged()) {
-        LoadCalibration();
-    }
-}
-
 void BoardConnection::LoadCalibration() {
     driver::LoadCalibration(m_pipeline.calibration, m_platform.profile,
                             m_pipeline.screen.Locate(m_state.settingsPath), m_platform.trace,

@@ -47,8 +47,6 @@ public:
     // The monitors changed: the board's screen is found again and the grid
     // fitted to it, whatever the link is doing.
     void OnDisplayChange();
-    // Timer 117: the same when the monitors changed with no message.
-    void WatchDisplay();
     // The reader thread may have ended by itself: what it left says so, not
     // the message that woke the dialog, which any program can post.
     void OnReaderEnded();

@@ -101,9 +101,8 @@ MonitorBinding BindBoardMonitor(const std::vector<MonitorInfo>& monitors,
 }
 
 BoardScreen BoardScreenLocator::Locate(const std::string& settingsPath) {
-    m_located = m_display.Monitors();
     MonitorBinding binding =
-        BindBoardMonitor(*m_located, common::ReadStoredMonitor(m_profile, settingsPath));
+        BindBoardMonitor(m_display.Monitors(), common::ReadStoredMonitor(m_profile, settingsPath));
     if (binding.fallback != m_lastFallback) {
         if (!binding.fallback.empty()) {
             m_trace.Failure("BoardMonitor", 0,
@@ -114,10 +113,6 @@ BoardScreen BoardScreenLocator::Locate(const std::string& settingsPath) {
         m_lastFallback = std::move(binding.fallback);
     }
     return binding.screen;
-}
-
-bool BoardScreenLocator::MonitorsChanged() {
-    return m_located.has_value() && m_display.Monitors() != *m_located;
 }
 
 } // namespace driver

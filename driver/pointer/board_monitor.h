@@ -6,7 +6,6 @@
 #include "platform/profile_port.h"
 #include "platform/trace_port.h"
 
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,16 +34,11 @@ public:
 
     BoardScreen Locate(const std::string& settingsPath);
 
-    // Whether the monitors differ from those the last Locate saw; false
-    // before the first.
-    bool MonitorsChanged();
-
 private:
     platform::DisplayPort& m_display;
     platform::ProfilePort& m_profile;
     platform::TracePort& m_trace;
     std::string m_lastFallback;
-    std::optional<std::vector<platform::MonitorInfo>> m_located;
 };
 
 } // namespace driver

@@ -22,12 +22,10 @@ inline constexpr DialogTimer kCommandRearm{112, 200};
 inline constexpr DialogTimer kConnect{113, 2000};
 inline constexpr DialogTimer kButtonDefaultAction{114, 80};
 inline constexpr DialogTimer kSecondPenRearm{116, 200};
-// Some systems change the monitors without telling any window.
-inline constexpr DialogTimer kDisplayWatch{117, 1000};
 inline constexpr DialogTimer kCodeRearm{222, 1000};
 inline constexpr std::array kAll = {
     kLeftTaps, kRightTaps,           kHide,           kHidKeepAlive, kCommandRearm,
-    kConnect,  kButtonDefaultAction, kSecondPenRearm, kCodeRearm,    kDisplayWatch};
+    kConnect,  kButtonDefaultAction, kSecondPenRearm, kCodeRearm};
 } // namespace timer
 
 // Starting and stopping the main dialog's timers, on the dialog's thread

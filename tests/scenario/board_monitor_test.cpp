@@ -84,8 +84,6 @@ public:
     static constexpr std::uint64_t kLoaded = 2100;
     // Before the next search, which would load it again anyway.
     static constexpr std::uint64_t kBeforeNextLoad = 3900;
-    // After the driver's next look at the monitors of its own accord.
-    static constexpr std::uint64_t kAfterNextWatch = 3050;
 
     void At(std::uint64_t atMs, std::function<void()> step) {
         m_machine.desktop.At(atMs, std::move(step));
@@ -130,14 +128,6 @@ public:
             m_machine.display.SetMonitors(monitors);
             m_recordsBefore = m_machine.mouse.Records().size();
             m_machine.desktop.PostMessage(Driver(), message, wParam, 0);
-        });
-    }
-
-    // As some systems do: no window is told.
-    void ChangeMonitorsSilently(std::uint64_t atMs, std::vector<MonitorInfo> monitors) {
-        At(atMs, [this, monitors = std::move(monitors)] {
-            m_machine.display.SetMonitors(monitors);
-            m_recordsBefore = m_machine.mouse.Records().size();
         });
     }
 
@@ -343,36 +333,6 @@ TEST_P(BoardMonitorChanges, TouchesFollowTheMonitorWithoutARestart) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Changes, BoardMonitorChanges, ::testing::ValuesIn(kChangeCases),
-                         [](const auto& param) { return std::string(param.param.name); });
-
-struct SilentCase {
-    const char* name;
-    std::vector<MonitorInfo> after; // the board was chosen on kRight of {kPrimary, kRight}
-    int boardOnAfter;               // index into after
-    bool traced;
-    friend void PrintTo(const SilentCase& k, std::ostream* out) { *out << k.name; }
-};
-
-const SilentCase kSilentCases[] = {
-    {"Resized", {kPrimary, Moved(kRight, {1920, 0, 2944, 768})}, 1, false},
-    {"MovedLeftOfThePrimary", {kPrimary, Moved(kRight, {-1280, 0, 0, 1024})}, 1, false},
-    {"SwitchedOff", {kPrimary}, 0, true},
-};
-
-class BoardMonitorSilentChanges : public ::testing::TestWithParam<SilentCase> {};
-
-TEST_P(BoardMonitorSilentChanges, TouchesFollowOnceTheDriverLooksAgain) {
-    const SilentCase& k = GetParam();
-    MonitorScene scene({kPrimary, kRight}, Stored(kRight));
-    scene.ChangeMonitorsSilently(MonitorScene::kLoaded, k.after);
-    scene.EveryKindOfTouch(MonitorScene::kAfterNextWatch);
-    scene.Run();
-    ExpectAllOn(scene.Records(true), scene.MiddleTap(), k.after,
-                k.after[static_cast<std::size_t>(k.boardOnAfter)]);
-    EXPECT_EQ(scene.MonitorTraces().size(), k.traced ? 1U : 0U);
-}
-
-INSTANTIATE_TEST_SUITE_P(Changes, BoardMonitorSilentChanges, ::testing::ValuesIn(kSilentCases),
                          [](const auto& param) { return std::string(param.param.name); });
 
 TEST(BoardMonitorReturns, ThePenGoesBackToItAndTheTraceSaysSo) {
