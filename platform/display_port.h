@@ -25,6 +25,7 @@ struct MonitorInfo {
     bool primary = false;
     std::string deviceName; // "\\.\DISPLAYn": the adapter output, renumbered at will
     std::string deviceId;   // the monitor's device-interface path, kept across restarts
+    friend bool operator==(const MonitorInfo&, const MonitorInfo&) = default;
 };
 
 // The monitors of the desktop, in physical pixels for a program that is

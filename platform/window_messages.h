@@ -9,6 +9,7 @@ namespace platform {
 // Window message, style and command values as the window system defines
 // them; the driver exchanges these numbers with other programs.
 namespace wm {
+inline constexpr std::uint32_t kNull = 0x0000;
 inline constexpr std::uint32_t kCreate = 0x0001;
 inline constexpr std::uint32_t kDestroy = 0x0002;
 inline constexpr std::uint32_t kPaint = 0x000F;

@@ -100,6 +100,7 @@ bool CDravikDlg::OnInitDialog() {
     m_state.qelDriverSetMessage = Windows().RegisterWindowMessage(contract::registered::kDriverSet);
     ReadButtonSettings();
     Start(timer::kConnect);
+    Start(timer::kDisplayCheck);
     return true;
 }
 
@@ -128,6 +129,11 @@ LResult CDravikDlg::OnTimer(WParam timerId, LParam) {
         break;
     case timer::kHidKeepAlive.id:
         m_connection.KeepAliveTick();
+        break;
+    case timer::kDisplayCheck.id:
+        if (m_pipeline.screen.DesktopChanged()) {
+            m_connection.OnDisplayChange();
+        }
         break;
     default:
         m_penTimers.OnTimer(timerId);

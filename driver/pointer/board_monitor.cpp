@@ -101,8 +101,9 @@ MonitorBinding BindBoardMonitor(const std::vector<MonitorInfo>& monitors,
 }
 
 BoardScreen BoardScreenLocator::Locate(const std::string& settingsPath) {
+    m_lastMonitors = m_display.Monitors();
     MonitorBinding binding =
-        BindBoardMonitor(m_display.Monitors(), common::ReadStoredMonitor(m_profile, settingsPath));
+        BindBoardMonitor(*m_lastMonitors, common::ReadStoredMonitor(m_profile, settingsPath));
     if (binding.fallback != m_lastFallback) {
         if (!binding.fallback.empty()) {
             m_trace.Failure("BoardMonitor", 0,
@@ -113,6 +114,10 @@ BoardScreen BoardScreenLocator::Locate(const std::string& settingsPath) {
         m_lastFallback = std::move(binding.fallback);
     }
     return binding.screen;
+}
+
+bool BoardScreenLocator::DesktopChanged() {
+    return m_lastMonitors && m_display.Monitors() != *m_lastMonitors;
 }
 
 } // namespace driver

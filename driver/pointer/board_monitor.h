@@ -6,6 +6,7 @@
 #include "platform/profile_port.h"
 #include "platform/trace_port.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,12 +34,16 @@ public:
         : m_display(display), m_profile(profile), m_trace(trace) {}
 
     BoardScreen Locate(const std::string& settingsPath);
+    // The monitors differ from those the last Locate saw; false before the
+    // first. Some systems change them without telling hidden windows.
+    bool DesktopChanged();
 
 private:
     platform::DisplayPort& m_display;
     platform::ProfilePort& m_profile;
     platform::TracePort& m_trace;
     std::string m_lastFallback;
+    std::optional<std::vector<platform::MonitorInfo>> m_lastMonitors;
 };
 
 } // namespace driver

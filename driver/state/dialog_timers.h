@@ -22,10 +22,12 @@ inline constexpr DialogTimer kCommandRearm{112, 200};
 inline constexpr DialogTimer kConnect{113, 2000};
 inline constexpr DialogTimer kButtonDefaultAction{114, 80};
 inline constexpr DialogTimer kSecondPenRearm{116, 200};
+// Looks for monitor changes that no message announced.
+inline constexpr DialogTimer kDisplayCheck{117, 1000};
 inline constexpr DialogTimer kCodeRearm{222, 1000};
 inline constexpr std::array kAll = {
     kLeftTaps, kRightTaps,           kHide,           kHidKeepAlive, kCommandRearm,
-    kConnect,  kButtonDefaultAction, kSecondPenRearm, kCodeRearm};
+    kConnect,  kButtonDefaultAction, kSecondPenRearm, kDisplayCheck, kCodeRearm};
 } // namespace timer
 
 // Starting and stopping the main dialog's timers, on the dialog's thread

@@ -84,6 +84,16 @@ class DriverTest(unittest.TestCase):
     def post(self, message, wparam=0, lparam=0):
         self.helper("post", DIALOG_CLASS, DIALOG_TITLE, message, wparam, lparam)
 
+    def test_manifests_scale_by_monitor_and_keep_writes_virtualised(self):
+        # Per-monitor awareness maps the board in physical pixels; an execution
+        # level would end the write virtualisation the settings file relies on.
+        for exe, per_monitor in (("driver/app/Dravik.exe", True), ("orient/Orient.exe", True),
+                                 ("pensettings/LumeraSet.exe", False)):
+            data = context().program(exe).read_bytes()
+            self.assertEqual(b"<dpiAwareness" in data and b"PerMonitorV2" in data, per_monitor,
+                             exe)
+            self.assertNotIn(b"requestedExecutionLevel", data, exe)
+
     def test_window_appears_then_hides_without_a_taskbar_button(self):
         # The watcher starts first so that it can see the window before the hide.
         watcher = start_wintest("wait-hidden", DIALOG_CLASS, DIALOG_TITLE, 5000)

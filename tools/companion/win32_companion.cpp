@@ -7,6 +7,7 @@
 // as a client; on (0x7F2, 1000, 4) it lets the channel go.
 //
 //   companion.exe [--socket | --pipe] [--log FILE] [--save OUT.bmp] [--seconds N] [--port N]
+//                 [--monitor N]    the sheet on \\.\DISPLAYN rather than the primary monitor
 //
 // The log has one line per event, times in Unix milliseconds (Python's time.time() * 1000):
 //   T msg companion|tool MESSAGE WPARAM LPARAM [NAME]     a message posted to either window
@@ -58,6 +59,7 @@ struct Options {
     std::wstring savePath;
     long seconds = 600;
     unsigned short port = companion::kDualPenPort;
+    long monitor = 0; // 0: the primary
 };
 
 struct Sheet {
@@ -593,6 +595,8 @@ bool ParseOptions() {
             options.savePath = argv[++i];
         } else if (arg == L"--seconds" && hasValue) {
             options.seconds = std::wcstol(argv[++i], nullptr, 10);
+        } else if (arg == L"--monitor" && hasValue) {
+            options.monitor = std::wcstol(argv[++i], nullptr, 10);
         } else if (arg == L"--port" && hasValue) {
             options.port = static_cast<unsigned short>(std::wcstol(argv[++i], nullptr, 10));
         } else {
@@ -601,6 +605,26 @@ bool ParseOptions() {
     }
     LocalFree(argv);
     return ok && options.seconds > 0;
+}
+
+BOOL CALLBACK FindMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM found) {
+    MONITORINFOEXW info{};
+    info.cbSize = sizeof info;
+    const std::wstring wanted = L"\\\\.\\DISPLAY" + std::to_wstring(options.monitor);
+    if (GetMonitorInfoW(monitor, &info) && wanted == info.szDevice) {
+        *reinterpret_cast<RECT*>(found) = info.rcMonitor;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The sheet's place: the chosen monitor, else the primary.
+RECT SheetArea() {
+    RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    if (options.monitor > 0) {
+        EnumDisplayMonitors(nullptr, nullptr, FindMonitor, reinterpret_cast<LPARAM>(&area));
+    }
+    return area;
 }
 
 HWND MakeWindow(const wchar_t* className, const wchar_t* title, WNDPROC procedure, DWORD style,
@@ -635,17 +659,18 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     }
     driverSetMessage = RegisterWindowMessageW(Wide(contract::registered::kDriverSet).c_str());
     stopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    const int width = GetSystemMetrics(SM_CXSCREEN);
-    const int height = GetSystemMetrics(SM_CYSCREEN);
+    const RECT area = SheetArea();
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
     if (!CreateSheet(width, height)) {
         return 1;
     }
     sheetWindow =
         MakeWindow(Wide(companion::kMainClass).c_str(), Wide(companion::kMainTitle).c_str(),
-                   SheetProc, WS_POPUP | WS_VISIBLE, 0, 0, width, height);
-    toolWindow =
-        MakeWindow(Wide(companion::kToolClass).c_str(), kToolTitle, ToolProc,
-                   WS_POPUP | WS_BORDER | WS_VISIBLE, width - 460, 0, 460, kShownLines * 16 + 8);
+                   SheetProc, WS_POPUP | WS_VISIBLE, area.left, area.top, width, height);
+    toolWindow = MakeWindow(Wide(companion::kToolClass).c_str(), kToolTitle, ToolProc,
+                            WS_POPUP | WS_BORDER | WS_VISIBLE, area.right - 460, area.top, 460,
+                            kShownLines * 16 + 8);
     if (sheetWindow == nullptr || toolWindow == nullptr) {
         return 1;
     }
