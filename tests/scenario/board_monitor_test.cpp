@@ -315,6 +315,7 @@ const ChangeCase kChangeCases[] = {
      1,
      false,
      1000},
+    {"SwitchedOffWithoutAMessage", {kPrimary}, platform::wm::kNull, 0, 0, true, 1000},
     {"AnotherSettingChangesNothing",
      {kPrimary, Moved(kRight, {1920, 0, 2944, 768})},
      platform::wm::kSettingChange,
