@@ -1,5 +1,6 @@
 #include "orient/grid_writer.h"
 
+#include "common/board_monitor_record.h"
 #include "common/program_contract.h"
 #include "common/settings_location.h"
 #include "driver/pointer/load_calibration.h"
@@ -51,11 +52,20 @@ bool ReadsBack(platform::ProfilePort& profile, const std::string& path, const En
     return stored == entry.value && driver::ParseBoardValue(stored) == entry.number;
 }
 
+bool MonitorReadsBack(platform::ProfilePort& profile, const std::string& path,
+                      const platform::MonitorInfo& monitor) {
+    const common::StoredMonitor stored = common::ReadStoredMonitor(profile, path);
+    return stored.state == common::StoredMonitor::State::Chosen &&
+           stored.monitor.bounds == monitor.bounds &&
+           stored.monitor.deviceName == monitor.deviceName &&
+           stored.monitor.deviceId == monitor.deviceId;
+}
+
 enum class Outcome { Written, Failed, Overtaken };
 
 Outcome WriteThroughCopy(platform::ProfilePort& profile, platform::FilesPort& files,
                          const std::string& settingsPath, const std::string& copy,
-                         const std::vector<Entry>& entries) {
+                         const std::vector<Entry>& entries, const platform::MonitorInfo& monitor) {
     // A copy left by a run that stopped half-way must not lend its keys.
     files.RemoveFile(copy);
     const bool existed = files.FileExists(settingsPath);
@@ -70,9 +80,11 @@ Outcome WriteThroughCopy(platform::ProfilePort& profile, platform::FilesPort& fi
         written = written && profile.WriteString(contract::settings_file::kCoordinateSection,
                                                  entry.key, entry.value, copy);
     }
+    written = written && common::WriteStoredMonitor(profile, copy, monitor);
     for (const Entry& entry : entries) {
         written = written && ReadsBack(profile, copy, entry);
     }
+    written = written && MonitorReadsBack(profile, copy, monitor);
     if (!written) {
         files.RemoveFile(copy);
         return Outcome::Failed;
@@ -109,8 +121,9 @@ std::string FormatBoardValue(double value) {
 }
 
 bool WriteCalibrationGrid(platform::ProfilePort& profile, platform::FilesPort& files,
-                          const std::string& settingsPath, const MeasuredGrid& grid) {
-    if (settingsPath.empty() || !grid.Complete() ||
+                          const std::string& settingsPath, const MeasuredGrid& grid,
+                          const platform::MonitorInfo& monitor) {
+    if (settingsPath.empty() || !grid.Complete() || monitor.bounds.IsEmpty() ||
         files.PathLength(settingsPath) + kCopySuffix.size() > common::kMaxPathLength) {
         return false;
     }
@@ -122,7 +135,7 @@ bool WriteCalibrationGrid(platform::ProfilePort& profile, platform::FilesPort& f
     }
     const std::string copy = settingsPath + std::string(kCopySuffix);
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        switch (WriteThroughCopy(profile, files, settingsPath, copy, entries)) {
+        switch (WriteThroughCopy(profile, files, settingsPath, copy, entries, monitor)) {
         case Outcome::Written:
             return true;
         case Outcome::Failed:

@@ -5,7 +5,7 @@
 namespace orient {
 
 bool COrientApp::InitInstance() {
-    COrientWnd window(m_ports);
+    COrientWnd window(m_ports, m_request);
     window.Run();
     return false;
 }

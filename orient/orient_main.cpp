@@ -5,11 +5,11 @@
 
 // A Unicode program like the settings tool: its paths reach the system
 // whole, whatever the code page.
-int framework::RunProgram(platform::Platform& platform) {
+int framework::RunProgram(platform::Platform& platform, const std::vector<std::string>& arguments) {
     platform::Win32WideFiles files;
     platform::Win32WideProfile profile;
     orient::OrientPorts ports{platform.windows,  platform.clock,   profile,          files,
                               platform.security, platform.display, platform.threads, platform.ipc};
-    orient::COrientApp app(ports);
+    orient::COrientApp app(ports, orient::ParseMonitorRequest(arguments));
     return app.Run();
 }

@@ -14,6 +14,10 @@ OrientTexts ReadOrientTexts(platform::ProfilePort& profile, const std::string& p
         texts.*key.text =
             profile.GetText(kLanguageSection, key.key, contract::language_file::kMissingText, path);
     }
+    texts.chooseMonitor = profile.GetText(kLanguageSection, kChooseMonitorKey, "", path);
+    if (texts.chooseMonitor.empty()) {
+        texts.chooseMonitor = kChooseMonitorFallback;
+    }
     return texts;
 }
 

@@ -33,6 +33,7 @@ struct OrientTexts {
     std::string finish;
     std::string cancel;
     std::string exit;
+    std::string chooseMonitor;
 };
 
 // Each text's key in section "Orient".
@@ -62,6 +63,13 @@ inline constexpr TextKey kTextKeys[] = {
     {"IDS_ORIENT_CANCEL", &OrientTexts::cancel},
     {"IDS_ORIENT_EXIT", &OrientTexts::exit},
 };
+
+// Shown on each monitor in turn until the board is touched. Its own
+// fallback: a Language.ini of an older installation lacks it, and a prompt
+// that says "GetError" would leave the teacher at the board with nothing to do.
+inline constexpr std::string_view kChooseMonitorKey = "IDS_ORIENT_CHOOSE_MONITOR";
+inline constexpr std::string_view kChooseMonitorFallback =
+    "如果这是白板的屏幕，请用笔在白板上点一下";
 
 // Each verdict's word in the log and the hint the window shows with the
 // target it leaves in place; a taken contact needs none.

@@ -78,10 +78,20 @@ void PaintResult(Canvas& canvas, const OrientScene& scene) {
 
 void PaintMessage(Canvas& canvas, const OrientScene& scene, std::string_view text) {
     std::string_view escape;
-    if (scene.stage == OrientStage::Connecting) {
+    if (scene.stage == OrientStage::Connecting || scene.stage == OrientStage::ChoosingMonitor) {
         escape = scene.texts.escape;
     }
     DrawLines(canvas, scene.height * 2 / 5, {{text, colour::kText}, {escape, colour::kFaint}},
+              TextHeight(scene.height));
+}
+
+// Large, as it must be read from across the room; the monitor's name is for
+// a technician who wants to give it on the command line next time.
+void PaintMonitorPrompt(Canvas& canvas, const OrientScene& scene) {
+    const int large = 2 * TextHeight(scene.height);
+    DrawLines(canvas, scene.height / 3, {{scene.texts.chooseMonitor, colour::kText}}, large);
+    DrawLines(canvas, scene.height / 3 + 3 * large,
+              {{scene.monitorName, colour::kFaint}, {scene.texts.escape, colour::kFaint}},
               TextHeight(scene.height));
 }
 
@@ -99,6 +109,7 @@ std::vector<Button> SceneButtons(const OrientScene& scene) {
     const OrientTexts& texts = scene.texts;
     switch (scene.stage) {
     case OrientStage::Connecting:
+    case OrientStage::ChoosingMonitor:
     case OrientStage::Collecting:
         return {at(0.8, kCancel, texts.cancel)};
     case OrientStage::Verifying:
@@ -120,6 +131,9 @@ void PaintScene(Canvas& canvas, const OrientScene& scene) {
     switch (scene.stage) {
     case OrientStage::Connecting:
         PaintMessage(canvas, scene, texts.connecting);
+        break;
+    case OrientStage::ChoosingMonitor:
+        PaintMonitorPrompt(canvas, scene);
         break;
     case OrientStage::Collecting:
         PaintCollecting(canvas, scene);

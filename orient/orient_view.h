@@ -7,12 +7,14 @@
 #include "platform/canvas.h"
 
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 namespace orient {
 
 enum class OrientStage : std::uint8_t {
     Connecting,
+    ChoosingMonitor, // the prompt on one monitor after another until the board is touched
     Collecting,
     Verifying,
     Result,
@@ -36,6 +38,7 @@ struct OrientScene {
     const Verification* verification = nullptr; // none outside a check
     int width = 0;
     int height = 0;
+    std::string_view monitorName; // the monitor the window is on
 };
 
 // The buttons on the window at the scene's stage, clear of the targets.

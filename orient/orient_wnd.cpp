@@ -1,5 +1,6 @@
 #include "orient/orient_wnd.h"
 
+#include "common/board_monitor_record.h"
 #include "common/settings_location.h"
 #include "orient/grid_writer.h"
 #include "orient/orient_ids.h"
@@ -7,6 +8,8 @@
 #include "platform/window_messages.h"
 
 #include <array>
+#include <string>
+#include <utility>
 
 namespace orient {
 
@@ -15,12 +18,14 @@ using namespace platform;
 namespace {
 
 constexpr std::uintptr_t kConnectTimer = 1;
+constexpr std::uintptr_t kPromptTimer = 2;
 
 } // namespace
 
-COrientWnd::COrientWnd(OrientPorts& ports)
-    : CWnd(ports.windows), m_ports(ports), m_log(ports.files, ports.clock), m_run(GridLayout{}),
-      m_reader(ports.threads, ports.windows) {}
+COrientWnd::COrientWnd(OrientPorts& ports, MonitorRequest request)
+    : CWnd(ports.windows), m_ports(ports), m_request(std::move(request)),
+      m_log(ports.files, ports.clock), m_run(GridLayout{}), m_reader(ports.threads, ports.windows) {
+}
 
 LResult COrientWnd::Run() {
     FilesPort& files = m_ports.files;
@@ -32,22 +37,74 @@ LResult COrientWnd::Run() {
     m_run = CalibrationRun(LayoutForColumns(m_ports.profile.GetInt(
         contract::settings_file::kCoordinateSection, contract::settings_file::kColumnsKey,
         contract::settings_file::kDefaultGridSize, m_settingsPath)));
-    for (const MonitorInfo& monitor : m_ports.display.Monitors()) {
-        if (monitor.primary) {
-            m_width = monitor.bounds.Width();
-            m_height = monitor.bounds.Height();
-        }
-    }
     m_log.Open(m_ports.profile, m_settingsPath);
-    m_log.Grid(m_run.Grid().Layout(), m_width, m_height);
+    ChooseMonitor();
     WindowDescription description;
     description.className = std::string(contract::orientation::kWindowClass);
     description.title = m_texts.caption;
     description.style = ws::kPopup | ws::kVisible;
     description.exStyle = ws_ex::kTopmost;
-    description.cx = m_width;
-    description.cy = m_height;
+    description.x = m_monitor.bounds.left;
+    description.y = m_monitor.bounds.top;
+    description.cx = Width();
+    description.cy = Height();
     return RunModalLoop(description);
+}
+
+void COrientWnd::ChooseMonitor() {
+    m_monitors = m_ports.display.Monitors();
+    std::erase_if(m_monitors, [](const MonitorInfo& m) { return m.bounds.IsEmpty(); });
+    if (m_request.kind != MonitorRequest::Kind::None) {
+        if (const auto index = RequestedMonitor(m_monitors, m_request)) {
+            UseMonitor(*index, "by " + m_request.text);
+            return;
+        }
+        m_log.Write("no monitor answers " + m_request.text);
+    }
+    if (m_monitors.size() == 1) {
+        UseMonitor(0, "as the only one");
+        return;
+    }
+    if (m_monitors.empty()) {
+        m_log.Write("the system lists no monitor");
+        return;
+    }
+    m_promptOrder =
+        PromptOrder(m_monitors, common::ReadStoredMonitor(m_ports.profile, m_settingsPath));
+    m_promptStep = 0;
+    MoveTo(m_monitors[m_promptOrder.front()]);
+}
+
+void COrientWnd::UseMonitor(std::size_t index, std::string_view how) {
+    m_monitorChosen = true;
+    MoveTo(m_monitors[index]);
+    m_log.Write("monitor " + DescribeMonitor(m_monitor) + " chosen " + std::string(how));
+    m_log.Grid(m_run.Grid().Layout(), Width(), Height());
+}
+
+void COrientWnd::MoveTo(const MonitorInfo& monitor) {
+    m_monitor = monitor;
+    if (GetSafeHwnd() != kNoWindow) {
+        const DesktopRect& r = monitor.bounds;
+        Windows().SetWindowPos(GetSafeHwnd(), kNoWindow, r.left, r.top, r.Width(), r.Height(), 0);
+        Invalidate();
+    }
+}
+
+void COrientWnd::StartPrompt() {
+    ShowStage(Stage::ChoosingMonitor);
+    m_log.Write("prompt on " + DescribeMonitor(m_monitor));
+    SetTimer(kPromptTimer, kPromptMs);
+}
+
+void COrientWnd::NextPrompt() {
+    // A pen already down holds the prompt on the monitor it answers.
+    if (m_contact.InContact()) {
+        return;
+    }
+    m_promptStep = (m_promptStep + 1) % m_promptOrder.size();
+    MoveTo(m_monitors[m_promptOrder[m_promptStep]]);
+    m_log.Write("prompt on " + DescribeMonitor(m_monitor));
 }
 
 bool COrientWnd::DispatchMessageMap(std::uint32_t message, WParam wParam, LParam lParam,
@@ -96,6 +153,10 @@ void COrientWnd::TryOpenPipe() {
         }
         m_pipeBroughtFrames = false;
         m_log.Write("pipe open");
+        if (!m_monitorChosen) {
+            StartPrompt();
+            return;
+        }
         ShowStage(Stage::Collecting);
         LogTarget();
         return;
@@ -117,6 +178,13 @@ LResult COrientWnd::OnTimer(WParam timerId, LParam) {
             KillTimer(kConnectTimer);
         }
     }
+    if (timerId == kPromptTimer) {
+        if (m_stage == Stage::ChoosingMonitor) {
+            NextPrompt();
+        } else {
+            KillTimer(kPromptTimer);
+        }
+    }
     return 0;
 }
 
@@ -127,12 +195,22 @@ LResult COrientWnd::OnFrameArrived(WParam wParam, LParam lParam) {
             TakeContact(*contact);
         }
     }
+    // Any touch answers the prompt: it need not be steady like a target's.
+    if (m_stage == Stage::ChoosingMonitor &&
+        m_contact.OnFrame(FrameReader::Unpack(wParam, lParam))) {
+        KillTimer(kPromptTimer);
+        UseMonitor(m_promptOrder[m_promptStep], "by a touch");
+        ShowStage(Stage::Collecting);
+        LogTarget();
+    }
     return 0;
 }
 
 LResult COrientWnd::OnPipeEnded(WParam generation, LParam) {
-    if (m_stage == Stage::Collecting && m_reader.Running() && generation == m_reader.Generation()) {
+    if ((m_stage == Stage::Collecting || m_stage == Stage::ChoosingMonitor) && m_reader.Running() &&
+        generation == m_reader.Generation()) {
         m_reader.Stop();
+        KillTimer(kPromptTimer);
         // A client can reach an instance the driver kept from an earlier request,
         // which goes as soon as the driver takes up this one: ask again.
         if (!m_pipeBroughtFrames) {
@@ -163,7 +241,7 @@ void COrientWnd::TakeContact(const ContactResult& contact) {
 void COrientWnd::SaveGrid() {
     m_reader.Stop();
     if (!WriteCalibrationGrid(m_ports.profile, m_ports.files, m_settingsPath,
-                              AtTargetPoints(m_run.Grid(), Width(), Height()))) {
+                              AtTargetPoints(m_run.Grid(), Width(), Height()), m_monitor)) {
         m_log.Write("could not write " + m_settingsPath);
         ShowStage(Stage::SaveFailed);
         return;
@@ -261,6 +339,7 @@ void COrientWnd::OnClose() {
 void COrientWnd::Cancel() {
     m_reader.Stop();
     KillTimer(kConnectTimer);
+    KillTimer(kPromptTimer);
     EndRound(RoundEnd::NothingNew);
     m_log.Write("cancelled");
     EndModalLoop(kCancelled);
@@ -286,8 +365,13 @@ void COrientWnd::LogTarget() {
 }
 
 OrientScene COrientWnd::Scene() const {
-    return {m_stage, m_texts, m_run, m_verification ? &*m_verification : nullptr,
-            Width(), Height()};
+    return {m_stage,
+            m_texts,
+            m_run,
+            m_verification ? &*m_verification : nullptr,
+            Width(),
+            Height(),
+            m_monitor.deviceName};
 }
 
 std::vector<Button> COrientWnd::Buttons() const {

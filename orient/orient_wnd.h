@@ -5,6 +5,7 @@
 #include "orient/contact.h"
 #include "orient/drawing.h"
 #include "orient/frame_reader.h"
+#include "orient/monitor_choice.h"
 #include "orient/orient_log.h"
 #include "orient/orient_ports.h"
 #include "orient/orient_texts.h"
@@ -21,9 +22,12 @@ using platform::LParam;
 using platform::LResult;
 using platform::WParam;
 
-// The calibration program's one window: full screen, in front of all. It
-// asks the driver for raw frames, shows the targets one at a time, writes
-// the grid the pen gave, has the driver reload it and then checks it with
+// The calibration program's one window: full screen on the board's monitor,
+// in front of all. It asks the driver for raw frames; on a desktop of
+// several monitors it first shows a prompt on one after another until the
+// pen touches the board, unless the command line named the monitor. Then it
+// shows the targets one at a time, writes the grid the pen gave with the
+// monitor it belongs to, has the driver reload them and checks the grid with
 // the pen driving the pointer.
 class COrientWnd : public framework::CWnd {
 public:
@@ -34,9 +38,11 @@ public:
     // How long the driver gets to make its pipe after the request.
     static constexpr std::uint32_t kConnectBoundMs = 5000;
     static constexpr std::uint32_t kConnectRetryMs = 100;
+    // How long the prompt waits on each monitor for the board to be touched.
+    static constexpr std::uint32_t kPromptMs = 5000;
     using Stage = OrientStage;
 
-    explicit COrientWnd(OrientPorts& ports);
+    explicit COrientWnd(OrientPorts& ports, MonitorRequest request = {});
 
     // Reads the settings and texts, then shows the window until the user is
     // done: kFinished, kCancelled, or -1 when the window could not be made.
@@ -72,6 +78,11 @@ private:
     // What the driver hears when a round ends: reload the grid or not.
     enum class RoundEnd : std::uint8_t { NewCalibration, NothingNew };
 
+    void ChooseMonitor();
+    void UseMonitor(std::size_t index, std::string_view how);
+    void MoveTo(const platform::MonitorInfo& monitor);
+    void StartPrompt();
+    void NextPrompt();
     void StartRound();
     void TryOpenPipe();
     void TakeContact(const ContactResult& contact);
@@ -86,15 +97,20 @@ private:
 
     // What the view shows of the state now.
     OrientScene Scene() const;
-    int Width() const { return m_width; }
-    int Height() const { return m_height; }
+    int Width() const { return m_monitor.bounds.Width(); }
+    int Height() const { return m_monitor.bounds.Height(); }
 
     OrientPorts& m_ports;
+    MonitorRequest m_request;
     OrientTexts m_texts;
     OrientLog m_log;
     std::string m_settingsPath;
-    int m_width = 0;
-    int m_height = 0;
+    std::vector<platform::MonitorInfo> m_monitors;
+    // The board's monitor once chosen; before, the one the prompt is on.
+    platform::MonitorInfo m_monitor;
+    bool m_monitorChosen = false;
+    std::vector<std::size_t> m_promptOrder; // indices into m_monitors
+    std::size_t m_promptStep = 0;
     Stage m_stage = Stage::Connecting;
     // 0x443 posted and no 0x444 yet: the driver forwards raw frames.
     bool m_roundOpen = false;

@@ -5,7 +5,7 @@
 
 // A Unicode program: its paths go to the system whole, not through the ANSI
 // code page the driver's ports use.
-int framework::RunProgram(platform::Platform& platform) {
+int framework::RunProgram(platform::Platform& platform, const std::vector<std::string>&) {
     platform::Win32WideFiles files;
     platform::Win32WideProfile profile;
     pensettings::ToolPorts ports{platform.windows, platform.clock, profile, files,

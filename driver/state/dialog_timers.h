@@ -23,7 +23,7 @@ inline constexpr DialogTimer kConnect{113, 2000};
 inline constexpr DialogTimer kButtonDefaultAction{114, 80};
 inline constexpr DialogTimer kSecondPenRearm{116, 200};
 // Looks for monitor changes that no message announced.
-inline constexpr DialogTimer kDisplayCheck{117, 1000};
+inline constexpr DialogTimer kDisplayCheck{117, 1500};
 inline constexpr DialogTimer kCodeRearm{222, 1000};
 inline constexpr std::array kAll = {
     kLeftTaps, kRightTaps,           kHide,           kHidKeepAlive, kCommandRearm,

@@ -265,6 +265,14 @@ bool SimDesktop::PaintOne() {
     return true;
 }
 
+DesktopRect SimDesktop::WindowBounds(WindowHandle window) const {
+    std::lock_guard lock(m_mutex);
+    const Window* target = Find(window);
+    return target == nullptr
+               ? DesktopRect{}
+               : DesktopRect{target->x, target->y, target->x + target->cx, target->y + target->cy};
+}
+
 std::vector<DrawnShape> SimDesktop::Picture(WindowHandle window) const {
     std::lock_guard lock(m_mutex);
     const Window* target = Find(window);

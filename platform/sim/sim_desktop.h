@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/display_port.h"
 #include "platform/sim/sim_canvas.h"
 #include "platform/sim/sim_clock.h"
 #include "platform/window_port.h"
@@ -145,6 +146,8 @@ public:
     ImageListHandle ComboImageList(WindowHandle dialog, int controlId) const;
     // "" for no such window.
     std::string WindowTitle(WindowHandle window) const;
+    // Where the window lies on the desktop; empty for no such window.
+    DesktopRect WindowBounds(WindowHandle window) const;
     // A user's click on a button (BM_CLICK): an automatic radio button checks
     // itself and clears the other automatic radio buttons of its group, then
     // the owner gets the clicked notification. Ignored while disabled.

@@ -107,7 +107,8 @@ void CheckWritten(testing_support::MemoryProfile& profile, const std::string& be
                   const MeasuredGrid& grid, int width, int height) {
     const std::string kept = profile.GetString("ElecButton", "ept0.x", "none", kSettings);
     ProfileFiles files(profile);
-    if (!WriteCalibrationGrid(profile, files, kSettings, grid)) {
+    const platform::MonitorInfo monitor{{0, 0, width, height}, true, "\\\\.\\DISPLAY1", ""};
+    if (!WriteCalibrationGrid(profile, files, kSettings, grid, monitor)) {
         // Refused: the file as it was, no copy beside it.
         FUZZ_CHECK(*profile.File(kSettings) == before);
         FUZZ_CHECK(profile.File(kSettings + ".new") == nullptr);

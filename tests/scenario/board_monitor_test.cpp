@@ -307,7 +307,7 @@ const ChangeCase kChangeCases[] = {
      platform::dbt::kDevNodesChanged,
      0,
      true},
-    // As some systems do: the driver finds the change itself within a second.
+    // As some systems do: the driver finds the change itself within 1.5 s.
     {"ChangedWithoutAMessage",
      {kPrimary, Moved(kRight, {1920, 0, 2944, 768})},
      platform::wm::kNull,

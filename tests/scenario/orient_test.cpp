@@ -241,17 +241,32 @@ TEST(OrientRun, CancelWritesNothingAndTellsTheDriverNothingIsNew) {
              rig.desktop.ClickAt(hwnd(rig), {area.left + 5, area.top + 5});
          }},
     };
+    struct When {
+        const char* name;
+        int taken; // targets before the cancel
+        bool prompt;
+    };
+    const When whens[] = {
+        {"before any target", 0, false},
+        {"after 8 targets", 8, false},
+        {"during the monitor prompt", 0, true},
+    };
     for (const auto& way : ways) {
         const Cancel& cancel = way.second;
-        for (const int taken : {0, 8}) {
-            SCOPED_TRACE(testing::Message() << way.first << " after " << taken << " targets");
+        for (const When& when : whens) {
+            SCOPED_TRACE(testing::Message() << way.first << " " << when.name);
             OrientRig rig;
+            if (when.prompt) {
+                rig.SetMonitors({platform::SimDisplay::Monitor(1, {0, 0, 1920, 1080}, true),
+                                 platform::SimDisplay::Monitor(2, {1920, 0, 3200, 1024})});
+            }
             const std::string before = rig.Settings();
             rig.StartDriver();
             rig.ServePipe();
             int steps = 0;
             const platform::LResult result = rig.Run([&] {
-                if (steps++ < taken) {
+                EXPECT_EQ(rig.window->CurrentStage() == Stage::ChoosingMonitor, when.prompt);
+                if (steps++ < when.taken) {
                     const Point cross = rig.View().crosses.at(0);
                     rig.Send(ContactAt(Rounded(UnderCross(cross)), 14, 5));
                     return true;
@@ -416,3 +431,150 @@ TEST(OrientRun, APipeThatEndsBeforeAnyFrameIsOpenedAgain) {
 }
 
 } // namespace
+
+namespace monitors {
+
+using platform::DesktopRect;
+using platform::MonitorInfo;
+using platform::SimDisplay;
+
+MonitorInfo Primary() {
+    return SimDisplay::Monitor(1, {0, 0, 1920, 1080}, true);
+}
+
+// Which of monitors lies at bounds: its place in the list, from 1; 0 for none.
+int NumberAt(const std::vector<MonitorInfo>& monitors, const DesktopRect& bounds) {
+    const auto found = std::ranges::find(monitors, bounds, &MonitorInfo::bounds);
+    return found == monitors.end() ? 0 : static_cast<int>(found - monitors.begin()) + 1;
+}
+
+TEST(OrientMonitor, ThePromptMovesOnUntilTheBoardIsTouchedAndTheBoardCalibratesThere) {
+    struct Case {
+        const char* name;
+        std::vector<MonitorInfo> monitors;
+        std::optional<MonitorInfo> stored; // the monitor DualData.ini names
+        std::vector<int> prompts; // where the prompt shows, in turn; touched during the last
+        int board;
+    };
+    const MonitorInfo right = SimDisplay::Monitor(2, {1920, 0, 3200, 1024});
+    const MonitorInfo left = SimDisplay::Monitor(2, {-1280, -200, 0, 824});
+    const MonitorInfo below = SimDisplay::Monitor(3, {0, 1080, 1024, 1848});
+    const Case cases[] = {
+        {"one monitor: no prompt", {Primary()}, {}, {}, 1},
+        {"touched at once on the primary", {Primary(), right}, {}, {1}, 1},
+        {"on to the secondary", {Primary(), right}, {}, {1, 2}, 2},
+        {"round to the primary again", {Primary(), right}, {}, {1, 2, 1}, 1},
+        {"a secondary left of and above the primary", {Primary(), left}, {}, {1, 2}, 2},
+        {"the stored monitor first", {Primary(), right, below}, right, {2, 1, 3, 2}, 2},
+        {"the primary first when the stored one is gone", {Primary(), right}, below, {1, 2}, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        OrientRig rig;
+        rig.EnableLog();
+        rig.SetMonitors(c.monitors, c.stored);
+        rig.StartDriver();
+        rig.ServePipe();
+        PenUser user{rig};
+        std::vector<std::pair<int, std::uint64_t>> prompts; // monitor, since when
+        std::optional<DesktopRect> targetsOn;
+        bool touched = false;
+        const MonitorInfo& board = c.monitors.at(static_cast<std::size_t>(c.board - 1));
+        const auto step = [&] {
+            if (rig.window->CurrentStage() == Stage::ChoosingMonitor) {
+                const int shown = NumberAt(c.monitors, rig.WindowBounds());
+                if (prompts.empty() || prompts.back().first != shown) {
+                    prompts.emplace_back(shown, rig.desktop.NowMs());
+                    EXPECT_TRUE(Shows(rig.View(), rig.Text("IDS_ORIENT_CHOOSE_MONITOR")));
+                }
+                if (prompts.size() == c.prompts.size() && !touched) {
+                    // Any touch will do, not only one steady enough for a target.
+                    rig.Send(ContactAt({5000, 5000}, 3, 9));
+                    touched = true;
+                }
+                return prompts.size() <= c.prompts.size();
+            }
+            if (!targetsOn) {
+                targetsOn = rig.WindowBounds();
+            }
+            return user();
+        };
+        EXPECT_EQ(rig.Run(step), COrientWnd::kFinished);
+
+        std::vector<int> shown;
+        for (std::size_t k = 0; k < prompts.size(); ++k) {
+            shown.push_back(prompts[k].first);
+            if (k > 0) {
+                EXPECT_NEAR(static_cast<double>(prompts[k].second - prompts[k - 1].second),
+                            COrientWnd::kPromptMs, OrientRig::kStepMs)
+                    << "prompt " << k;
+            }
+        }
+        EXPECT_EQ(shown, c.prompts);
+        EXPECT_EQ(targetsOn, board.bounds);
+        for (const auto& [at, target] : user.targets) {
+            EXPECT_TRUE(target.x >= 0 && target.x < board.bounds.Width() && target.y >= 0 &&
+                        target.y < board.bounds.Height())
+                << target.x << "," << target.y;
+        }
+        const common::StoredMonitor stored =
+            common::ReadStoredMonitor(rig.profile, rig.Installed("DualData.ini"));
+        EXPECT_EQ(stored.monitor.bounds, board.bounds);
+        EXPECT_EQ(stored.monitor.deviceId, board.deviceId);
+        EXPECT_EQ(Untimed(rig.DriverMessages()), (std::vector{kStarted, kReload}));
+        // Presses through the grid the driver binds to the stored monitor land on the crosses.
+        const driver::CalibrationGrid grid = rig.LoadedGrid();
+        EXPECT_EQ(grid.ScreenWidth, board.bounds.Width());
+        EXPECT_EQ(grid.ScreenHeight, board.bounds.Height());
+        ASSERT_TRUE(rig.window->LastResidual());
+        EXPECT_LT(rig.window->LastResidual()->largest, 1.0);
+        EXPECT_EQ(rig.LogLines({board.deviceName, board.deviceId,
+                                c.prompts.empty() ? "as the only one" : "by a touch"})
+                      .size(),
+                  1U);
+    }
+}
+
+TEST(OrientMonitor, TheCommandLineNamesTheMonitorOrFallsBack) {
+    // The system lists a secondary left of the primary first.
+    const std::vector<MonitorInfo> pair = {SimDisplay::Monitor(1, {-1280, 0, 0, 1024}),
+                                           SimDisplay::Monitor(2, {0, 0, 1920, 1080}, true)};
+    struct Case {
+        std::vector<std::string> arguments;
+        std::vector<MonitorInfo> monitors;
+        Stage first;
+        int shownOn;
+        std::vector<std::string_view> logged; // words of one line of the log
+    };
+    const Case cases[] = {
+        {{"/monitor", "1"}, pair, Stage::Collecting, 1, {"DISPLAY1", "chosen by /monitor 1"}},
+        {{"/MONITOR", "2"}, pair, Stage::Collecting, 2, {"DISPLAY2", "chosen by /MONITOR 2"}},
+        {{"/monitor", "primary"}, pair, Stage::Collecting, 2, {"DISPLAY2", "/monitor primary"}},
+        {{"/monitor", "7"}, pair, Stage::ChoosingMonitor, 2, {"no monitor", "/monitor 7"}},
+        {{"/monitor", "left"}, pair, Stage::ChoosingMonitor, 2, {"no monitor", "/monitor left"}},
+        {{"/monitor", "7"}, {Primary()}, Stage::Collecting, 1, {"no monitor", "/monitor 7"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.arguments.at(1) << " of " << c.monitors.size());
+        OrientRig rig;
+        rig.EnableLog();
+        rig.SetMonitors(c.monitors);
+        rig.arguments = c.arguments;
+        rig.StartDriver();
+        rig.ServePipe();
+        std::optional<Stage> first;
+        DesktopRect bounds;
+        rig.Run([&] {
+            first = rig.window->CurrentStage();
+            bounds = rig.WindowBounds();
+            rig.desktop.PressEscape(rig.window->GetSafeHwnd());
+            return false;
+        });
+        EXPECT_EQ(first, c.first);
+        EXPECT_EQ(NumberAt(c.monitors, bounds), c.shownOn);
+        const auto& words = c.logged;
+        EXPECT_EQ(rig.LogLines({words.at(0), words.at(1)}).size(), 1U);
+    }
+}
+
+} // namespace monitors

@@ -31,6 +31,7 @@
 #include <memory>
 #include <optional>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -146,6 +147,36 @@ public:
         return profile.GetText(orient::kLanguageSection, key, "", Installed("Language.ini"));
     }
 
+    // Orient.log on, as a technician switches it on.
+    void EnableLog() {
+        profile.WriteString(contract::settings_file::kDiagnosticsSection,
+                            contract::settings_file::kLogFileKey, "1", Installed("DualData.ini"));
+    }
+    // Orient.log's lines that hold every one of words.
+    std::vector<std::string> LogLines(std::initializer_list<std::string_view> words) const {
+        std::vector<std::string> found;
+        std::istringstream log(ReadFile(Installed(contract::log_file::kOrient)));
+        for (std::string line; std::getline(log, line);) {
+            if (std::ranges::all_of(words, [&](std::string_view word) {
+                    return line.find(word) != std::string::npos;
+                })) {
+                found.push_back(line);
+            }
+        }
+        return found;
+    }
+    // The monitors of the desktop, and the one DualData.ini names.
+    void SetMonitors(const std::vector<platform::MonitorInfo>& monitors,
+                     const std::optional<platform::MonitorInfo>& stored = std::nullopt) {
+        display.SetMonitors(monitors);
+        if (stored) {
+            common::WriteStoredMonitor(profile, Installed("DualData.ini"), *stored);
+        }
+    }
+    platform::DesktopRect WindowBounds() const {
+        return desktop.WindowBounds(window->GetSafeHwnd());
+    }
+
     platform::WindowHandle StartDriver() {
         driver = desktop.CreateLoggingWindow(std::string(contract::driver_window::kClass),
                                              std::string(contract::driver_window::kTitle));
@@ -220,7 +251,8 @@ public:
     // Runs the program; step is called kStepMs apart, between its messages,
     // until it returns false. The program's result.
     platform::LResult Run(std::function<bool()> step) {
-        window = std::make_unique<orient::COrientWnd>(ports);
+        window =
+            std::make_unique<orient::COrientWnd>(ports, orient::ParseMonitorRequest(arguments));
         // Steps still scheduled when the program ends must not outlive it.
         auto live = std::make_shared<bool>(true);
         auto next = std::make_shared<std::function<void()>>();
@@ -260,6 +292,7 @@ public:
     platform::SimIpcPort ipc{trace, clock};
     orient::OrientPorts ports{desktop, clock, profile, files, security, display, threads, ipc};
     platform::WindowHandle driver = platform::kNoWindow;
+    std::vector<std::string> arguments; // the program's command line
     std::unique_ptr<orient::COrientWnd> window;
 };
 

@@ -8,6 +8,10 @@
 // Readable failure messages for the simulated desktop's records.
 namespace platform {
 
+inline void PrintTo(const DesktopRect& r, std::ostream* out) {
+    *out << r.left << "," << r.top << "-" << r.right << "," << r.bottom;
+}
+
 inline void PrintTo(const PostedMessage& m, std::ostream* out) {
     *out << "(0x" << std::hex << m.message << std::dec << ", " << m.wParam << ", " << m.lParam
          << ") at " << m.atMs << " ms";

@@ -219,6 +219,9 @@ private:
     int m_writes = 0;
 };
 
+// The board's monitor left of the primary, whose pixels the grid's targets are.
+const platform::MonitorInfo kBoardMonitor = platform::SimDisplay::Monitor(2, {-1280, 0, 0, 1024});
+
 MeasuredGrid Filled(GridLayout layout) {
     MeasuredGrid grid(layout);
     // Values the median gives (halves) and ones it never does.
@@ -242,7 +245,7 @@ TEST(GridWriter, EveryLayoutRoundTripsExactlyThroughTheDriversLoad) {
         platform::IniFileProfile profile;
         platform::SimFiles files("", "");
         const MeasuredGrid grid = Filled(layout);
-        ASSERT_TRUE(WriteCalibrationGrid(profile, files, path, grid));
+        ASSERT_TRUE(WriteCalibrationGrid(profile, files, path, grid, kBoardMonitor));
 
         driver::CalibrationStore store;
         platform::SimTrace trace;
@@ -258,6 +261,11 @@ TEST(GridWriter, EveryLayoutRoundTripsExactlyThroughTheDriversLoad) {
             EXPECT_EQ(point.x, grid.At(index).x) << k;
             EXPECT_EQ(point.y, grid.At(index).y) << k;
         }
+        const common::StoredMonitor stored = common::ReadStoredMonitor(profile, path);
+        EXPECT_EQ(stored.state, common::StoredMonitor::State::Chosen);
+        EXPECT_EQ(stored.monitor.bounds, kBoardMonitor.bounds);
+        EXPECT_EQ(stored.monitor.deviceName, kBoardMonitor.deviceName);
+        EXPECT_EQ(stored.monitor.deviceId, kBoardMonitor.deviceId);
         EXPECT_EQ(loaded.ElecButtonPoints[0].x, 405) << "other sections kept";
         EXPECT_EQ(profile.GetInt(contract::settings_file::kButtonSection,
                                  contract::settings_file::kFrontChoiceKey, 0, path),
@@ -272,7 +280,15 @@ TEST(GridWriter, EveryLayoutRoundTripsExactlyThroughTheDriversLoad) {
 TEST(GridWriter, AnyFailedStepLeavesTheFileAsItWas) {
     const std::string before = "[coordinate]\r\nwdot=3\r\nhdot=3\r\ndot(0,0).x=2210\r\n";
     const MeasuredGrid grid = Filled({3, 3});
-    const int writes = 2 * TargetCount(grid.Layout()) + 2;
+    // Every write of a whole run, the monitor's with the grid's.
+    const int writes = [&] {
+        testing_support::TempDir dir;
+        FaultyProfile counting(-1, FaultyProfile::Fault::Refuse);
+        platform::SimFiles files("", "");
+        EXPECT_TRUE(WriteCalibrationGrid(counting, files, dir.Write("DualData.ini", before), grid,
+                                         kBoardMonitor));
+        return counting.Writes();
+    }();
     for (const auto fault : {FaultyProfile::Fault::Refuse, FaultyProfile::Fault::Garble}) {
         for (int failAt = 0; failAt < writes; ++failAt) {
             SCOPED_TRACE(
@@ -283,7 +299,7 @@ TEST(GridWriter, AnyFailedStepLeavesTheFileAsItWas) {
             const std::string path = dir.Write("DualData.ini", before);
             FaultyProfile profile(failAt, fault);
             platform::SimFiles files("", "");
-            EXPECT_FALSE(WriteCalibrationGrid(profile, files, path, grid));
+            EXPECT_FALSE(WriteCalibrationGrid(profile, files, path, grid, kBoardMonitor));
             EXPECT_EQ(testing_support::ReadFile(path), before);
             EXPECT_FALSE(files.FileExists(path + ".new"));
         }
@@ -294,17 +310,22 @@ TEST(GridWriter, AnyFailedStepLeavesTheFileAsItWas) {
     MeasuredGrid partial = Filled({3, 3});
     partial.Forget({2, 1});
     const std::string path = dir.Write("DualData.ini", before);
-    EXPECT_FALSE(WriteCalibrationGrid(profile, files, path, partial)) << "an incomplete grid";
+    EXPECT_FALSE(WriteCalibrationGrid(profile, files, path, partial, kBoardMonitor))
+        << "an incomplete grid";
+    EXPECT_FALSE(
+        WriteCalibrationGrid(profile, files, path, Filled({3, 3}), platform::MonitorInfo{}))
+        << "a monitor without area";
     files.FailCopies(true);
-    EXPECT_FALSE(WriteCalibrationGrid(profile, files, path, Filled({3, 3}))) << "no copy made";
+    EXPECT_FALSE(WriteCalibrationGrid(profile, files, path, Filled({3, 3}), kBoardMonitor))
+        << "no copy made";
     EXPECT_EQ(testing_support::ReadFile(path), before);
     files.FailCopies(false);
     const std::string missing = dir.File("new/DualData.ini");
     std::filesystem::create_directories(dir.Path() / "new");
-    EXPECT_TRUE(WriteCalibrationGrid(profile, files, missing, Filled({3, 3})))
+    EXPECT_TRUE(WriteCalibrationGrid(profile, files, missing, Filled({3, 3}), kBoardMonitor))
         << "no file yet: it is made";
     const std::string tooLong = dir.File(std::string(300, 'd') + ".ini");
-    EXPECT_FALSE(WriteCalibrationGrid(profile, files, tooLong, Filled({3, 3})));
+    EXPECT_FALSE(WriteCalibrationGrid(profile, files, tooLong, Filled({3, 3}), kBoardMonitor));
 }
 
 TEST(GridWriter, KeysAnotherProgramWritesMeanwhileAreKept) {
@@ -327,7 +348,7 @@ TEST(GridWriter, KeysAnotherProgramWritesMeanwhileAreKept) {
                 profile.WriteString("LUMERASET", "BOX1LASTCHOOSE", std::to_string(copy + 1), path);
             }
         });
-        EXPECT_EQ(WriteCalibrationGrid(profile, files, path, grid), c.written);
+        EXPECT_EQ(WriteCalibrationGrid(profile, files, path, grid, kBoardMonitor), c.written);
         const auto lastWrite = std::min(c.copiesWrittenDuring, files.FilesCopied());
         EXPECT_EQ(profile.GetInt("LUMERASET", "BOX1LASTCHOOSE", 0, path),
                   static_cast<int>(lastWrite) + 1);
@@ -356,6 +377,12 @@ TEST(OrientTexts, TheShippedLanguageFileHasEveryText) {
         EXPECT_NE(texts.*key.text, contract::language_file::kMissingText) << key.key;
         EXPECT_FALSE((texts.*key.text).empty()) << key.key;
     }
+    EXPECT_EQ(texts.chooseMonitor, profile.GetText(kLanguageSection, kChooseMonitorKey, "",
+                                                   DRAVIK_RESOURCE_DIR "/Language.ini"));
+    testing_support::TempDir dir;
+    const std::string older = dir.Write("Language.ini", "[Orient]\r\nIDS_ORIENT_CAPTION=x\r\n");
+    EXPECT_EQ(ReadOrientTexts(profile, older).chooseMonitor, kChooseMonitorFallback)
+        << "a Language.ini from before the monitor prompt";
 }
 
 // The verdict table, read by value: each verdict once, with a word of its

@@ -2,11 +2,15 @@
 """The demo: the driver under Wine, connected to the virtual board, writes with both pens into
 the reference companion's sheet; then the board is calibrated from its orientation area.
 
-usage: demo.py BUILD_DIR OUT_DIR [SESSION]
+usage: demo.py BUILD_DIR OUT_DIR [SESSION] [--two-monitors]
 
 Writes OUT_DIR/screenshot.png, OUT_DIR/calibration-target.png, OUT_DIR/calibration-result.png,
 OUT_DIR/report.txt and the logs beside them. Every wait is bounded; a driver that does not
 connect ends the demo with a report that says so.
+
+With --two-monitors the desktop has a primary monitor and, right of it, the board's projector
+as a second monitor: the board is bound to the second one, the companion's sheet shows there,
+and OUT_DIR/two-monitors.png is the whole desktop with the writing on the second monitor.
 """
 
 import os
@@ -21,9 +25,11 @@ sys.path.insert(0, str(REPO / "tests" / "e2e"))
 sys.path.insert(0, str(REPO / "tools" / "companion"))
 
 import bmp_to_png  # noqa: E402
+import monitor_rig  # noqa: E402
 import orient_run  # noqa: E402
 import rig  # noqa: E402
 import virtual_board as vb  # noqa: E402
+import x_screenshot  # noqa: E402
 
 DRIVER_EXE = "driver/app/Dravik.exe"
 contract = rig.contract
@@ -145,19 +151,36 @@ def calibration(out: Path) -> list[str]:
     return lines
 
 
-def run(build: Path, out: Path, session_path: Path) -> int:
+def on_board_monitor(pixel, monitor):
+    """A pixel of the session's 1920 x 1080 screen on the board's monitor: the grid's targets
+    scale with the monitor, and so does every point mapped through them."""
+    left, top, right, bottom = monitor
+    return (left + pixel[0] * (right - left) // 1920, top + pixel[1] * (bottom - top) // 1080)
+
+
+def run(build: Path, out: Path, session_path: Path, two_monitors: bool) -> int:
     session = vb.Session.load(session_path)
     lines = [f"Demo run {time.strftime('%Y-%m-%d %H:%M:%S')}, session {session_path.name}"]
     processes = []
     ctx = rig.context()
     exe = install(out / "install", session)
+    board_monitor = None
+    if two_monitors:
+        board_monitor = monitor_rig.LAYOUT[monitor_rig.SECONDARY]
+        # What calibrating with Orient.exe /monitor 2 (or a touch during its prompt) stores.
+        rig.replace_section(exe.parent / contract.SETTINGS_FILE_NAME,
+                            contract.SETTINGS_FILE_MONITOR_SECTION,
+                            monitor_rig.board_monitor_lines(monitor_rig.SECONDARY, board_monitor))
+        lines.append(f"two monitors: primary {monitor_rig.LAYOUT[monitor_rig.PRIMARY]}, the "
+                     f"board's projector {board_monitor} (left, top, right, bottom)")
 
     bmp = out / "sheet.bmp"
     companion_log = out / "companion.log"
     companion_exe = Path(os.environ["E2E_COMPANION"]).resolve()
+    sheet_on = ["--monitor", 2] if two_monitors else []
     processes.append(rig.start_program(companion_exe, "--socket", "--log",
                                        rig.windows_path(companion_log), "--save",
-                                       rig.windows_path(bmp), "--seconds", 300))
+                                       rig.windows_path(bmp), "--seconds", 300, *sheet_on))
     rig.wait_for(lambda: log_lines(companion_log, "started"), 30)
     rig.wintest("wait-window", *SHEET, 10000, timeout_ms=10000)
     rig.wintest("wait-window", *TOOL, 10000, timeout_ms=10000)
@@ -190,6 +213,9 @@ def run(build: Path, out: Path, session_path: Path) -> int:
     samples = [(float(t) / 1000, int(x), int(y)) for t, x, y in
                (line.split() for line in trace_out.decode().splitlines()[1:])]
 
+    if two_monitors:
+        bmp_to_png.write_png(out / "two-monitors.png",
+                             *bmp_to_png.shrink(*x_screenshot.grab(ctx.env["DISPLAY"]), 2))
     rig.wintest("post", *SHEET, WM_CLOSE, 0, 0, check=False)
     rig.wait_for(lambda: Path(str(bmp) + ".txt").exists() and bmp.exists(), 10)
     counts = {}
@@ -215,6 +241,10 @@ def run(build: Path, out: Path, session_path: Path) -> int:
                  f"releases; second pen {counts.get('second_frames', '?')} screen frames drawn "
                  f"in {counts.get('second_strokes', '?')} strokes")
     lines.append(f"pointer: {len(samples)} positions traced")
+    if board_monitor:
+        left, top, right, bottom = board_monitor
+        inside = sum(left <= x < right and top <= y < bottom for _, x, y in samples[1:])
+        lines.append(f"  {inside} of {len(samples) - 1} after the start on the board's monitor")
 
     if "stopped_at_line" in summary:
         lines.append(f"session stopped at line {summary['stopped_at_line']}: "
@@ -224,7 +254,8 @@ def run(build: Path, out: Path, session_path: Path) -> int:
         lines.append("  expected: the calibrated pixel of each stroke's last point, as Wine places "
                      "an absolute move there (one pixel up or left on most points)")
     for index, (lifted, pixel) in enumerate(summary["expected"]):
-        expected = rig.on_screen(pixel)
+        expected = (on_board_monitor(pixel, board_monitor) if board_monitor
+                    else rig.on_screen(pixel))
         got = pointer_at(samples, lifted + 0.05) if lifted else None
         if got is None:
             lines.append(f"  stroke {index + 1:2}: expected {expected}, pointer not seen")
@@ -243,12 +274,14 @@ def run(build: Path, out: Path, session_path: Path) -> int:
         lines.append(f"  {' '.join(message):<30} {meaning(message)}")
     lines.append("")
     lines.append(f"screenshot: {out / 'screenshot.png'}")
+    if two_monitors:
+        lines.append(f"the whole desktop, halved: {out / 'two-monitors.png'}")
     lines.append(f"logs: {out / 'board.log'} (both directions, unix ms), {companion_log}")
 
     for process in processes:
         rig.end_program(process)
     board.shutdown()
-    if connected:
+    if connected and not two_monitors:
         lines += calibration(out)
     report = "\n".join(lines) + "\n"
     (out / "report.txt").write_text(report)
@@ -257,22 +290,24 @@ def run(build: Path, out: Path, session_path: Path) -> int:
 
 
 def main() -> int:
-    if len(sys.argv) not in (3, 4):
+    two_monitors = "--two-monitors" in sys.argv
+    args = [arg for arg in sys.argv[1:] if arg != "--two-monitors"]
+    if len(args) not in (2, 3):
         print(__doc__, file=sys.stderr)
         return 2
-    build = Path(sys.argv[1]).resolve()
-    out = Path(sys.argv[2]).resolve()
-    session = Path(sys.argv[3]) if len(sys.argv) == 4 else REPO / "resources/sessions/demo.txt"
+    build = Path(args[0]).resolve()
+    out = Path(args[1]).resolve()
+    session = Path(args[2]) if len(args) == 3 else REPO / "resources/sessions/demo.txt"
     out.mkdir(parents=True, exist_ok=True)
     for stale in ("screenshot.png", "report.txt", "sheet.bmp", "sheet.bmp.txt",
                   "companion.log", "board.log", "calibration-target.png",
-                  "calibration-result.png"):
+                  "calibration-result.png", "two-monitors.png"):
         (out / stale).unlink(missing_ok=True)
     signal.signal(signal.SIGTERM, signal.default_int_handler)
     wintest = build / "tools/wintest/wintest.exe"
     try:
-        rig.start(build, wintest, build / "e2e-cache")
-        return run(build, out, session)
+        rig.start(build, wintest, build / "e2e-cache", two_monitors)
+        return run(build, out, session, two_monitors)
     except KeyboardInterrupt:
         print("demo: interrupted", file=sys.stderr)
         return 130
