@@ -66,7 +66,7 @@ class NoCopiesTest(unittest.TestCase):
         names = {value for value in program_contract.VALUES.values()
                  if isinstance(value, str) and len(value) >= 5
                  and value not in self.SHARED_WITH_WINDOWS}
-        files = [*REPO.glob("tests/e2e/*.py"), *REPO.glob("tools/*/*.py"),
+        files = [*REPO.glob("tests/e2e/**/*.py"), *REPO.glob("tools/*/*.py"),
                  *REPO.glob("installer/*.py"), REPO / "installer" / "setup.nsi",
                  REPO / "installer" / "make-installer"]
         for path in files:

@@ -64,8 +64,8 @@ def target_point(i, j, columns, rows, size=rig.SCREEN):
 class Calibrator:
     """truth: the board as hung, a vb.LinearCalibration; its board(pixel) is a pen on a cross."""
 
-    def __init__(self, board, log: Path, truth, seed=11, screenshot=None):
-        self.board, self.log, self.truth = board, log, truth
+    def __init__(self, board, log: Path, truth, seed=11, screenshot=None, size=rig.SCREEN):
+        self.board, self.log, self.truth, self.size = board, log, truth, size
         self.rng = random.Random(seed)
         self.screenshot = screenshot or (lambda name: None)
 
@@ -124,7 +124,7 @@ class Calibrator:
         errors = {}
         for i in range(columns):
             for j in range(rows):
-                x, y = target_point(i, j, columns, rows)
+                x, y = target_point(i, j, columns, rows, self.size)
                 true = (self.truth.ax * x + self.truth.bx, self.truth.ay * y + self.truth.by)
                 written = [float(rig.read_profile(settings,
                                                   contract.SETTINGS_FILE_COORDINATE_SECTION,

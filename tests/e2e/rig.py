@@ -40,10 +40,11 @@ def context() -> Context:
     return _context
 
 
-def start(build_dir: Path, wintest: Path, cache_dir: Path) -> Context:
+def start(build_dir: Path, wintest: Path, cache_dir: Path, two_monitors: bool = False) -> Context:
     global _context
+    display = ["--two-monitors"] if two_monitors else []
     # stdout is a pipe: e2e-env keeps Wine's own processes off it, or this would not return.
-    out = subprocess.run([str(ENV_SCRIPT), "start", str(cache_dir)], check=True,
+    out = subprocess.run([str(ENV_SCRIPT), "start", *display, str(cache_dir)], check=True,
                          stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, timeout=300,
                          text=True).stdout
     env = {k: v for k, v in os.environ.items() if not k.startswith("LC_")}

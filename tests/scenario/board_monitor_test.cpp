@@ -58,10 +58,10 @@ Section Stored(const MonitorInfo& m) {
             {file::kMonitorBottomKey, std::to_string(m.bounds.bottom)}};
 }
 
-Section With(Section section, std::string_view key, std::string value) {
+Section With(Section section, std::string_view key, const std::string& value) {
     for (auto& [k, v] : section) {
         if (k == key) {
-            v = std::move(value);
+            v = value;
         }
     }
     return section;
@@ -315,6 +315,7 @@ const ChangeCase kChangeCases[] = {
      1,
      false,
      1000},
+    {"SwitchedOffWithoutAMessage", {kPrimary}, platform::wm::kNull, 0, 0, true, 1000},
     {"AnotherSettingChangesNothing",
      {kPrimary, Moved(kRight, {1920, 0, 2944, 768})},
      platform::wm::kSettingChange,

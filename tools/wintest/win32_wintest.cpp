@@ -403,6 +403,194 @@ int Drag(long long x1, long long y1, long long x2, long long y2, long long steps
     return 0;
 }
 
+std::string RectText(const RECT& rect) {
+    return std::to_string(rect.left) + " " + std::to_string(rect.top) + " " +
+           std::to_string(rect.right) + " " + std::to_string(rect.bottom);
+}
+
+BOOL CALLBACK AppendMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM context) {
+    auto* out = reinterpret_cast<std::vector<std::string>*>(context);
+    MONITORINFOEXW info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(monitor, &info)) {
+        out->push_back("? GetMonitorInfoW failed " + std::to_string(GetLastError()));
+        return TRUE;
+    }
+    out->push_back(ToUtf8(info.szDevice) + " " + RectText(info.rcMonitor) + " work " +
+                   RectText(info.rcWork) +
+                   ((info.dwFlags & MONITORINFOF_PRIMARY) != 0 ? " primary" : ""));
+    return TRUE;
+}
+
+std::vector<std::string> MonitorLines() {
+    std::vector<std::string> lines;
+    EnumDisplayMonitors(nullptr, nullptr, AppendMonitor, reinterpret_cast<LPARAM>(&lines));
+    return lines;
+}
+
+std::string DisplayDeviceText(const DISPLAY_DEVICEW& device) {
+    return ToUtf8(device.DeviceName) + " flags " + Hex(device.StateFlags) + " id " +
+           ToUtf8(device.DeviceID) + " key " + ToUtf8(device.DeviceKey) + " string " +
+           ToUtf8(device.DeviceString);
+}
+
+// The monitors as a program sees them: "virtual", one "monitor" line each from
+// EnumDisplayMonitors, then each "adapter" with its monitors' "device" lines, plain and
+// with EDD_GET_DEVICE_INTERFACE_NAME ("interface").
+int Monitors() {
+    Print("virtual " + std::to_string(GetSystemMetrics(SM_XVIRTUALSCREEN)) + " " +
+          std::to_string(GetSystemMetrics(SM_YVIRTUALSCREEN)) + " " +
+          std::to_string(GetSystemMetrics(SM_CXVIRTUALSCREEN)) + " " +
+          std::to_string(GetSystemMetrics(SM_CYVIRTUALSCREEN)));
+    Print("screen " + std::to_string(GetSystemMetrics(SM_CXSCREEN)) + " " +
+          std::to_string(GetSystemMetrics(SM_CYSCREEN)));
+    for (const auto& line : MonitorLines()) {
+        Print("monitor " + line);
+    }
+    for (DWORD index = 0;; ++index) {
+        DISPLAY_DEVICEW adapter{};
+        adapter.cb = sizeof adapter;
+        if (!EnumDisplayDevicesW(nullptr, index, &adapter, 0)) {
+            break;
+        }
+        Print("adapter " + DisplayDeviceText(adapter));
+        DEVMODEW mode{};
+        mode.dmSize = sizeof mode;
+        if (EnumDisplaySettingsExW(adapter.DeviceName, ENUM_CURRENT_SETTINGS, &mode, 0)) {
+            Print("mode " + ToUtf8(adapter.DeviceName) + " " + std::to_string(mode.dmPosition.x) +
+                  " " + std::to_string(mode.dmPosition.y) + " " + std::to_string(mode.dmPelsWidth) +
+                  " " + std::to_string(mode.dmPelsHeight));
+        }
+        for (DWORD child = 0;; ++child) {
+            DISPLAY_DEVICEW plain{};
+            plain.cb = sizeof plain;
+            DISPLAY_DEVICEW named{};
+            named.cb = sizeof named;
+            if (!EnumDisplayDevicesW(adapter.DeviceName, child, &plain, 0)) {
+                break;
+            }
+            Print("device " + DisplayDeviceText(plain));
+            if (EnumDisplayDevicesW(adapter.DeviceName, child, &named,
+                                    EDD_GET_DEVICE_INTERFACE_NAME)) {
+                Print("interface " + DisplayDeviceText(named));
+            }
+        }
+    }
+    return 0;
+}
+
+std::string MessageName(UINT message) {
+    switch (message) {
+    case WM_DISPLAYCHANGE:
+        return "WM_DISPLAYCHANGE";
+    case WM_SETTINGCHANGE:
+        return "WM_SETTINGCHANGE";
+    case WM_DEVICECHANGE:
+        return "WM_DEVICECHANGE";
+    case WM_DPICHANGED:
+        return "WM_DPICHANGED";
+    default:
+        return {};
+    }
+}
+
+LRESULT CALLBACK WatchProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const std::string name = MessageName(message);
+    if (!name.empty()) {
+        const auto* who = reinterpret_cast<const char*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        std::string line = "event " + Stamp() + " " + (who ? who : "?") + " " + name + " " +
+                           Hex(wParam) + " " + Hex(static_cast<unsigned long long>(lParam));
+        if (message == WM_SETTINGCHANGE && lParam != 0) {
+            line += " " + ToUtf8(reinterpret_cast<const wchar_t*>(lParam));
+        }
+        Print(line);
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// For durationMs: the display messages that a hidden, a visible and a message-only window
+// receive ("event" lines), and each change of EnumDisplayMonitors ("monitors" lines).
+int DisplayWatch(long long durationMs) {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = WatchProcedure;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"WintestDisplayWatch";
+    RegisterClassW(&windowClass);
+    static const char* const kNames[] = {"hidden", "visible", "message-only"};
+    HWND windows[3] = {};
+    for (int i = 0; i < 3; ++i) {
+        windows[i] = CreateWindowExW(0, windowClass.lpszClassName, L"watch", WS_OVERLAPPEDWINDOW,
+                                     100, 100, 200, 100, i == 2 ? HWND_MESSAGE : nullptr, nullptr,
+                                     windowClass.hInstance, nullptr);
+        SetWindowLongPtrW(windows[i], GWLP_USERDATA, reinterpret_cast<LONG_PTR>(kNames[i]));
+    }
+    ShowWindow(windows[1], SW_SHOWNOACTIVATE);
+    std::string last;
+    Print("start " + Stamp());
+    const auto deadline = Clock::now() + std::chrono::milliseconds(durationMs);
+    while (Clock::now() < deadline) {
+        std::string now;
+        for (const auto& line : MonitorLines()) {
+            now += (now.empty() ? "" : " | ") + line;
+        }
+        if (now != last) {
+            Print("monitors " + Stamp() + " " + now);
+            last = now;
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    Print("end " + Stamp());
+    return 0;
+}
+
+// One absolute move to the normalised dx, dy: over the virtual desktop ("desk") or the
+// primary monitor ("primary"), through SendInput or mouse_event; then where Windows puts it.
+int SendAbsolute(long long dx, long long dy, const std::wstring& area, const std::wstring& api) {
+    DWORD flags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    if (area == L"desk") {
+        flags |= MOUSEEVENTF_VIRTUALDESK;
+    }
+    if (api == L"mouse_event") {
+        mouse_event(flags, static_cast<DWORD>(dx), static_cast<DWORD>(dy), 0, 0);
+    } else {
+        INPUT input{};
+        input.type = INPUT_MOUSE;
+        input.mi.dx = static_cast<LONG>(dx);
+        input.mi.dy = static_cast<LONG>(dy);
+        input.mi.dwFlags = flags;
+        SendInput(1, &input, sizeof input);
+    }
+    Sleep(50);
+    return Cursor();
+}
+
+// Changes one monitor's mode the Windows way, which broadcasts the change to every program.
+int DisplayMode(const std::wstring& device, long long width, long long height) {
+    DEVMODEW mode{};
+    mode.dmSize = sizeof mode;
+    mode.dmPelsWidth = static_cast<DWORD>(width);
+    mode.dmPelsHeight = static_cast<DWORD>(height);
+    mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+    const LONG result =
+        ChangeDisplaySettingsExW(device.c_str(), &mode, nullptr, CDS_UPDATEREGISTRY, nullptr);
+    Print("result " + std::to_string(result));
+    return result == DISP_CHANGE_SUCCESSFUL ? 0 : 1;
+}
+
+int SetCursor(long long x, long long y) {
+    if (!SetCursorPos(static_cast<int>(x), static_cast<int>(y))) {
+        Fail("SetCursorPos failed: " + std::to_string(GetLastError()));
+        return 1;
+    }
+    Sleep(50);
+    return Cursor();
+}
+
 using Args = std::vector<std::wstring>;
 
 int Find(const Args& a) {
@@ -501,6 +689,9 @@ int Styles(HWND window) {
     Print("style " + Hex(static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE))));
     Print("exstyle " + Hex(static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE))));
     Print(std::string("visible ") + (IsWindowVisible(window) ? "1" : "0"));
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    Print("rect " + RectText(rect));
     return 0;
 }
 
@@ -853,7 +1044,7 @@ int Usage() {
     Fail("usage: wintest "
          "list|find|wait-window|wait-gone|wait-hidden|post|post-registered|styles|text|"
          "msgbox|show-msgbox|companion|cursor|cursor-trace|serial-probe|pipe-client|drag|item-send|"
-         "combo|process|launch|"
+         "combo|process|launch|monitors|display-watch|display-mode|send-abs|set-cursor|"
          "screenshot ...");
     return 1;
 }
@@ -949,6 +1140,21 @@ int Run(const Args& args) {
     }
     if (command == L"serial-probe" && a.size() == 2 && number(1) > 0) {
         return SerialProbe(a[0], number(1));
+    }
+    if (command == L"monitors" && a.empty()) {
+        return Monitors();
+    }
+    if (command == L"display-watch" && a.size() == 1 && number(0) > 0) {
+        return DisplayWatch(number(0));
+    }
+    if (command == L"send-abs" && a.size() == 4 && number(0) >= 0 && number(1) >= 0) {
+        return SendAbsolute(number(0), number(1), a[2], a[3]);
+    }
+    if (command == L"display-mode" && a.size() == 3 && number(1) > 0 && number(2) > 0) {
+        return DisplayMode(a[0], number(1), number(2));
+    }
+    if (command == L"set-cursor" && a.size() == 2) {
+        return SetCursor(ParseNumber(a[0]).value_or(0), ParseNumber(a[1]).value_or(0));
     }
     return Usage();
 }
