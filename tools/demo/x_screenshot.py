@@ -51,16 +51,17 @@ def grab(display: str):
         image = _XImage.from_address(image_pointer)
         if image.bits_per_pixel != 32:
             raise RuntimeError(f"{image.bits_per_pixel} bits per pixel, expected 32")
-        stride = image.bytes_per_line
-        data = ctypes.string_at(image.data, stride * image.height)
-        rows = []
-        for row in range(image.height):
-            bgrx = data[row * stride:row * stride + image.width * 4]
-            rgb = bytearray(image.width * 3)
-            rgb[0::3], rgb[1::3], rgb[2::3] = bgrx[2::4], bgrx[1::4], bgrx[0::4]
-            rows.append(bytes(rgb))
+        # Copied out before the image is freed.
+        columns, lines, stride = image.width, image.height, image.bytes_per_line
+        data = ctypes.string_at(image.data, stride * lines)
         _x11.XFree(image.data)
         _x11.XFree(image_pointer)
-        return image.width, image.height, rows
+        rows = []
+        for row in range(lines):
+            bgrx = data[row * stride:row * stride + columns * 4]
+            rgb = bytearray(columns * 3)
+            rgb[0::3], rgb[1::3], rgb[2::3] = bgrx[2::4], bgrx[1::4], bgrx[0::4]
+            rows.append(bytes(rgb))
+        return columns, lines, rows
     finally:
         _x11.XCloseDisplay(connection)
