@@ -8,8 +8,9 @@
 ; the programs agree on (common/program_contract.h) as defines.
 ;
 ; Command line: /S silent; /D=<folder> the installation folder (last, unquoted);
-; /NOSTART do not start the driver after a silent install. The uninstaller takes /S, and
-; /FULL to remove the calibration and settings too.
+; /NOSTART do not start the driver after a silent install; /DOWNGRADE replace a newer
+; installation; /LOG=<file> write the log there (a silent run writes it to %TEMP% anyway).
+; The uninstaller takes /S, /LOG=<file>, and /FULL to remove the calibration and settings too.
 
 Unicode true
 !if "${ARCH}" == "x86_64"
@@ -25,6 +26,7 @@ Unicode true
 !include MUI2.nsh
 !include LogicLib.nsh
 !include FileFunc.nsh
+!include WordFunc.nsh
 !include Sections.nsh
 !include WinMessages.nsh
 !include x64.nsh
@@ -49,6 +51,18 @@ Unicode true
 !define USER_SETTINGS "${USER_SETTINGS_TOP}\${SETTINGS_FILE_USER_FOLDER}"
 !define SETTINGS "${SETTINGS_FILE_NAME}"
 !define LANGUAGE "${LANGUAGE_FILE_NAME}"
+; Exit codes, for deployment tools; README lists them. 1618 is what they retry later.
+!define EXIT_STOPPED 2
+!define EXIT_NOT_ADMIN 740
+!define EXIT_BUSY 1618
+!define EXIT_NEWER_INSTALLED 1638
+; One setup or uninstaller at a time, across sessions.
+!define SETUP_MUTEX "Global\DravikSetup"
+!define ERROR_ALREADY_EXISTS 183
+!define SETUP_LOG "Dravik-setup.log"
+!define UNINSTALL_LOG "Dravik-uninstall.log"
+; Leaves room under MAX_PATH for the longest file name written into the folder.
+!define INSTDIR_MAX_LENGTH 200
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
@@ -91,21 +105,53 @@ VIAddVersionKey ProductVersion "${VERSION}"
 !insertmacro MUI_LANGUAGE English
 
 Var noStart
+Var logFile
+Var logHandle
+; The exit code of FAIL: busy while programs are being ended, else stopped.
+Var failCode
+Var writeFailed
+
+; A line in the log (when there is one) and in the details. The log is UTF-16, as folder
+; names can be in any language.
+!macro LOG TEXT
+    DetailPrint `${TEXT}`
+    ${If} $logFile != ""
+        FileOpen $logHandle $logFile a
+        ${If} $logHandle != ""
+            FileSeek $logHandle 0 END
+            FileWriteUTF16LE $logHandle `${TEXT}$\r$\n`
+            FileClose $logHandle
+        ${EndIf}
+    ${EndIf}
+!macroend
+
+!macro INSTALL_FILE FILE
+    ClearErrors
+    File "${STAGE}/${FILE}"
+    ${If} ${Errors}
+        StrCpy $writeFailed "$writeFailed ${FILE}"
+        !insertmacro LOG "Could not write $INSTDIR\${FILE}"
+    ${Else}
+        !insertmacro LOG "Wrote $INSTDIR\${FILE}"
+    ${EndIf}
+!macroend
 
 ; Per-program steps, run by the PROGRAMS macro of programs.nsh for each FILE with its
 ; Start-menu SHORTCUT name ("" for none).
 !macro INSTALL_PROGRAM FILE SHORTCUT
-    File "${STAGE}/${FILE}"
+    !insertmacro INSTALL_FILE "${FILE}"
 !macroend
 
 !macro CREATE_SHORTCUT FILE SHORTCUT
     !if "${SHORTCUT}" != ""
         CreateShortcut "$SMPROGRAMS\${FOLDER}\${SHORTCUT}.lnk" "$INSTDIR\${FILE}"
+        !insertmacro LOG "Shortcut $SMPROGRAMS\${FOLDER}\${SHORTCUT}.lnk"
     !endif
 !macroend
 
 ; What the programs write beside the settings file they use.
 !macro REMOVE_LOGS FOLDER
+    !insertmacro LOG "Removing the programs' logs in ${FOLDER}"
     Delete "${FOLDER}\${LOG_FILE_DRIVER}"
     Delete "${FOLDER}\${LOG_FILE_DRIVER}${LOG_FILE_ROTATED_SUFFIX}"
     Delete "${FOLDER}\${LOG_FILE_ORIENT}"
@@ -115,15 +161,26 @@ Var noStart
 ; The settings file, and the copy the calibration program writes before it renames it over
 ; the file, left behind if it was stopped half-way.
 !macro REMOVE_SETTINGS FOLDER
+    !insertmacro LOG "Removing ${FOLDER}\${SETTINGS}"
     Delete "${FOLDER}\${SETTINGS}"
     Delete "${FOLDER}\${SETTINGS}${SETTINGS_FILE_COPY_SUFFIX}"
 !macroend
 
 !macro REMOVE_PROGRAM FILE SHORTCUT
-    Delete "$INSTDIR\${FILE}"
+    !insertmacro REMOVE_FILE "$INSTDIR\${FILE}"
     !if "${SHORTCUT}" != ""
         Delete "$SMPROGRAMS\${FOLDER}\${SHORTCUT}.lnk"
     !endif
+!macroend
+
+!macro REMOVE_FILE PATH
+    ClearErrors
+    Delete "${PATH}"
+    ${If} ${Errors}
+        !insertmacro LOG "Could not remove ${PATH}"
+    ${Else}
+        !insertmacro LOG "Removed ${PATH}"
+    ${EndIf}
 !macroend
 
 ; Appends FILE to $1 when it exists and cannot be opened for writing: a program still runs.
@@ -139,12 +196,18 @@ Var noStart
     ${EndIf}
 !macroend
 
-; Stops here, with exit code 2, where going on would leave a half-replaced installation or
-; report success for files that were not written.
-!macro FAIL TEXT
-    DetailPrint "${TEXT}"
+; Says why, and sets the exit code, for a run that ends without doing its work.
+!macro STOP CODE TEXT
+    !insertmacro LOG "${TEXT}"
     MessageBox MB_OK|MB_ICONSTOP "${TEXT}" /SD IDOK
-    SetErrorLevel 2
+    !insertmacro LOG "Exit code ${CODE}"
+    SetErrorLevel ${CODE}
+!macroend
+
+; Stops here where going on would leave a half-replaced installation or report success for
+; files that were not written.
+!macro FAIL TEXT
+    !insertmacro STOP $failCode "${TEXT}"
     Abort
 !macroend
 
@@ -153,9 +216,52 @@ Var noStart
         UserInfo::GetAccountType
         Pop $0
         ${If} $0 != "Admin"
-            MessageBox MB_OK|MB_ICONSTOP \
-                "Installing and removing ${PRODUCT} needs an administrator." /SD IDOK
-            SetErrorLevel 740 ; ERROR_ELEVATION_REQUIRED
+            !insertmacro STOP ${EXIT_NOT_ADMIN} \
+                "Installing and removing ${PRODUCT} needs an administrator."
+            Quit
+        ${EndIf}
+    FunctionEnd
+
+    ; Opens the log named by /LOG=, or in a silent run the default one in %TEMP%. A log that
+    ; cannot be written stops the run: the default log says why.
+    Function ${UN}StartLog
+        Pop $2
+        StrCpy $failCode ${EXIT_STOPPED}
+        ${GetParameters} $0
+        ClearErrors
+        ${GetOptions} $0 "/LOG=" $1
+        ${If} ${Errors}
+            ${IfNot} ${Silent}
+                Return
+            ${EndIf}
+            StrCpy $1 "$TEMP\$2"
+        ${EndIf}
+        ClearErrors
+        FileOpen $logHandle $1 w
+        ${If} ${Errors}
+            StrCpy $logFile "$TEMP\$2"
+            FileOpen $logHandle $logFile w
+            FileWriteWord $logHandle 0xFEFF
+            FileClose $logHandle
+            !insertmacro STOP ${EXIT_STOPPED} \
+                "The log file $1 cannot be written (does its folder exist?): nothing was changed."
+            Quit
+        ${EndIf}
+        FileWriteWord $logHandle 0xFEFF
+        FileClose $logHandle
+        StrCpy $logFile $1
+        ${GetTime} "" "L" $3 $4 $5 $6 $7 $8 $9
+        !insertmacro LOG "${PRODUCT} ${VERSION} (${ARCH}), $5-$4-$3 $7:$8:$9"
+        !insertmacro LOG "Command line: $CMDLINE"
+    FunctionEnd
+
+    ; A second setup or uninstaller would race this one over the same files.
+    Function ${UN}RequireOnlySetup
+        System::Call 'kernel32::CreateMutexW(p 0, i 0, w "${SETUP_MUTEX}") p .r0 ?e'
+        Pop $1
+        ${If} $1 = ${ERROR_ALREADY_EXISTS}
+            !insertmacro STOP ${EXIT_BUSY} \
+                "Another setup or uninstaller of ${PRODUCT} runs: nothing was changed."
             Quit
         ${EndIf}
     FunctionEnd
@@ -233,19 +339,87 @@ Function OtherInstallation
     Push $0
 FunctionEnd
 
+; Refuses to replace a newer installation unless /DOWNGRADE says so.
+Function RequireNoNewerInstallation
+    ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "DisplayVersion"
+    ${If} $0 == ""
+        Return
+    ${EndIf}
+    ${VersionCompare} $0 "${VERSION}" $1
+    ${If} $1 != 1
+        Return
+    ${EndIf}
+    ${GetParameters} $2
+    ClearErrors
+    ${GetOptions} $2 "/DOWNGRADE" $3
+    ${If} ${Errors}
+        !insertmacro STOP ${EXIT_NEWER_INSTALLED} \
+            "${PRODUCT} $0 is newer than ${VERSION}: nothing changed (/DOWNGRADE replaces it)."
+        Abort
+    ${EndIf}
+    !insertmacro LOG "Replacing the newer version $0, as /DOWNGRADE says."
+FunctionEnd
+
+; The folder must be one that can be made and written, checked before anything changes.
+Function RequireWritableFolder
+    StrLen $0 $INSTDIR
+    ${If} $0 > ${INSTDIR_MAX_LENGTH}
+        !insertmacro FAIL \
+            "The folder $INSTDIR is over ${INSTDIR_MAX_LENGTH} characters long: nothing changed."
+    ${EndIf}
+    ${GetRoot} $INSTDIR $0
+    ${IfNot} ${FileExists} "$0\*.*"
+        !insertmacro FAIL "The drive $0 of $INSTDIR does not exist: nothing was changed."
+    ${EndIf}
+    ; The nearest folder that exists is where the rest would be made.
+    StrCpy $0 $INSTDIR
+    ${DoUntil} ${FileExists} "$0\*.*"
+        ${GetParent} $0 $0
+        ${If} $0 == ""
+            !insertmacro FAIL "The folder $INSTDIR is no full path: nothing was changed."
+        ${EndIf}
+    ${Loop}
+    ClearErrors
+    FileOpen $1 "$0\Dravik-setup-probe.tmp" w
+    ${If} ${Errors}
+        !insertmacro FAIL "The folder $0 cannot be written: nothing was changed."
+    ${EndIf}
+    FileClose $1
+    Delete "$0\Dravik-setup-probe.tmp"
+FunctionEnd
+
 Function .onInit
     !if "${ARCH}" == "x86_64"
         SetRegView 64
     !endif
+    Push "${SETUP_LOG}"
+    Call StartLog
+    ; A /D= folder on a drive that does not exist has been replaced by the default already,
+    ; and cut from $CMDLINE; the process's own command line still holds it.
+    System::Call "kernel32::GetCommandLineW() w .r0"
+    ClearErrors
+    ${WordFind} $0 " /D=" "E+1}" $1
+    ${IfNot} ${Errors}
+        StrCpy $2 $1 "" -1
+        ${If} $2 == "\"
+            StrCpy $1 $1 -1
+        ${EndIf}
+        ${If} $1 != $INSTDIR
+            !insertmacro STOP ${EXIT_STOPPED} \
+                "The folder $1 cannot be used (no such drive or no full path): nothing changed."
+            Abort
+        ${EndIf}
+    ${EndIf}
     Call RequireAdmin
+    Call RequireOnlySetup
     Call OtherInstallation
     Pop $0
     ${If} $0 != ""
-        MessageBox MB_OK|MB_ICONSTOP \
-            "${PRODUCT} for another architecture is installed in $0.$\r$\nRemove it first." /SD IDOK
-        SetErrorLevel 2
+        !insertmacro STOP ${EXIT_STOPPED} \
+            "${PRODUCT} for another architecture is installed in $0.$\r$\nRemove it first."
         Abort
     ${EndIf}
+    Call RequireNoNewerInstallation
     ${GetParameters} $0
     ClearErrors
     ${GetOptions} $0 "/NOSTART" $1
@@ -275,28 +449,35 @@ FunctionEnd
 
 Section "Programs" SecPrograms
     SectionIn RO
+    !insertmacro LOG "Installing into $INSTDIR"
+    Call RequireWritableFolder
     SetOutPath "$INSTDIR"
+    StrCpy $failCode ${EXIT_BUSY}
     Call EndDriver
     Call RequireProgramsFree
+    StrCpy $failCode ${EXIT_STOPPED}
 
-    ClearErrors
+    StrCpy $writeFailed ""
     !insertmacro PROGRAMS INSTALL_PROGRAM
-    File "${STAGE}/${LANGUAGE}"
+    !insertmacro INSTALL_FILE "${LANGUAGE}"
     ; An earlier installation's calibration and pen-button choices stay.
-    SetOverwrite off
-    File "${STAGE}/${SETTINGS}"
-    SetOverwrite on
-    ${If} ${Errors}
-        !insertmacro FAIL "Some files in $INSTDIR could not be written."
+    ${If} ${FileExists} "$INSTDIR\${SETTINGS}"
+        !insertmacro LOG "Kept $INSTDIR\${SETTINGS}"
+    ${Else}
+        !insertmacro INSTALL_FILE "${SETTINGS}"
+    ${EndIf}
+    ${If} $writeFailed != ""
+        !insertmacro FAIL "These files in $INSTDIR could not be written:$writeFailed"
     ${EndIf}
     ; The programs run without elevation and write the shared settings beside themselves.
     nsExec::ExecToLog '"$SYSDIR\icacls.exe" "$INSTDIR\${SETTINGS}" /grant *S-1-5-32-545:M'
     Pop $0
     ${If} $0 != 0
-        DetailPrint "Users could not be given write access to ${SETTINGS} ($0)."
+        !insertmacro LOG "Users could not be given write access to ${SETTINGS} ($0)."
     ${EndIf}
 
     WriteUninstaller "$INSTDIR\${UNINSTALLER}"
+    !insertmacro LOG "Wrote $INSTDIR\${UNINSTALLER}"
     WriteRegStr HKLM "${RUN_KEY}" "${RUN_VALUE}" '"$INSTDIR\${DRIVER}"'
     WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
     WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
@@ -309,24 +490,32 @@ Section "Programs" SecPrograms
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
     ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
+    !insertmacro LOG "Registered: the Run entry and HKLM\${UNINSTALL_KEY}"
 
     SetShellVarContext all
     CreateDirectory "$SMPROGRAMS\${FOLDER}"
     !insertmacro PROGRAMS CREATE_SHORTCUT
 SectionEnd
 
+Section "-Done"
+    !insertmacro LOG "Installed ${PRODUCT} ${VERSION} in $INSTDIR. Exit code 0"
+SectionEnd
+
 ; Removes only what the installer wrote (a folder chosen with /D= may hold other files),
 ; and the Run entry and registration only while they still name this folder.
 Section "un.Programs" UnSecPrograms
     SectionIn RO
+    !insertmacro LOG "Removing ${PRODUCT} from $INSTDIR"
+    StrCpy $failCode ${EXIT_BUSY}
     Call un.EndDriver
     Call un.RequireProgramsFree
+    StrCpy $failCode ${EXIT_STOPPED}
 
     SetShellVarContext all
     !insertmacro PROGRAMS REMOVE_PROGRAM
-    Delete "$INSTDIR\${LANGUAGE}"
+    !insertmacro REMOVE_FILE "$INSTDIR\${LANGUAGE}"
     !insertmacro REMOVE_LOGS "$INSTDIR"
-    Delete "$INSTDIR\${UNINSTALLER}"
+    !insertmacro REMOVE_FILE "$INSTDIR\${UNINSTALLER}"
     RMDir "$SMPROGRAMS\${FOLDER}"
 
     ReadRegStr $0 HKLM "${RUN_KEY}" "${RUN_VALUE}"
@@ -336,6 +525,7 @@ Section "un.Programs" UnSecPrograms
     ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
     ${If} $0 == "$INSTDIR"
         DeleteRegKey HKLM "${UNINSTALL_KEY}"
+        !insertmacro LOG "Unregistered HKLM\${UNINSTALL_KEY}"
     ${EndIf}
     RMDir "$INSTDIR"
 SectionEnd
@@ -355,13 +545,20 @@ Function un.onInit
     !if "${ARCH}" == "x86_64"
         SetRegView 64
     !endif
+    Push "${UNINSTALL_LOG}"
+    Call un.StartLog
     Call un.RequireAdmin
+    Call un.RequireOnlySetup
     ${GetParameters} $0
     ClearErrors
     ${GetOptions} $0 "/FULL" $1
     ${IfNot} ${Errors}
         !insertmacro SelectSection ${UnSecSettings}
     ${EndIf}
+FunctionEnd
+
+Function un.onUninstSuccess
+    !insertmacro LOG "Removed ${PRODUCT} from $INSTDIR. Exit code 0"
 FunctionEnd
 
 !insertmacro MUI_UNFUNCTION_DESCRIPTION_BEGIN

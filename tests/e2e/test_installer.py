@@ -1,6 +1,6 @@
 """The release: the x86_64 installer run silently under Wine (install, an upgrade over a running
-driver, refusals that change nothing, uninstall with and without the calibration), and the i686
-installer, which cannot run here, opened and checked."""
+driver, refusals that change nothing and say why, logs, uninstall with and without the
+calibration), and the i686 installer, which cannot run here, opened and checked."""
 
 import getpass
 import importlib.util
@@ -29,7 +29,11 @@ SETTINGS = contract.SETTINGS_FILE_NAME
 USER_SETTINGS = Path("AppData", "Roaming", contract.SETTINGS_FILE_USER_FOLDER_TOP,
                      contract.SETTINGS_FILE_USER_FOLDER, SETTINGS)
 WM_CLOSE = 0x10
-ABORTED = 2  # NSIS's exit code for an install the script stopped
+# The exit codes the README gives deployment tools.
+STOPPED = 2
+BUSY = 1618
+NEWER_INSTALLED = 1638
+SETUP_TITLE = "Dravik Whiteboard Driver Setup"
 I686 = 0x14C  # the PE header's machine
 
 
@@ -84,6 +88,14 @@ def file_version(data: bytes):
 def start_menu() -> Path:
     return Path(context().env["WINEPREFIX"], "drive_c", "ProgramData", "Microsoft", "Windows",
                 "Start Menu", "Programs")
+
+
+def temp_folder() -> Path:
+    return Path(context().env["WINEPREFIX"], "drive_c", "users", getpass.getuser(), "Temp")
+
+
+def log_lines(path: Path) -> list[str]:
+    return path.read_text(encoding="utf-16").splitlines() if path.exists() else []
 
 
 def end_drivers():
@@ -153,9 +165,10 @@ class InstallerTest(InstalledFolderChecks, unittest.TestCase):
                 if link.parent != start_menu() and not any(link.parent.iterdir()):
                     link.parent.rmdir()
 
-    def install(self, *switches) -> int:
-        """The installer, silent, into self.folder; its exit code."""
-        line = f"{windows_path(self.setup)} /S {' '.join(switches)} /D={windows_path(self.folder)}"
+    def install(self, *switches, folder: str = "") -> int:
+        """The installer, silent, into self.folder (or the Windows folder given); its exit code."""
+        folder = folder or windows_path(self.folder)
+        line = f"{windows_path(self.setup)} /S {' '.join(switches)} /D={folder}"
         # Wine has failed to create a process now and then on a loaded machine; that says
         # nothing about the installer, so a start that fails is tried again.
         for attempt in range(3):
@@ -260,7 +273,7 @@ class InstallerTest(InstalledFolderChecks, unittest.TestCase):
         outdated = (self.folder / contract.LANGUAGE_FILE_NAME).read_bytes()
 
         with self.subTest("the settings tool is open"):
-            self.assertEqual(self.install(), ABORTED)
+            self.assertEqual(self.install(), BUSY)
             self.assertEqual((self.folder / contract.LANGUAGE_FILE_NAME).read_bytes(), outdated)
             end_program(tool)
 
@@ -270,7 +283,7 @@ class InstallerTest(InstalledFolderChecks, unittest.TestCase):
             self.wait_for_driver()
             os.kill(driver.pid, signal.SIGSTOP)
             self.addCleanup(os.kill, driver.pid, signal.SIGCONT)
-            self.assertEqual(self.install(), ABORTED)
+            self.assertEqual(self.install(), BUSY)
             self.assertEqual((self.folder / contract.LANGUAGE_FILE_NAME).read_bytes(), outdated)
 
     def test_install_refuses_beside_the_other_architecture(self):
@@ -278,9 +291,82 @@ class InstallerTest(InstalledFolderChecks, unittest.TestCase):
         wine(["reg", "add", UNINSTALL_KEY, "/v", "InstallLocation", "/d", r"C:\elsewhere", "/f",
               "/reg:32"], timeout=60)
         self.addCleanup(wine, ["reg", "delete", UNINSTALL_KEY, "/f", "/reg:32"], timeout=60)
-        self.assertEqual(self.install(), ABORTED)
+        self.assertEqual(self.install(), STOPPED)
         self.assertFalse(self.folder.exists())
         self.assertIsNone(registry_values(UNINSTALL_KEY))
+
+    def assert_refused(self, code: int, reason: str, log: Path, *switches, folder: str = ""):
+        """The installer ends with code, the log's last lines say why, and nothing changed."""
+        log.unlink(missing_ok=True)
+        before = {p.name: p.read_bytes() for p in self.folder.iterdir()} \
+            if self.folder.exists() else None
+        registration = registry_values(UNINSTALL_KEY)
+        exit_code = self.install(*switches, folder=folder)
+        lines = log_lines(log)
+        self.assertEqual(exit_code, code, lines)
+        self.assertIn(reason, " ".join(lines[-2:]), lines)
+        self.assertEqual(lines[-1], f"Exit code {code}", lines)
+        after = {p.name: p.read_bytes() for p in self.folder.iterdir()} \
+            if self.folder.exists() else None
+        self.assertEqual(after, before)
+        self.assertEqual(registry_values(UNINSTALL_KEY), registration)
+
+    def test_log_names_every_step_file_and_the_exit_code_for_setup_and_uninstaller(self):
+        log = self.folder.parent / "setup.log"
+        self.assertEqual(self.install("/NOSTART", f"/LOG={windows_path(log)}"), 0)
+        lines = log_lines(log)
+        uninstaller = self.installed(registry_values(UNINSTALL_KEY)["UninstallString"])
+        for name in [*self.packaged, uninstaller.name]:
+            self.assertIn(f"Wrote {windows_path(self.folder / name)}", lines)
+        self.assertTrue(any(line.startswith("Shortcut ") for line in lines), lines)
+        self.assertTrue(lines[-1].endswith("Exit code 0"), lines)
+
+        # A silent run without /LOG= writes to %TEMP%; an upgrade keeps the calibration.
+        self.assertEqual(self.install("/NOSTART"), 0)
+        lines = log_lines(temp_folder() / "Dravik-setup.log")
+        self.assertIn(f"Kept {windows_path(self.folder / SETTINGS)}", lines)
+        self.assertTrue(lines[-1].endswith("Exit code 0"), lines)
+
+        uninstall_log = temp_folder() / "Dravik-uninstall.log"
+        uninstall_log.unlink(missing_ok=True)
+        self.uninstall()
+        self.assertTrue(wait_for(lambda: log_lines(uninstall_log)[-1:] != [] and
+                                 log_lines(uninstall_log)[-1].endswith("Exit code 0"), 10),
+                        log_lines(uninstall_log))
+        for program in release.programs():
+            self.assertIn(f"Removed {windows_path(self.folder / program.file)}",
+                          log_lines(uninstall_log))
+
+    def test_bad_folders_and_log_paths_end_with_a_code_and_a_reason_and_change_nothing(self):
+        default_log = temp_folder() / "Dravik-setup.log"
+        cases = [
+            ("too long", "characters long", windows_path(self.folder / ("a" * 200)), []),
+            ("no such drive", "no such drive", r"Q:\Dravik", []),
+            ("log in a missing folder", "cannot be written", "",
+             [f"/LOG={windows_path(self.folder.parent / 'missing' / 'setup.log')}"]),
+        ]
+        for name, reason, folder, switches in cases:
+            with self.subTest(name):
+                self.assert_refused(STOPPED, reason, default_log, *switches, folder=folder)
+                self.assertFalse(self.folder.exists())
+
+    def test_refuses_a_downgrade_and_a_second_setup_unless_told(self):
+        self.assertEqual(self.install("/NOSTART"), 0)
+        log = temp_folder() / "Dravik-setup.log"
+        newer = release.version() + ".1"
+        wine(["reg", "add", UNINSTALL_KEY, "/v", "DisplayVersion", "/d", newer, "/f"],
+             timeout=60)
+        self.assert_refused(NEWER_INSTALLED, newer, log)
+
+        with self.subTest("a second setup runs"):
+            first = start_program(self.setup)
+            self.addCleanup(end_program, first)
+            wintest("wait-window", "#32770", SETUP_TITLE, 20000, timeout_ms=20000)
+            self.assert_refused(BUSY, "Another setup", log, "/DOWNGRADE")
+            end_program(first)
+
+        self.assertEqual(self.install("/NOSTART", "/DOWNGRADE"), 0)
+        self.assertEqual(registry_values(UNINSTALL_KEY)["DisplayVersion"], release.version())
 
     def test_silent_uninstall_removes_all_but_the_calibration_and_files_it_did_not_make(self):
         self.assertEqual(self.install("/NOSTART"), 0)
