@@ -18,6 +18,8 @@ STEPS = "SetupSteps.exe"
 ICON = "dravik.ico"
 LOCATION_KEY = rf"Software\{FOLDER}"
 LOCATION_VALUE = "InstallLocation"
+# Any other value stops the installation before it changes anything.
+NOSTART_MESSAGE = "NOSTART is 1 or left out."
 
 # One product line per architecture: each upgrades only its own kind.
 UPGRADE_CODES = {"x86_64": "{8BC8C70B-6F4A-4B46-AE6B-178E764D6DF7}",
@@ -133,6 +135,7 @@ def source(arch: str, version: str, programs, language: str, settings: str) -> s
          Description="{PRODUCT} ({MSI_ARCH[arch]})" Manufacturer="{MANUFACTURER}"/>
 <Media Id="1" Cabinet="programs.cab" EmbedCab="yes"/>
 <MajorUpgrade DowngradeErrorMessage="A later version of {PRODUCT} is installed."/>
+<Condition Message="{NOSTART_MESSAGE}">Installed OR NOT NOSTART OR NOSTART = "1"</Condition>
 <Property Id="ARPNOMODIFY" Value="1"/>
 <Property Id="ARPNOREPAIR" Value="1"/>
 <Icon Id="{ICON}" SourceFile="{ICON}"/>

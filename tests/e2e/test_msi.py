@@ -160,6 +160,12 @@ class MsiTest(InstalledFolderChecks, unittest.TestCase):
         self.assertIsNotNone(self.registration(self.msi))
         self.assertIsNone(self.registration(self.later_msi))
 
+    def test_a_nonsense_property_changes_nothing(self):
+        # Windows logs the condition's message; Wine's msiexec does not.
+        self.assertNotEqual(self.msiexec("/i", self.msi, "NOSTART=yes"), 0)
+        self.assertFalse(self.folder.exists())
+        self.assertIsNone(self.registration(self.msi))
+
     def test_removal_takes_what_it_installed_and_leaves_the_calibration(self):
         self.assertEqual(self.msiexec("/i", self.msi, "NOSTART=1"), 0)
         # A driver that writes its log file, and a file of the technician's.
