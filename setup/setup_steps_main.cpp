@@ -7,7 +7,7 @@
 // The MSI's steps around its file copies, one a run; the exit code says whether the step
 // did what it must (a custom action that checks it stops the installation otherwise).
 //
-//   SetupSteps end-driver
+//   SetupSteps end-driver [DRIVER]      DRIVER: the installed driver's path
 //   SetupSteps seed-settings TEMPLATE SETTINGS
 //   SetupSteps remove-logs FOLDER
 //   SetupSteps start-driver PROGRAM
@@ -22,8 +22,9 @@ enum Exit : int { kDone = 0, kFailed = 1, kUsage = 2 };
 
 int wmain(int argc, wchar_t** argv) {
     const std::wstring_view step = argc > 1 ? argv[1] : L"";
-    if (step == L"end-driver" && argc == 2) {
-        return platform::EndRunningDrivers(kDriverEndMs) ? kDone : kFailed;
+    if (step == L"end-driver" && (argc == 2 || argc == 3)) {
+        return platform::EndRunningDrivers(argc == 3 ? argv[2] : L"", kDriverEndMs) ? kDone
+                                                                                    : kFailed;
     }
     if (step == L"seed-settings" && argc == 4) {
         return platform::SeedSettings(argv[2], argv[3]) ? kDone : kFailed;

@@ -10,6 +10,7 @@
 
 #include <aclapi.h>
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 namespace platform {
 namespace {
@@ -39,6 +40,75 @@ bool WaitForWindowProcess(HWND window, DWORD waitMs) {
         Sleep(kPollMs);
     }
     return false;
+}
+
+bool SamePath(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+std::wstring FileName(const std::wstring& path) {
+    const std::size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
+// Any session's: the snapshot lists them all. A process this installer cannot
+// look into is not counted; the check for files in use that follows catches it.
+bool DriverRuns(const std::wstring& driverPath) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    const std::wstring name = FileName(driverPath);
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    bool runs = false;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more != FALSE && !runs;
+         more = Process32NextW(snapshot, &entry)) {
+        if (!SamePath(FileName(entry.szExeFile), name)) {
+            continue;
+        }
+        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
+        if (process == nullptr) {
+            continue;
+        }
+        std::array<wchar_t, MAX_PATH * 2> image{};
+        DWORD length = image.size();
+        runs = QueryFullProcessImageNameW(process, 0, image.data(), &length) != FALSE &&
+               SamePath(std::wstring(image.data(), length), driverPath);
+        CloseHandle(process);
+    }
+    CloseHandle(snapshot);
+    return runs;
+}
+
+bool WaitForDriversGone(const std::wstring& driverPath, DWORD waitMs) {
+    for (DWORD elapsed = 0;; elapsed += kPollMs) {
+        if (!DriverRuns(driverPath)) {
+            return true;
+        }
+        if (elapsed >= waitMs) {
+            return false;
+        }
+        Sleep(kPollMs);
+    }
+}
+
+// Signals the drivers' end event, if a driver made it, and waits for them.
+void SignalEndEvent(const std::wstring& driverPath, DWORD waitMs) {
+    HANDLE event =
+        OpenEventW(EVENT_MODIFY_STATE, FALSE, Wide(contract::driver_window::kEndEvent).c_str());
+    if (event == nullptr) {
+        return;
+    }
+    SetEvent(event);
+    if (!driverPath.empty()) {
+        WaitForDriversGone(driverPath, waitMs);
+    }
+    // A driver that hangs keeps the event alive: the one started after this
+    // installation must not find it signalled.
+    ResetEvent(event);
+    CloseHandle(event);
 }
 
 bool GrantUsersModify(const std::wstring& path) {
@@ -72,20 +142,24 @@ bool GrantUsersModify(const std::wstring& path) {
 
 } // namespace
 
-bool EndRunningDrivers(std::uint32_t waitMs) {
+bool EndRunningDrivers(const std::wstring& driverPath, std::uint32_t waitMs) {
+    SignalEndEvent(driverPath, waitMs);
     const std::wstring className = Wide(contract::driver_window::kClass);
     const std::wstring title = Wide(contract::driver_window::kTitle);
     for (int round = 0; round < kEndRounds; ++round) {
         HWND window = FindWindowW(className.c_str(), title.c_str());
         if (window == nullptr) {
-            return true;
+            break;
         }
         PostMessageW(window, WM_CLOSE, 0, 0);
         if (!WaitForWindowProcess(window, waitMs)) {
             return false;
         }
     }
-    return FindWindowW(className.c_str(), title.c_str()) == nullptr;
+    if (FindWindowW(className.c_str(), title.c_str()) != nullptr) {
+        return false;
+    }
+    return driverPath.empty() || !DriverRuns(driverPath);
 }
 
 bool SeedSettings(const std::wstring& templatePath, const std::wstring& settingsPath) {

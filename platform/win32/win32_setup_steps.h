@@ -9,8 +9,11 @@ namespace platform {
 
 // Asks every running driver to end, as its exit button does, and waits for
 // each process: a running program's files can be neither replaced nor
-// removed. False when one still runs after waitMs.
-bool EndRunningDrivers(std::uint32_t waitMs);
+// removed. The end event reaches the drivers of every session; the window of
+// an older driver, which has no event, only this session's. driverPath (may
+// be empty) names the installed driver, whose processes in every session are
+// waited for. False when one still runs after waitMs.
+bool EndRunningDrivers(const std::wstring& driverPath, std::uint32_t waitMs);
 
 // Makes the shared settings file from the shipped template unless it is
 // there already (the user's calibration), and lets the programs, which run
