@@ -278,10 +278,19 @@ FunctionEnd
 Function StartDriver
     FindWindow $0 "Shell_TrayWnd"
     ${If} $0 = 0
-        DetailPrint "No desktop to start the driver on: it starts at the next log-on."
+        Call StartDriverWithoutDesktop
         Return
     ${EndIf}
     Exec '"$WINDIR\explorer.exe" "$INSTDIR\${DRIVER}"'
+FunctionEnd
+
+; A deployment runs this as SYSTEM in session 0: the helper (EndDriver put it into
+; $PLUGINSDIR) starts the driver in the session of each user working now, through a one-shot
+; scheduled task; with nobody working, the Run entry starts it at the next log-on.
+Function StartDriverWithoutDesktop
+    DetailPrint "No desktop here: the driver starts for the users logged on now, else at log-on."
+    nsExec::Exec '"$PLUGINSDIR\${SETUP_STEPS}" start-driver "$INSTDIR\${DRIVER}"'
+    Pop $0
 FunctionEnd
 
 Function .onInstSuccess
