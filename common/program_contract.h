@@ -17,6 +17,10 @@ inline constexpr std::string_view kClass = "#32770";
 inline constexpr std::string_view kTitle = "QelELECDUALPRO";
 // Held while a driver runs; a second start only shows a box.
 inline constexpr std::string_view kInstanceMutex = "ZEKDUALPENPRO";
+// Signalled by the installers to end the driver in every session, where
+// its window cannot be found. Only the system and administrators can
+// signal it; the driver's own user only waits on it.
+inline constexpr std::string_view kEndEvent = "Global\\DravikEndDriver";
 } // namespace driver_window
 
 // Messages posted to the driver's window.

@@ -110,7 +110,7 @@ def source(arch: str, version: str, programs, language: str, settings: str) -> s
     logs = command("remove-logs", "[INSTALLDIR]\\")
     actions = [
         # Before the check for files in use, and before an earlier version is removed.
-        ("EndDriver", command("end-driver"), 1399, ""),
+        ("EndDriver", command("end-driver", driver), 1399, ""),
         ("RemoveLogs", logs, 3499, 'REMOVE="ALL" AND NOT UPGRADINGPRODUCTCODE'),
         ("SeedSettings", seed, 4001, installing),
         ("StartDriver", command("start-driver", driver), 6601, f"{installing} AND NOT NOSTART"),

@@ -38,6 +38,8 @@ Unicode true
 !define FOLDER "Dravik"
 !define DRIVER "Dravik.exe"
 !define UNINSTALLER "Uninstall.exe"
+; The MSI's helper: it also ends the drivers of every session for this installer.
+!define SETUP_STEPS "SetupSteps.exe"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Dravik"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 !define RUN_VALUE "Dravik"
@@ -266,9 +268,25 @@ Var writeFailed
         ${EndIf}
     FunctionEnd
 
+    ; Signals the drivers' end event, which reaches them in every session (a deployment runs
+    ; this as SYSTEM in session 0, where FindWindow cannot see a user's driver), and waits a
+    ; bounded time until no driver from $INSTDIR runs. A process list and a security
+    ; descriptor are far simpler in the helper than through System plugin calls.
+    Function ${UN}EndDriverEverywhere
+        InitPluginsDir
+        File "/oname=$PLUGINSDIR\${SETUP_STEPS}" "${STAGE}/${SETUP_STEPS}"
+        nsExec::Exec '"$PLUGINSDIR\${SETUP_STEPS}" end-driver "$INSTDIR\${DRIVER}"'
+        Pop $0
+        ${If} $0 != 0
+            DetailPrint "A whiteboard driver did not end through its end event ($0)."
+        ${EndIf}
+    FunctionEnd
+
     ; Asks each running driver to end and waits a bounded time for its process: the files of
-    ; a running program can be neither replaced nor removed.
+    ; a running program can be neither replaced nor removed. An older driver, without the
+    ; end event, is ended through its window.
     Function ${UN}EndDriver
+        Call ${UN}EndDriverEverywhere
         retry:
         ${For} $R0 1 8
             FindWindow $0 "${DRIVER_WINDOW_CLASS}" "${DRIVER_WINDOW_TITLE}"
@@ -434,10 +452,19 @@ FunctionEnd
 Function StartDriver
     FindWindow $0 "Shell_TrayWnd"
     ${If} $0 = 0
-        DetailPrint "No desktop to start the driver on: it starts at the next log-on."
+        Call StartDriverWithoutDesktop
         Return
     ${EndIf}
     Exec '"$WINDIR\explorer.exe" "$INSTDIR\${DRIVER}"'
+FunctionEnd
+
+; A deployment runs this as SYSTEM in session 0: the helper (EndDriver put it into
+; $PLUGINSDIR) starts the driver in the session of each user working now, through a one-shot
+; scheduled task; with nobody working, the Run entry starts it at the next log-on.
+Function StartDriverWithoutDesktop
+    DetailPrint "No desktop here: the driver starts for the users logged on now, else at log-on."
+    nsExec::Exec '"$PLUGINSDIR\${SETUP_STEPS}" start-driver "$INSTDIR\${DRIVER}"'
+    Pop $0
 FunctionEnd
 
 Function .onInstSuccess

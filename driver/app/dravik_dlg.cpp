@@ -101,6 +101,11 @@ bool CDravikDlg::OnInitDialog() {
     ReadButtonSettings();
     Start(timer::kConnect);
     Start(timer::kDisplayCheck);
+    // Without the event an installer still ends this driver through its window, in
+    // this session only.
+    if (m_platform.security.OpenEndEvent(std::string(contract::driver_window::kEndEvent))) {
+        Start(timer::kEndCheck);
+    }
     return true;
 }
 
@@ -133,6 +138,12 @@ LResult CDravikDlg::OnTimer(WParam timerId, LParam) {
     case timer::kDisplayCheck.id:
         if (m_pipeline.screen.DesktopChanged()) {
             m_connection.OnDisplayChange();
+        }
+        break;
+    case timer::kEndCheck.id:
+        if (m_platform.security.EndEventSignalled()) {
+            Stop(timer::kEndCheck);
+            PostToDialog(wm::kClose, 0, 0);
         }
         break;
     default:

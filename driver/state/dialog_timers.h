@@ -24,10 +24,13 @@ inline constexpr DialogTimer kButtonDefaultAction{114, 80};
 inline constexpr DialogTimer kSecondPenRearm{116, 200};
 // Looks for monitor changes that no message announced.
 inline constexpr DialogTimer kDisplayCheck{117, 1500};
+// Looks whether an installer asked every session's driver to end.
+inline constexpr DialogTimer kEndCheck{118, 250};
 inline constexpr DialogTimer kCodeRearm{222, 1000};
 inline constexpr std::array kAll = {
     kLeftTaps, kRightTaps,           kHide,           kHidKeepAlive, kCommandRearm,
-    kConnect,  kButtonDefaultAction, kSecondPenRearm, kDisplayCheck, kCodeRearm};
+    kConnect,  kButtonDefaultAction, kSecondPenRearm, kDisplayCheck, kEndCheck,
+    kCodeRearm};
 } // namespace timer
 
 // Starting and stopping the main dialog's timers, on the dialog's thread

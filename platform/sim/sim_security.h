@@ -4,6 +4,7 @@
 
 #include <map>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -18,9 +19,14 @@ public:
     void Release(const std::string& name);
     bool Exists(const std::string& name) const;
 
+    // Named events, signalled by whoever holds the machine (an installer).
+    void SignalEvent(const std::string& name);
+    bool EventSignalled(const std::string& name) const;
+
 private:
     mutable std::mutex m_lock;
     std::map<std::string, int> m_holders;
+    std::set<std::string> m_signalledEvents;
 };
 
 // One simulated process. Its mutex handles are released when it is
@@ -35,6 +41,8 @@ public:
     bool IsUserAdmin() override { return m_isAdmin; }
     bool IsWow64() override { return m_isWow64; }
     bool CreateSingleInstanceMutex(const std::string& name) override;
+    bool OpenEndEvent(const std::string& name) override;
+    bool EndEventSignalled() override;
 
     void SetUserAdmin(bool isAdmin) { m_isAdmin = isAdmin; }
     void SetWow64(bool isWow64) { m_isWow64 = isWow64; }
@@ -42,6 +50,7 @@ public:
 private:
     SimMutexRegistry& m_mutexes;
     std::vector<std::string> m_held;
+    std::string m_endEvent;
     bool m_isAdmin = false;
     bool m_isWow64 = false;
 };

@@ -34,7 +34,7 @@ private:
     Win32Display m_display;
     Win32Files m_files;
     TraceLog m_trace{m_files, m_clock, DebugOutput};
-    Win32Security m_security;
+    Win32Security m_security{m_trace};
     Win32Shell m_shell;
     Win32ThreadPort m_threads;
     Win32SerialPort m_serial{m_trace};

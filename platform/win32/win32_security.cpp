@@ -6,11 +6,19 @@
 
 #include <windows.h>
 
+#include <sddl.h>
+
 namespace platform {
 
 namespace {
 
 constexpr DWORD kGroupBufferSize = 1024;
+
+// The system and administrators may do anything with it; everybody else, the
+// owner included, may only wait on it ("OW" takes away the owner's implicit
+// right to rewrite this list and so grant itself the right to signal).
+constexpr wchar_t kEndEventAccess[] =
+    L"D:(A;;GA;;;SY)(A;;GA;;;BA)(A;;0x100000;;;OW)(A;;0x100000;;;WD)";
 
 bool TokenHasSid(const TOKEN_GROUPS& groups, PSID sid) {
     // Attributes are not looked at: a deny-only group counts as membership.
@@ -75,6 +83,43 @@ bool Win32Security::CreateSingleInstanceMutex(const std::string& name) {
     // The handle is never closed: the process end releases the mutex.
     CreateMutexA(nullptr, TRUE, name.c_str());
     return GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+Win32Security::~Win32Security() {
+    if (m_endEvent != nullptr) {
+        CloseHandle(m_endEvent);
+    }
+}
+
+bool Win32Security::OpenEndEvent(const std::string& name) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (ConvertStringSecurityDescriptorToSecurityDescriptorW(kEndEventAccess, SDDL_REVISION_1,
+                                                             &descriptor, nullptr) == FALSE) {
+        m_trace.Failure("ConvertStringSecurityDescriptorToSecurityDescriptorW", GetLastError(),
+                        name);
+        return false;
+    }
+    SECURITY_ATTRIBUTES attributes{sizeof(attributes), descriptor, FALSE};
+    // Manual reset: one signal reaches the driver of every session. Asking
+    // for SYNCHRONIZE only lets a user who is not an administrator open the
+    // event another session's driver made.
+    HANDLE event =
+        CreateEventExA(&attributes, name.c_str(), CREATE_EVENT_MANUAL_RESET, SYNCHRONIZE);
+    const DWORD error = GetLastError();
+    LocalFree(descriptor);
+    if (event == nullptr) {
+        m_trace.Failure("CreateEventExA", error, name);
+        return false;
+    }
+    if (m_endEvent != nullptr) {
+        CloseHandle(m_endEvent);
+    }
+    m_endEvent = event;
+    return true;
+}
+
+bool Win32Security::EndEventSignalled() {
+    return m_endEvent != nullptr && WaitForSingleObject(m_endEvent, 0) == WAIT_OBJECT_0;
 }
 
 } // namespace platform

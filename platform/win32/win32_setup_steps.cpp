@@ -10,6 +10,8 @@
 
 #include <aclapi.h>
 #include <shellapi.h>
+#include <tlhelp32.h>
+#include <wtsapi32.h>
 
 namespace platform {
 namespace {
@@ -39,6 +41,119 @@ bool WaitForWindowProcess(HWND window, DWORD waitMs) {
         Sleep(kPollMs);
     }
     return false;
+}
+
+bool SamePath(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+std::wstring FileName(const std::wstring& path) {
+    const std::size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
+// Any session's: the snapshot lists them all. A process this installer cannot
+// look into is not counted; the check for files in use that follows catches it.
+int CountDrivers(const std::wstring& driverPath) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) {
+        return 0;
+    }
+    const std::wstring name = FileName(driverPath);
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    int count = 0;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more != FALSE;
+         more = Process32NextW(snapshot, &entry)) {
+        if (!SamePath(FileName(entry.szExeFile), name)) {
+            continue;
+        }
+        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
+        if (process == nullptr) {
+            continue;
+        }
+        std::array<wchar_t, MAX_PATH * 2> image{};
+        DWORD length = image.size();
+        if (QueryFullProcessImageNameW(process, 0, image.data(), &length) != FALSE &&
+            SamePath(std::wstring(image.data(), length), driverPath)) {
+            ++count;
+        }
+        CloseHandle(process);
+    }
+    CloseHandle(snapshot);
+    return count;
+}
+
+bool DriverRuns(const std::wstring& driverPath) {
+    return CountDrivers(driverPath) > 0;
+}
+
+bool WaitForDriversGone(const std::wstring& driverPath, DWORD waitMs) {
+    for (DWORD elapsed = 0;; elapsed += kPollMs) {
+        if (!DriverRuns(driverPath)) {
+            return true;
+        }
+        if (elapsed >= waitMs) {
+            return false;
+        }
+        Sleep(kPollMs);
+    }
+}
+
+// Signals the drivers' end event, if a driver made it, and waits for them.
+void SignalEndEvent(const std::wstring& driverPath, DWORD waitMs) {
+    HANDLE event =
+        OpenEventW(EVENT_MODIFY_STATE, FALSE, Wide(contract::driver_window::kEndEvent).c_str());
+    if (event == nullptr) {
+        return;
+    }
+    SetEvent(event);
+    if (!driverPath.empty()) {
+        WaitForDriversGone(driverPath, waitMs);
+    }
+    // A driver that hangs keeps the event alive: the one started after this
+    // installation must not find it signalled.
+    ResetEvent(event);
+    CloseHandle(event);
+}
+
+// schtasks.exe with the arguments, without a window; true when it says it did it.
+bool RunTaskScheduler(const std::wstring& arguments) {
+    std::array<wchar_t, MAX_PATH> system{};
+    const UINT length = GetSystemDirectoryW(system.data(), system.size());
+    if (length == 0 || length >= system.size()) {
+        return false;
+    }
+    const std::wstring program = std::wstring(system.data(), length) + L"\\schtasks.exe";
+    std::wstring line = L"\"" + program + L"\" " + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    if (CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                       nullptr, nullptr, &startup, &process) == FALSE) {
+        return false;
+    }
+    constexpr DWORD kSchedulerMs = 30000;
+    DWORD exitCode = 1;
+    if (WaitForSingleObject(process.hProcess, kSchedulerMs) == WAIT_OBJECT_0) {
+        GetExitCodeProcess(process.hProcess, &exitCode);
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return exitCode == 0;
+}
+
+std::wstring SessionText(DWORD session, WTS_INFO_CLASS what) {
+    LPWSTR text = nullptr;
+    DWORD bytes = 0;
+    if (WTSQuerySessionInformationW(WTS_CURRENT_SERVER_HANDLE, session, what, &text, &bytes) ==
+        FALSE) {
+        return {};
+    }
+    std::wstring value = text != nullptr ? text : L"";
+    WTSFreeMemory(text);
+    return value;
 }
 
 bool GrantUsersModify(const std::wstring& path) {
@@ -72,20 +187,24 @@ bool GrantUsersModify(const std::wstring& path) {
 
 } // namespace
 
-bool EndRunningDrivers(std::uint32_t waitMs) {
+bool EndRunningDrivers(const std::wstring& driverPath, std::uint32_t waitMs) {
+    SignalEndEvent(driverPath, waitMs);
     const std::wstring className = Wide(contract::driver_window::kClass);
     const std::wstring title = Wide(contract::driver_window::kTitle);
     for (int round = 0; round < kEndRounds; ++round) {
         HWND window = FindWindowW(className.c_str(), title.c_str());
         if (window == nullptr) {
-            return true;
+            break;
         }
         PostMessageW(window, WM_CLOSE, 0, 0);
         if (!WaitForWindowProcess(window, waitMs)) {
             return false;
         }
     }
-    return FindWindowW(className.c_str(), title.c_str()) == nullptr;
+    if (FindWindowW(className.c_str(), title.c_str()) != nullptr) {
+        return false;
+    }
+    return driverPath.empty() || !DriverRuns(driverPath);
 }
 
 bool SeedSettings(const std::wstring& templatePath, const std::wstring& settingsPath) {
@@ -108,8 +227,53 @@ void RemoveLogs(const std::wstring& folder) {
     }
 }
 
+bool DesktopHere() {
+    return FindWindowW(L"Shell_TrayWnd", nullptr) != nullptr;
+}
+
+std::vector<setup::LogonSession> LogonSessions() {
+    std::vector<setup::LogonSession> sessions;
+    WTS_SESSION_INFOW* listed = nullptr;
+    DWORD count = 0;
+    if (WTSEnumerateSessionsW(WTS_CURRENT_SERVER_HANDLE, 0, 1, &listed, &count) == FALSE) {
+        return sessions;
+    }
+    for (DWORD i = 0; i < count; ++i) {
+        const DWORD id = listed[i].SessionId;
+        const std::wstring user = SessionText(id, WTSUserName);
+        const std::wstring domain = SessionText(id, WTSDomainName);
+        sessions.push_back({id, listed[i].State == WTSActive,
+                            user.empty() || domain.empty() ? user : domain + L"\\" + user});
+    }
+    WTSFreeMemory(listed);
+    return sessions;
+}
+
+bool StartThroughTask(const std::wstring& program, const std::wstring& user, std::uint32_t waitMs) {
+    // The process id keeps two installers' tasks apart.
+    const std::wstring task = L"\"Dravik start " + std::to_wstring(GetCurrentProcessId()) + L"\"";
+    // Once, at midnight, which has passed: it runs only when asked to. /IT runs it in the
+    // user's own session while the user is logged on, which needs no password.
+    const bool created = RunTaskScheduler(L"/create /f /tn " + task + L" /tr \"\\\"" + program +
+                                          L"\\\"\" /sc once /st 00:00 /ru \"" + user + L"\" /it");
+    if (!created) {
+        return false;
+    }
+    const int before = CountDrivers(program);
+    const bool ran = RunTaskScheduler(L"/run /tn " + task);
+    // Removing the task does not end its program, but one not yet started would be lost.
+    if (ran) {
+        for (DWORD elapsed = 0; elapsed < waitMs && CountDrivers(program) <= before;
+             elapsed += kPollMs) {
+            Sleep(kPollMs);
+        }
+    }
+    RunTaskScheduler(L"/delete /f /tn " + task);
+    return ran;
+}
+
 void StartThroughShell(const std::wstring& program) {
-    if (FindWindowW(L"Shell_TrayWnd", nullptr) == nullptr) {
+    if (!DesktopHere()) {
         return;
     }
     std::array<wchar_t, MAX_PATH> windows{};

@@ -286,6 +286,51 @@ class InstallerTest(InstalledFolderChecks, unittest.TestCase):
             self.assertEqual(self.install(), BUSY)
             self.assertEqual((self.folder / contract.LANGUAGE_FILE_NAME).read_bytes(), outdated)
 
+    def test_install_ends_the_driver_through_its_end_event_or_else_its_window(self):
+        self.assertEqual(self.install("/NOSTART"), 0)
+        for case in ("event", "window"):
+            with self.subTest(case):
+                if case == "event":
+                    # Out of the window route's sight, as a driver in another session is.
+                    renamed = DIALOG_TITLE + " elsewhere"
+                    driver = start_program(self.folder / DRIVER)
+                    self.addCleanup(end_program, driver)
+                    self.wait_for_driver()
+                    wintest("retitle", DIALOG_CLASS, DIALOG_TITLE, renamed)
+                    wintest("find", DIALOG_CLASS, renamed)
+                else:
+                    # Another object holds the event's name: the driver runs without the
+                    # event, as an older one does.
+                    holder = start_program(Path(context().wintest), "hold-mutex",
+                                           contract.DRIVER_WINDOW_END_EVENT, 60000)
+                    self.addCleanup(end_program, holder)
+                    time.sleep(2)
+                    driver = start_program(self.folder / DRIVER)
+                    self.addCleanup(end_program, driver)
+                    self.wait_for_driver()
+                self.assertEqual(self.install("/NOSTART"), 0)
+                try:
+                    driver.wait(timeout=5)
+                except subprocess.TimeoutExpired:
+                    self.fail("the driver still runs")
+                if case == "window":
+                    end_program(holder)
+
+    def test_only_administrators_may_signal_the_end_event(self):
+        self.assertEqual(self.install("/NOSTART"), 0)
+        driver = start_program(self.folder / DRIVER)
+        self.addCleanup(end_program, driver)
+        self.wait_for_driver()
+        access = {mode: fields(wintest("event-access", contract.DRIVER_WINDOW_END_EVENT, mode))
+                  for mode in ("normal", "restricted")}
+        print(f"end event access: {access}", file=sys.stderr)
+        self.assertEqual(access["normal"], {"wait": "1", "signal": "1"})
+        self.assertEqual(access["restricted"]["wait"], "1")
+        if access["restricted"]["signal"] == "1":
+            self.skipTest("this Wine does not take the Administrators group out of a token")
+        self.assertEqual(access["restricted"]["signal"], "5")  # ERROR_ACCESS_DENIED
+        self.assertIsNone(driver.poll(), "a denied signal ended the driver")
+
     def test_install_refuses_beside_the_other_architecture(self):
         # The i686 release's registration, in the 32-bit view.
         wine(["reg", "add", UNINSTALL_KEY, "/v", "InstallLocation", "/d", r"C:\elsewhere", "/f",

@@ -169,6 +169,27 @@ TEST_F(DravikStart, BoardGoneNoticeOnceAtTheEndWhenIdentified) {
     EXPECT_EQ(m_state.boardIdentified, 1);
 }
 
+// An installer running in another session cannot find the window: the
+// event must end the driver just as closing it does.
+TEST_F(DravikStart, TheEndEventEndsTheDriverAsClosingDoes) {
+    SimDesktop& desktop = m_machine.desktop;
+    const WindowHandle companion = desktop.CreateLoggingWindow(
+        std::string(contract::companion::kMainClass), std::string(contract::companion::kMainTitle));
+    m_state.boardIdentified = 1;
+    m_state.linkOpen = 1;
+    desktop.At(1000, [&] {
+        m_machine.mutexes.SignalEvent(std::string(contract::driver_window::kEndEvent));
+    });
+    desktop.At(5000, [&] { desktop.PressEscape(DriverWindow()); }); // in case it failed
+    EXPECT_EQ(RunDialog(), id::kCancel);
+    EXPECT_GE(desktop.NowMs(), 1000U);
+    EXPECT_LE(desktop.NowMs(), 1000U + timer::kEndCheck.periodMs) << "ended by the event";
+    EXPECT_EQ(m_state.linkOpen, 0);
+    EXPECT_TRUE(testing_support::PostsAre(
+        desktop.MessagesTo(companion),
+        {{desktop.NowMs(), contract::companion::kNotice, 0, contract::companion::kBoardGone}}));
+}
+
 TEST_F(DravikStart, DragIconIsTheApplicationIcon) {
     SimDesktop& desktop = m_machine.desktop;
     LResult answer = 0;

@@ -20,6 +20,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -1040,12 +1041,72 @@ int Launch(std::wstring commandLine, long long timeoutMs) {
     return 0;
 }
 
+// Renames a window, so that only what does not look for it by its title can reach it.
+int Retitle(HWND window, const std::wstring& title) {
+    return SetWindowTextW(window, title.c_str()) != FALSE ? 0 : 1;
+}
+
+// Holds a mutex under the name for a while: a program that wants another kind of object
+// by that name cannot have it.
+int HoldMutex(const std::wstring& name, long long durationMs) {
+    HANDLE mutex = CreateMutexW(nullptr, FALSE, name.c_str());
+    if (mutex == nullptr) {
+        Fail("CreateMutexW failed");
+        return 1;
+    }
+    Print("held");
+    Sleep(static_cast<DWORD>(durationMs));
+    CloseHandle(mutex);
+    return 0;
+}
+
+// What a process may do with a named event: "wait" and "signal", each "1" or the error
+// code; with "restricted", as its user with the Administrators group taken out of the token.
+int EventAccess(const std::wstring& name, bool restricted) {
+    HANDLE token = nullptr;
+    if (restricted) {
+        HANDLE own = nullptr;
+        SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+        PSID admins = nullptr;
+        if (OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, &own) == FALSE ||
+            AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS,
+                                     0, 0, 0, 0, 0, 0, &admins) == FALSE) {
+            Fail("no token");
+            return 1;
+        }
+        SID_AND_ATTRIBUTES disabled{admins, 0};
+        const BOOL made =
+            CreateRestrictedToken(own, 0, 1, &disabled, 0, nullptr, 0, nullptr, &token);
+        FreeSid(admins);
+        CloseHandle(own);
+        if (made == FALSE || ImpersonateLoggedOnUser(token) == FALSE) {
+            Fail("CreateRestrictedToken or ImpersonateLoggedOnUser failed");
+            return 1;
+        }
+    }
+    for (const auto& [word, access] :
+         {std::pair<const char*, DWORD>{"wait", SYNCHRONIZE},
+          std::pair<const char*, DWORD>{"signal", EVENT_MODIFY_STATE}}) {
+        HANDLE event = OpenEventW(access, FALSE, name.c_str());
+        Print(std::string(word) + " " +
+              (event != nullptr ? std::string("1") : std::to_string(GetLastError())));
+        if (event != nullptr) {
+            CloseHandle(event);
+        }
+    }
+    if (token != nullptr) {
+        RevertToSelf();
+        CloseHandle(token);
+    }
+    return 0;
+}
+
 int Usage() {
     Fail("usage: wintest "
          "list|find|wait-window|wait-gone|wait-hidden|post|post-registered|styles|text|"
          "msgbox|show-msgbox|companion|cursor|cursor-trace|serial-probe|pipe-client|drag|item-send|"
          "combo|process|launch|monitors|display-watch|display-mode|send-abs|set-cursor|"
-         "screenshot ...");
+         "screenshot|retitle|hold-mutex|event-access ...");
     return 1;
 }
 
@@ -1066,6 +1127,17 @@ int Run(const Args& args) {
         return found;
     };
 
+    if (command == L"retitle" && a.size() == 3) {
+        HWND found = window();
+        return found != nullptr ? Retitle(found, a[2]) : 1;
+    }
+    if (command == L"hold-mutex" && a.size() == 2 && number(1) > 0) {
+        return HoldMutex(a[0], number(1));
+    }
+    if (command == L"event-access" && a.size() == 2 &&
+        (a[1] == L"restricted" || a[1] == L"normal")) {
+        return EventAccess(a[0], a[1] == L"restricted");
+    }
     if (command == L"list" && a.empty()) {
         return List();
     }
