@@ -24,8 +24,9 @@ inline constexpr DialogTimer kButtonDefaultAction{114, 80};
 inline constexpr DialogTimer kSecondPenRearm{116, 200};
 // Looks for monitor changes that no message announced.
 inline constexpr DialogTimer kDisplayCheck{117, 1500};
-// Looks whether an installer asked every session's driver to end.
-inline constexpr DialogTimer kEndCheck{118, 250};
+// Looks whether an installer asked every session's driver to end; the
+// installer waits 10 s, so once a second is soon enough.
+inline constexpr DialogTimer kEndCheck{118, 1000};
 inline constexpr DialogTimer kCodeRearm{222, 1000};
 inline constexpr std::array kAll = {
     kLeftTaps, kRightTaps,           kHide,           kHidKeepAlive, kCommandRearm,
