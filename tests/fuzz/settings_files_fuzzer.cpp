@@ -10,8 +10,11 @@
 #include "driver/settings/load_message_texts.h"
 #include "platform/mouse_port.h"
 #include "platform/sim/sim_clock.h"
+#include "platform/sim/sim_display.h"
+#include "platform/sim/sim_mouse.h"
 #include "platform/sim/sim_trace.h"
 #include "tests/fuzz/fuzz_check.h"
+#include "tests/support/desktop_points.h"
 #include "tests/support/grids.h"
 #include "tests/support/memory_profile.h"
 
@@ -76,6 +79,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FuzzedDataProvider input(data, size);
     const int width = input.ConsumeIntegralInRange(0, 8000);
     const int height = input.ConsumeIntegralInRange(0, 8000);
+    const int secondWidth = input.ConsumeIntegralInRange(1, 8000);
+    const int secondHeight = input.ConsumeIntegralInRange(1, 8000);
+    const int secondLeft =
+        input.ConsumeBool() ? std::max(width, 1) : -secondWidth; // right or left of the primary
+    const int secondTop = input.ConsumeIntegralInRange(-secondHeight, std::max(height, 1) - 1);
     const std::string first = input.ConsumeRandomLengthString(1600);
     const std::string second = input.ConsumeRandomLengthString(1600);
     const std::string language = input.ConsumeRandomLengthString(800);
@@ -111,19 +119,46 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     // The pointer through the pen state machine stays within absolute
-    // coordinates, whatever the grid.
-    platform::SimClock clock(1000);
-    MouseInjector inject(screen, afterFirst);
-    PenStateMachine pen(afterFirst, inject, clock);
-    for (std::size_t i = 0; i < points.size(); ++i) {
-        pen.OnPenPoint(points[i].x, points[i].y, i % 7 == 6 ? 0 : 1);
-        clock.Advance(5);
-    }
-    for (const platform::MouseRecord& record : screen.Records()) {
-        if (record.kind == platform::MouseRecord::Kind::Event) {
-            FUZZ_CHECK(record.x >= 0 && record.x <= 65535 && record.y >= 0 && record.y <= 65535);
-        } else {
-            FUZZ_CHECK(record.x >= 0 && record.x <= width && record.y >= 0 && record.y <= height);
+    // coordinates, whatever the grid, and on the board's monitor when that
+    // is not the primary: anywhere beside the primary, at any size.
+    const int monitorLeft = secondLeft;
+    const int monitorTop = secondTop;
+    const platform::DesktopRect secondary{monitorLeft, monitorTop, monitorLeft + secondWidth,
+                                          monitorTop + secondHeight};
+    const std::vector<platform::MonitorInfo> monitors = {
+        platform::SimDisplay::Monitor(1, {0, 0, std::max(width, 1), std::max(height, 1)}, true),
+        platform::SimDisplay::Monitor(2, secondary)};
+    for (const bool onPrimary : {true, false}) {
+        Calibration placed = both.calibration;
+        if (!onPrimary) {
+            placed.screen = BoardScreen{secondary, testing_support::DesktopOf(monitors), false};
+            placed.grid.ScreenWidth = secondary.Width();
+            placed.grid.ScreenHeight = secondary.Height();
+        }
+        CalibrationStore store;
+        store.Publish(placed);
+        platform::SimMouse mouse;
+        platform::SimClock clock(1000);
+        MouseInjector inject(mouse, store);
+        PenStateMachine pen(store, inject, clock);
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            pen.OnPenPoint(points[i].x, points[i].y, i % 7 == 6 ? 0 : 1);
+            clock.Advance(5);
+        }
+        for (const platform::MouseRecord& record : mouse.Records()) {
+            if (record.kind == platform::MouseRecord::Kind::Event) {
+                FUZZ_CHECK(record.x >= 0 && record.x <= 65535 && record.y >= 0 &&
+                           record.y <= 65535);
+            }
+            if (onPrimary) {
+                if (record.kind == platform::MouseRecord::Kind::SetCursor) {
+                    FUZZ_CHECK(record.x >= 0 && record.x <= width && record.y >= 0 &&
+                               record.y <= height);
+                }
+            } else {
+                FUZZ_CHECK(
+                    testing_support::Inside(testing_support::LandsAt(record, monitors), secondary));
+            }
         }
     }
 
