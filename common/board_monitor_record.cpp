@@ -79,6 +79,12 @@ StoredMonitor ReadStoredMonitor(platform::ProfilePort& profile, const std::strin
     return stored;
 }
 
+std::string DescribeMonitor(const platform::MonitorInfo& monitor) {
+    const platform::DesktopRect& r = monitor.bounds;
+    return monitor.deviceName + " " + std::to_string(r.left) + "," + std::to_string(r.top) + "-" +
+           std::to_string(r.right) + "," + std::to_string(r.bottom) + " id " + monitor.deviceId;
+}
+
 bool WriteStoredMonitor(platform::ProfilePort& profile, const std::string& path,
                         const platform::MonitorInfo& monitor) {
     const auto write = [&](std::string_view key, std::string_view value) {

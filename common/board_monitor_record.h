@@ -24,6 +24,9 @@ struct StoredMonitor {
 inline constexpr std::size_t kMonitorIdCapacity = 128;
 inline constexpr std::size_t kMonitorNameCapacity = 32;
 
+// "\\.\DISPLAY2 1920,0-3200,1024 id <device ID>", as the logs name a monitor.
+std::string DescribeMonitor(const platform::MonitorInfo& monitor);
+
 StoredMonitor ReadStoredMonitor(platform::ProfilePort& profile, const std::string& path);
 
 // Replaces the choice; false when the file cannot be written.

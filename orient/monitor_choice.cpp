@@ -80,10 +80,4 @@ std::vector<std::size_t> PromptOrder(const std::vector<platform::MonitorInfo>& m
     return usable;
 }
 
-std::string DescribeMonitor(const platform::MonitorInfo& monitor) {
-    const platform::DesktopRect& r = monitor.bounds;
-    return monitor.deviceName + " " + std::to_string(r.left) + "," + std::to_string(r.top) + "-" +
-           std::to_string(r.right) + "," + std::to_string(r.bottom) + " id " + monitor.deviceId;
-}
-
 } // namespace orient

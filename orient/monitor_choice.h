@@ -32,7 +32,4 @@ std::optional<std::size_t> RequestedMonitor(const std::vector<platform::MonitorI
 std::vector<std::size_t> PromptOrder(const std::vector<platform::MonitorInfo>& monitors,
                                      const common::StoredMonitor& stored);
 
-// "\\.\DISPLAY2 1920,0-3200,1024 id <device ID>", as the log names a monitor.
-std::string DescribeMonitor(const platform::MonitorInfo& monitor);
-
 } // namespace orient

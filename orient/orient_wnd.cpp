@@ -78,7 +78,7 @@ void COrientWnd::ChooseMonitor() {
 void COrientWnd::UseMonitor(std::size_t index, std::string_view how) {
     m_monitorChosen = true;
     MoveTo(m_monitors[index]);
-    m_log.Write("monitor " + DescribeMonitor(m_monitor) + " chosen " + std::string(how));
+    m_log.Write("monitor " + common::DescribeMonitor(m_monitor) + " chosen " + std::string(how));
     m_log.Grid(m_run.Grid().Layout(), Width(), Height());
 }
 
@@ -93,7 +93,7 @@ void COrientWnd::MoveTo(const MonitorInfo& monitor) {
 
 void COrientWnd::StartPrompt() {
     ShowStage(Stage::ChoosingMonitor);
-    m_log.Write("prompt on " + DescribeMonitor(m_monitor));
+    m_log.Write("prompt on " + common::DescribeMonitor(m_monitor));
     SetTimer(kPromptTimer, kPromptMs);
 }
 
@@ -104,7 +104,7 @@ void COrientWnd::NextPrompt() {
     }
     m_promptStep = (m_promptStep + 1) % m_promptOrder.size();
     MoveTo(m_monitors[m_promptOrder[m_promptStep]]);
-    m_log.Write("prompt on " + DescribeMonitor(m_monitor));
+    m_log.Write("prompt on " + common::DescribeMonitor(m_monitor));
 }
 
 bool COrientWnd::DispatchMessageMap(std::uint32_t message, WParam wParam, LParam lParam,

@@ -20,7 +20,9 @@ bool SameId(const std::string& a, const std::string& b) {
                       [](char x, char y) { return Lower(x) == Lower(y); });
 }
 
-DesktopRect Desktop(const std::vector<MonitorInfo>& monitors) {
+} // namespace
+
+DesktopRect DesktopAround(const std::vector<MonitorInfo>& monitors) {
     DesktopRect all;
     bool first = true;
     for (const MonitorInfo& m : monitors) {
@@ -40,6 +42,8 @@ DesktopRect Desktop(const std::vector<MonitorInfo>& monitors) {
     return all;
 }
 
+namespace {
+
 template <typename Match>
 const MonitorInfo* FindMonitor(const std::vector<MonitorInfo>& monitors, Match match) {
     const auto found = std::find_if(monitors.begin(), monitors.end(), [&](const MonitorInfo& m) {
@@ -53,12 +57,6 @@ const MonitorInfo* Primary(const std::vector<MonitorInfo>& monitors) {
         FindMonitor(monitors, [](const MonitorInfo& m) { return m.primary; });
     return primary != nullptr ? primary
                               : FindMonitor(monitors, [](const MonitorInfo&) { return true; });
-}
-
-std::string Describe(const MonitorInfo& m) {
-    const DesktopRect& r = m.bounds;
-    return m.deviceName + " " + std::to_string(r.left) + "," + std::to_string(r.top) + "-" +
-           std::to_string(r.right) + "," + std::to_string(r.bottom) + " " + m.deviceId;
 }
 
 } // namespace
@@ -84,7 +82,8 @@ MonitorBinding BindBoardMonitor(const std::vector<MonitorInfo>& monitors,
                 monitors, [&](const MonitorInfo& m) { return m.bounds == stored.monitor.bounds; });
         }
         if (chosen == nullptr) {
-            binding.fallback = "the board's monitor " + Describe(stored.monitor) + " is gone";
+            binding.fallback =
+                "the board's monitor " + common::DescribeMonitor(stored.monitor) + " is gone";
         }
         break;
     }
@@ -95,7 +94,7 @@ MonitorBinding BindBoardMonitor(const std::vector<MonitorInfo>& monitors,
         return binding;
     }
     binding.screen.monitor = target->bounds;
-    binding.screen.desktop = Desktop(monitors);
+    binding.screen.desktop = DesktopAround(monitors);
     binding.screen.primary = target->primary && target->bounds.left == 0 && target->bounds.top == 0;
     return binding;
 }

@@ -19,6 +19,10 @@ struct MonitorBinding {
     std::string fallback;
 };
 
+// The smallest rectangle around every monitor with an area: the desktop
+// that absolute input over the whole desktop spans.
+platform::DesktopRect DesktopAround(const std::vector<platform::MonitorInfo>& monitors);
+
 // The stored choice found among today's monitors: by device ID, else by its
 // rectangle, else the primary monitor.
 MonitorBinding BindBoardMonitor(const std::vector<platform::MonitorInfo>& monitors,

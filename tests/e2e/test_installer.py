@@ -113,6 +113,17 @@ class InstalledFolderChecks:
     def drivers(self) -> list[str]:
         return [line.strip() for line in windows_processes() if line.strip().endswith(DRIVER)]
 
+    def run_logging_driver_beside_a_users_file(self):
+        """A driver that writes its log file, and a file of the technician's ("notes.txt"):
+        what a removal must and must not take."""
+        replace_section(self.folder / SETTINGS, contract.SETTINGS_FILE_DIAGNOSTICS_SECTION,
+                        [f"{contract.SETTINGS_FILE_LOG_FILE_KEY}=1"])
+        driver = start_program(self.folder / DRIVER)
+        self.addCleanup(end_program, driver)
+        self.assertTrue(wait_for(lambda: len(list(self.folder.glob("*.log"))) == 1, 10),
+                        "the driver wrote no log")
+        (self.folder / "notes.txt").write_text("room 12")
+
     def wait_for_driver(self):
         wintest("wait-window", DIALOG_CLASS, DIALOG_TITLE, 10000, timeout_ms=10000)
 
@@ -415,14 +426,7 @@ class InstallerTest(InstalledFolderChecks, unittest.TestCase):
 
     def test_silent_uninstall_removes_all_but_the_calibration_and_files_it_did_not_make(self):
         self.assertEqual(self.install("/NOSTART"), 0)
-        # A driver that writes its log file, and a file of the technician's.
-        replace_section(self.folder / SETTINGS, contract.SETTINGS_FILE_DIAGNOSTICS_SECTION,
-                        [f"{contract.SETTINGS_FILE_LOG_FILE_KEY}=1"])
-        driver = start_program(self.folder / DRIVER)
-        self.addCleanup(end_program, driver)
-        self.assertTrue(wait_for(lambda: len(list(self.folder.glob("*.log"))) == 1, 10),
-                        "the driver wrote no log")
-        (self.folder / "notes.txt").write_text("room 12")
+        self.run_logging_driver_beside_a_users_file()
         shortcuts = self.shortcuts()
 
         self.uninstall()

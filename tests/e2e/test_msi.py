@@ -168,14 +168,7 @@ class MsiTest(InstalledFolderChecks, unittest.TestCase):
 
     def test_removal_takes_what_it_installed_and_leaves_the_calibration(self):
         self.assertEqual(self.msiexec("/i", self.msi, "NOSTART=1"), 0)
-        # A driver that writes its log file, and a file of the technician's.
-        replace_section(self.folder / SETTINGS, contract.SETTINGS_FILE_DIAGNOSTICS_SECTION,
-                        [f"{contract.SETTINGS_FILE_LOG_FILE_KEY}=1"])
-        driver = start_program(self.folder / DRIVER)
-        self.addCleanup(end_program, driver)
-        self.assertTrue(wait_for(lambda: len(list(self.folder.glob("*.log"))) == 1, 10),
-                        "the driver wrote no log")
-        (self.folder / "notes.txt").write_text("room 12")
+        self.run_logging_driver_beside_a_users_file()
         shortcuts = self.shortcuts()
 
         self.assertEqual(self.msiexec("/x", self.msi), 0)

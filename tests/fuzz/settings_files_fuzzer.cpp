@@ -131,7 +131,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const bool onPrimary : {true, false}) {
         Calibration placed = both.calibration;
         if (!onPrimary) {
-            placed.screen = BoardScreen{secondary, testing_support::DesktopOf(monitors), false};
+            placed.screen = BoardScreen{secondary, DesktopAround(monitors), false};
             placed.grid.ScreenWidth = secondary.Width();
             placed.grid.ScreenHeight = secondary.Height();
         }

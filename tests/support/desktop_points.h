@@ -1,10 +1,10 @@
 #pragma once
 
+#include "driver/pointer/board_monitor.h"
 #include "platform/display_port.h"
 #include "platform/mouse_port.h"
 #include "platform/sim/sim_mouse.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -15,17 +15,6 @@ struct DesktopPoint {
     int y = 0;
 };
 
-inline platform::DesktopRect DesktopOf(const std::vector<platform::MonitorInfo>& monitors) {
-    platform::DesktopRect all = monitors.front().bounds;
-    for (const platform::MonitorInfo& m : monitors) {
-        all.left = std::min(all.left, m.bounds.left);
-        all.top = std::min(all.top, m.bounds.top);
-        all.right = std::max(all.right, m.bounds.right);
-        all.bottom = std::max(all.bottom, m.bounds.bottom);
-    }
-    return all;
-}
-
 // Where the system puts a recorded mouse call: an absolute event over the
 // primary monitor, or over the whole desktop with kVirtualDesk, cut off as
 // the input system does; a cursor position as it is.
@@ -34,7 +23,7 @@ inline DesktopPoint LandsAt(const platform::MouseRecord& record,
     if (record.kind == platform::MouseRecord::Kind::SetCursor) {
         return {record.x, record.y};
     }
-    platform::DesktopRect over = DesktopOf(monitors);
+    platform::DesktopRect over = driver::DesktopAround(monitors);
     if ((record.flags & platform::mouse_flags::kVirtualDesk) == 0) {
         for (const platform::MonitorInfo& m : monitors) {
             if (m.primary) {
