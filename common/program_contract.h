@@ -143,12 +143,26 @@ inline constexpr std::string_view kMonitorLeftKey = "Left";
 inline constexpr std::string_view kMonitorTopKey = "Top";
 inline constexpr std::string_view kMonitorRightKey = "Right";
 inline constexpr std::string_view kMonitorBottomKey = "Bottom";
+
+// How the driver and the tools show themselves to the user. kTrayIconKey 0
+// hides the notification-area icon (shown by default); kLanguageKey picks
+// the texts: kLanguageAuto follows the user's UI language, kLanguageChinese
+// and kLanguageEnglish force one.
+inline constexpr std::string_view kInterfaceSection = "UserInterface";
+inline constexpr std::string_view kTrayIconKey = "TrayIcon";
+inline constexpr std::string_view kLanguageKey = "Language";
+inline constexpr std::string_view kLanguageAuto = "auto";
+inline constexpr std::string_view kLanguageChinese = "zh";
+inline constexpr std::string_view kLanguageEnglish = "en";
 } // namespace settings_file
 
 // Language.ini beside the programs: each program's texts, and what a text
 // the file lacks reads as.
 namespace language_file {
 inline constexpr std::string_view kName = "Language.ini";
+// The English texts: UTF-16 with a byte-order mark, so the profile
+// functions read it right whatever the system's code page.
+inline constexpr std::string_view kEnglishName = "Language-en.ini";
 inline constexpr std::string_view kMissingText = "GetError";
 } // namespace language_file
 
