@@ -19,7 +19,7 @@ LangString StartDriverNow ${LANG_SIMPCHINESE} "立即启动白板驱动程序"
 LangString RemovalTop ${LANG_ENGLISH} \
     "The board's calibration and the pen-button choices stay unless you tick them."
 LangString RemovalTop ${LANG_SIMPCHINESE} \
-    "白板的校准数据和笔按键设置将会保留，除非您勾选删除它们。"
+    "白板的校准数据和笔按键设置默认保留；如需一并删除，请勾选相应项目。"
 LangString ProgramsSection ${LANG_ENGLISH} "Programs"
 LangString ProgramsSection ${LANG_SIMPCHINESE} "程序"
 LangString ProgramsSectionText ${LANG_ENGLISH} \
@@ -39,7 +39,7 @@ LangString NeedsAdministrator ${LANG_SIMPCHINESE} "安装和卸载 ${PRODUCT} �
 LangString LogNotWritable ${LANG_ENGLISH} \
     "The log file $1 cannot be written (does its folder exist?): nothing was changed."
 LangString LogNotWritable ${LANG_SIMPCHINESE} \
-    "无法写入日志文件 $1（它所在的文件夹是否存在？），未做任何更改。"
+    "无法写入日志文件 $1（请确认其所在的文件夹存在），未做任何更改。"
 LangString AnotherSetupRuns ${LANG_ENGLISH} \
     "Another setup or uninstaller of ${PRODUCT} runs: nothing was changed."
 LangString AnotherSetupRuns ${LANG_SIMPCHINESE} \
@@ -55,7 +55,7 @@ LangString DriverStillRuns ${LANG_ENGLISH} \
 LangString DriverStillRuns ${LANG_SIMPCHINESE} "白板驱动程序仍在运行，未做任何更改。"
 LangString DriverRestarts ${LANG_ENGLISH} \
     "The whiteboard driver keeps starting again: nothing was changed."
-LangString DriverRestarts ${LANG_SIMPCHINESE} "白板驱动程序不断重新启动，未做任何更改。"
+LangString DriverRestarts ${LANG_SIMPCHINESE} "白板驱动程序反复重新启动，未做任何更改。"
 LangString ProgramsInUse ${LANG_ENGLISH} "These programs are in use:$1$\r$\nClose them, then retry."
 LangString ProgramsInUse ${LANG_SIMPCHINESE} "以下程序正在使用中：$1$\r$\n请关闭它们，然后重试。"
 LangString ProgramsStayInUse ${LANG_ENGLISH} "Programs in use, nothing was changed:$1"
@@ -63,11 +63,12 @@ LangString ProgramsStayInUse ${LANG_SIMPCHINESE} "以下程序正在使用中，
 LangString OtherArchitecture ${LANG_ENGLISH} \
     "${PRODUCT} for another architecture is installed in $0.$\r$\nRemove it first."
 LangString OtherArchitecture ${LANG_SIMPCHINESE} \
-    "另一架构的 ${PRODUCT} 已安装在 $0 中。$\r$\n请先将其卸载。"
+    "其他架构版本的 ${PRODUCT} 已安装在 $0 中。$\r$\n请先将其卸载。"
 LangString NewerInstalled ${LANG_ENGLISH} \
     "${PRODUCT} $0 is newer than ${VERSION}: nothing changed (/DOWNGRADE replaces it)."
 LangString NewerInstalled ${LANG_SIMPCHINESE} \
-    "已安装的 ${PRODUCT} $0 比 ${VERSION} 新，未做任何更改（加 /DOWNGRADE 可替换它）。"
+    "已安装的 ${PRODUCT} $0 比本版本 ${VERSION} 更新，未做任何更改\
+    （使用 /DOWNGRADE 参数可将其替换）。"
 LangString FolderUnusable ${LANG_ENGLISH} \
     "The folder $1 cannot be used (no such drive or no full path): nothing changed."
 LangString FolderUnusable ${LANG_SIMPCHINESE} \

@@ -390,17 +390,23 @@ class InstallerTest(InstalledFolderChecks, unittest.TestCase):
 
     def test_pages_and_message_boxes_speak_the_users_interface_language(self):
         # Wine takes the interface language from LC_MESSAGES, the rest of the locale from LANG.
+        # German stands for every language the installer does not speak.
         rows = [({}, "SIMPCHINESE"),
                 ({"LC_MESSAGES": "en_US.UTF-8"}, "ENGLISH"),
-                ({"LANG": "en_US.UTF-8", "LC_MESSAGES": "zh_CN.UTF-8"}, "SIMPCHINESE")]
+                ({"LANG": "en_US.UTF-8", "LC_MESSAGES": "zh_CN.UTF-8"}, "SIMPCHINESE"),
+                ({"LC_MESSAGES": "de_DE.UTF-8"}, "ENGLISH")]
         for locale, language in rows:
             with self.subTest("first page", language=language, **locale):
                 setup = start_program(self.setup, env=locale)
-                self.addCleanup(end_program, setup)
-                shown = page_texts(TEXTS[language]["SetupCaption"], TEXTS[language]["DirectoryTop"])
+                # Ended before the verdict: a setup left running would refuse the next rows.
+                try:
+                    shown = page_texts(TEXTS[language]["SetupCaption"],
+                                       TEXTS[language]["DirectoryTop"])
+                    windows = wintest("list")
+                finally:
+                    end_program(setup)
                 self.assertTrue(any(says(text, TEXTS[language]["DirectoryTop"]) for text in shown),
-                                f"{shown} {wintest('list')}")
-                end_program(setup)
+                                f"{shown} {windows}")
 
         # The i686 release's registration, in the 32-bit view: the installer refuses.
         wine(["reg", "add", UNINSTALL_KEY, "/v", "InstallLocation", "/d", r"C:\elsewhere", "/f",
@@ -409,11 +415,14 @@ class InstallerTest(InstalledFolderChecks, unittest.TestCase):
         for locale, language in rows:
             with self.subTest("refusal", language=language, **locale):
                 setup = start_program(self.setup, env=locale)
-                self.addCleanup(end_program, setup)
-                said = "\n".join(wintest("msgbox", TEXTS[language]["SetupCaption"], 20000,
-                                          timeout_ms=20000))
+                try:
+                    said = "\n".join(wintest("msgbox", TEXTS[language]["SetupCaption"], 20000,
+                                              timeout_ms=20000))
+                    code = setup.wait(timeout=20)
+                finally:
+                    end_program(setup)
                 self.assertTrue(says(said, TEXTS[language]["OtherArchitecture"]), said)
-                self.assertEqual(setup.wait(timeout=20), STOPPED)
+                self.assertEqual(code, STOPPED)
 
     def assert_refused(self, code: int, reason: str, log: Path, *switches,
                        folder: str = "") -> list[str]:
