@@ -67,6 +67,8 @@ Unicode true
 !define INSTDIR_MAX_LENGTH 200
 
 Name "${PRODUCT}"
+Caption "$(SetupCaption)"
+UninstallCaption "$(UninstallCaption)"
 OutFile "${OUTFILE}"
 InstallDir "${PROGRAM_FILES}\${FOLDER}"
 InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
@@ -92,19 +94,22 @@ VIAddVersionKey ProductVersion "${VERSION}"
 !define MUI_UNICON "../resources/dravik.ico"
 !define MUI_ABORTWARNING
 !define MUI_FINISHPAGE_RUN
-!define MUI_FINISHPAGE_RUN_TEXT "Start the whiteboard driver now"
+!define MUI_FINISHPAGE_RUN_TEXT "$(StartDriverNow)"
 !define MUI_FINISHPAGE_RUN_FUNCTION StartDriver
+!define MUI_DIRECTORYPAGE_TEXT_TOP "$(DirectoryTop)"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
 
-!define MUI_COMPONENTSPAGE_TEXT_TOP \
-    "The board's calibration and the pen-button choices stay unless you tick them."
+!define MUI_COMPONENTSPAGE_TEXT_TOP "$(RemovalTop)"
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_COMPONENTS
 !insertmacro MUI_UNPAGE_INSTFILES
 
+; The first is the one for every language not listed.
 !insertmacro MUI_LANGUAGE English
+!insertmacro MUI_LANGUAGE SimpChinese
+!include texts.nsh
 
 Var noStart
 Var logFile
@@ -198,7 +203,9 @@ Var writeFailed
     ${EndIf}
 !macroend
 
-; Says why, and sets the exit code, for a run that ends without doing its work.
+; Says why, and sets the exit code, for a run that ends without doing its work. TEXT is in
+; the user's language, in the log as well: it is what they were told. The other log lines
+; stay English, for the administrators who read the logs of many machines.
 !macro STOP CODE TEXT
     !insertmacro LOG "${TEXT}"
     MessageBox MB_OK|MB_ICONSTOP "${TEXT}" /SD IDOK
@@ -218,8 +225,7 @@ Var writeFailed
         UserInfo::GetAccountType
         Pop $0
         ${If} $0 != "Admin"
-            !insertmacro STOP ${EXIT_NOT_ADMIN} \
-                "Installing and removing ${PRODUCT} needs an administrator."
+            !insertmacro STOP ${EXIT_NOT_ADMIN} "$(NeedsAdministrator)"
             Quit
         ${EndIf}
     FunctionEnd
@@ -245,8 +251,7 @@ Var writeFailed
             FileOpen $logHandle $logFile w
             FileWriteWord $logHandle 0xFEFF
             FileClose $logHandle
-            !insertmacro STOP ${EXIT_STOPPED} \
-                "The log file $1 cannot be written (does its folder exist?): nothing was changed."
+            !insertmacro STOP ${EXIT_STOPPED} "$(LogNotWritable)"
             Quit
         ${EndIf}
         FileWriteWord $logHandle 0xFEFF
@@ -262,8 +267,7 @@ Var writeFailed
         System::Call 'kernel32::CreateMutexW(p 0, i 0, w "${SETUP_MUTEX}") p .r0 ?e'
         Pop $1
         ${If} $1 = ${ERROR_ALREADY_EXISTS}
-            !insertmacro STOP ${EXIT_BUSY} \
-                "Another setup or uninstaller of ${PRODUCT} runs: nothing was changed."
+            !insertmacro STOP ${EXIT_BUSY} "$(AnotherSetupRuns)"
             Quit
         ${EndIf}
     FunctionEnd
@@ -313,14 +317,12 @@ Var writeFailed
                 ${Next}
             ${EndIf}
             ${If} $3 <> 0
-                MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
-                    "The whiteboard driver did not end within ${DRIVER_END_MS} ms.$\r$\n\
-                    End ${DRIVER} in the Task Manager, then retry." \
+                MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(DriverDidNotEnd)" \
                     /SD IDCANCEL IDRETRY retry
-                !insertmacro FAIL "The whiteboard driver still runs: nothing was changed."
+                !insertmacro FAIL "$(DriverStillRuns)"
             ${EndIf}
         ${Next}
-        !insertmacro FAIL "The whiteboard driver keeps starting again: nothing was changed."
+        !insertmacro FAIL "$(DriverRestarts)"
     FunctionEnd
 
     Function ${UN}RequireProgramsFree
@@ -328,10 +330,9 @@ Var writeFailed
         StrCpy $1 ""
         !insertmacro PROGRAMS COLLECT_IN_USE
         ${If} $1 != ""
-            MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
-                "These programs are in use:$1$\r$\nClose them, then retry." \
+            MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(ProgramsInUse)" \
                 /SD IDCANCEL IDRETRY retry
-            !insertmacro FAIL "Programs in use, nothing was changed:$1"
+            !insertmacro FAIL "$(ProgramsStayInUse)"
         ${EndIf}
     FunctionEnd
 
@@ -371,8 +372,7 @@ Function RequireNoNewerInstallation
     ClearErrors
     ${GetOptions} $2 "/DOWNGRADE" $3
     ${If} ${Errors}
-        !insertmacro STOP ${EXIT_NEWER_INSTALLED} \
-            "${PRODUCT} $0 is newer than ${VERSION}: nothing changed (/DOWNGRADE replaces it)."
+        !insertmacro STOP ${EXIT_NEWER_INSTALLED} "$(NewerInstalled)"
         Abort
     ${EndIf}
     !insertmacro LOG "Replacing the newer version $0, as /DOWNGRADE says."
@@ -382,25 +382,24 @@ FunctionEnd
 Function RequireWritableFolder
     StrLen $0 $INSTDIR
     ${If} $0 > ${INSTDIR_MAX_LENGTH}
-        !insertmacro FAIL \
-            "The folder $INSTDIR is over ${INSTDIR_MAX_LENGTH} characters long: nothing changed."
+        !insertmacro FAIL "$(FolderTooLong)"
     ${EndIf}
     ${GetRoot} $INSTDIR $0
     ${IfNot} ${FileExists} "$0\*.*"
-        !insertmacro FAIL "The drive $0 of $INSTDIR does not exist: nothing was changed."
+        !insertmacro FAIL "$(DriveMissing)"
     ${EndIf}
     ; The nearest folder that exists is where the rest would be made.
     StrCpy $0 $INSTDIR
     ${DoUntil} ${FileExists} "$0\*.*"
         ${GetParent} $0 $0
         ${If} $0 == ""
-            !insertmacro FAIL "The folder $INSTDIR is no full path: nothing was changed."
+            !insertmacro FAIL "$(NoFullPath)"
         ${EndIf}
     ${Loop}
     ClearErrors
     FileOpen $1 "$0\Dravik-setup-probe.tmp" w
     ${If} ${Errors}
-        !insertmacro FAIL "The folder $0 cannot be written: nothing was changed."
+        !insertmacro FAIL "$(FolderNotWritable)"
     ${EndIf}
     FileClose $1
     Delete "$0\Dravik-setup-probe.tmp"
@@ -423,8 +422,7 @@ Function .onInit
             StrCpy $1 $1 -1
         ${EndIf}
         ${If} $1 != $INSTDIR
-            !insertmacro STOP ${EXIT_STOPPED} \
-                "The folder $1 cannot be used (no such drive or no full path): nothing changed."
+            !insertmacro STOP ${EXIT_STOPPED} "$(FolderUnusable)"
             Abort
         ${EndIf}
     ${EndIf}
@@ -433,8 +431,7 @@ Function .onInit
     Call OtherInstallation
     Pop $0
     ${If} $0 != ""
-        !insertmacro STOP ${EXIT_STOPPED} \
-            "${PRODUCT} for another architecture is installed in $0.$\r$\nRemove it first."
+        !insertmacro STOP ${EXIT_STOPPED} "$(OtherArchitecture)"
         Abort
     ${EndIf}
     Call RequireNoNewerInstallation
@@ -494,7 +491,7 @@ Section "Programs" SecPrograms
         !insertmacro INSTALL_FILE "${SETTINGS}"
     ${EndIf}
     ${If} $writeFailed != ""
-        !insertmacro FAIL "These files in $INSTDIR could not be written:$writeFailed"
+        !insertmacro FAIL "$(FilesNotWritten)"
     ${EndIf}
     ; The programs run without elevation and write the shared settings beside themselves.
     nsExec::ExecToLog '"$SYSDIR\icacls.exe" "$INSTDIR\${SETTINGS}" /grant *S-1-5-32-545:M'
@@ -530,7 +527,7 @@ SectionEnd
 
 ; Removes only what the installer wrote (a folder chosen with /D= may hold other files),
 ; and the Run entry and registration only while they still name this folder.
-Section "un.Programs" UnSecPrograms
+Section "un.$(ProgramsSection)" UnSecPrograms
     SectionIn RO
     !insertmacro LOG "Removing ${PRODUCT} from $INSTDIR"
     StrCpy $failCode ${EXIT_BUSY}
@@ -557,7 +554,7 @@ Section "un.Programs" UnSecPrograms
     RMDir "$INSTDIR"
 SectionEnd
 
-Section /o "un.Calibration and settings" UnSecSettings
+Section /o "un.$(SettingsSection)" UnSecSettings
     ; The current user's own copy; other users' copies are in their profiles.
     SetShellVarContext current
     !insertmacro REMOVE_SETTINGS "$APPDATA\${USER_SETTINGS}"
@@ -589,8 +586,6 @@ Function un.onUninstSuccess
 FunctionEnd
 
 !insertmacro MUI_UNFUNCTION_DESCRIPTION_BEGIN
-    !insertmacro MUI_DESCRIPTION_TEXT ${UnSecPrograms} \
-        "The programs, shortcuts, log files and the start at log-on."
-    !insertmacro MUI_DESCRIPTION_TEXT ${UnSecSettings} \
-        "${SETTINGS}: the board's calibration and the pen-button choices."
+    !insertmacro MUI_DESCRIPTION_TEXT ${UnSecPrograms} "$(ProgramsSectionText)"
+    !insertmacro MUI_DESCRIPTION_TEXT ${UnSecSettings} "$(SettingsSectionText)"
 !insertmacro MUI_UNFUNCTION_DESCRIPTION_END

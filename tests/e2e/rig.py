@@ -81,9 +81,11 @@ def wine(args, timeout: float, **kwargs) -> subprocess.CompletedProcess:
     return result
 
 
-def start_program(exe: Path, *args) -> subprocess.Popen:
-    """Starts a Windows program in the background; its PID is the Windows process's."""
-    return subprocess.Popen(["wine", str(exe), *map(str, args)], env=context().env,
+def start_program(exe: Path, *args, env: dict | None = None) -> subprocess.Popen:
+    """Starts a Windows program in the background, with env added to the environment; its PID
+    is the Windows process's."""
+    return subprocess.Popen(["wine", str(exe), *map(str, args)],
+                            env={**context().env, **(env or {})},
                             cwd=exe.parent, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                             stderr=subprocess.DEVNULL)
 

@@ -5,6 +5,7 @@ calibration), and the i686 installer, which cannot run here, opened and checked.
 import getpass
 import importlib.util
 import os
+import re
 import signal
 import struct
 import subprocess
@@ -18,6 +19,7 @@ from pathlib import Path, PureWindowsPath
 from rig import (REPO, context, contract, end_program, fields, registry_values, replace_section,
                  start_program, wait_for, windows_path, windows_processes, wine, wintest,
                  work_folder)
+from setup_texts import says, setup_texts
 from test_driver import DIALOG_CLASS, DIALOG_TITLE, DRIVER_EXE
 from test_lumeraset import TOOL_CLASS, text
 
@@ -33,7 +35,9 @@ WM_CLOSE = 0x10
 STOPPED = 2
 BUSY = 1618
 NEWER_INSTALLED = 1638
-SETUP_TITLE = "Dravik Whiteboard Driver Setup"
+TEXTS = setup_texts()
+# scripts/e2e-env runs Wine under LANG=zh_CN.UTF-8, so the installer speaks Chinese here.
+SAID = TEXTS["SIMPCHINESE"]
 I686 = 0x14C  # the PE header's machine
 
 
@@ -96,6 +100,39 @@ def temp_folder() -> Path:
 
 def log_lines(path: Path) -> list[str]:
     return path.read_text(encoding="utf-16").splitlines() if path.exists() else []
+
+
+def dialog_texts(title: str) -> list[str]:
+    """The title and the texts of every visible control of a setup window, line breaks kept."""
+    lines = wintest("texts", "#32770", title, check=False)
+    shown = [line.split(" ", 3)[3] for line in lines
+             if line.startswith("child ") and line.split(" ", 3)[2] == "1"]
+    shown += [line[len("title "):] for line in lines if line.startswith("title ")]
+    return [re.sub(r"\\(.)", lambda m: {"n": "\n", "r": "\r"}.get(m[1], m[1]), text)
+            for text in shown]
+
+
+def setup_window(caption: str):
+    """The title of the setup's visible window under that caption (a page appends its own
+    caption), or None."""
+    for line in wintest("list"):
+        _, visible, kind, title = (line.split(" ", 3) + [""])[:4]
+        if visible == "1" and kind == "#32770" and title.strip() == caption:
+            return title
+    return None
+
+
+def page_texts(caption: str, text: str) -> list[str]:
+    """What the setup's window under caption shows, once it shows text or after a while."""
+    shown = []
+
+    def showing() -> bool:
+        title = setup_window(caption)
+        shown[:] = dialog_texts(title) if title else []
+        return any(says(line, text) for line in shown)
+
+    wait_for(showing, 20)
+    return shown
 
 
 def end_drivers():
@@ -351,8 +388,46 @@ class InstallerTest(InstalledFolderChecks, unittest.TestCase):
         self.assertFalse(self.folder.exists())
         self.assertIsNone(registry_values(UNINSTALL_KEY))
 
-    def assert_refused(self, code: int, reason: str, log: Path, *switches, folder: str = ""):
-        """The installer ends with code, the log's last lines say why, and nothing changed."""
+    def test_pages_and_message_boxes_speak_the_users_interface_language(self):
+        # Wine takes the interface language from LC_MESSAGES, the rest of the locale from LANG.
+        # German stands for every language the installer does not speak.
+        rows = [({}, "SIMPCHINESE"),
+                ({"LC_MESSAGES": "en_US.UTF-8"}, "ENGLISH"),
+                ({"LANG": "en_US.UTF-8", "LC_MESSAGES": "zh_CN.UTF-8"}, "SIMPCHINESE"),
+                ({"LC_MESSAGES": "de_DE.UTF-8"}, "ENGLISH")]
+        for locale, language in rows:
+            with self.subTest("first page", language=language, **locale):
+                setup = start_program(self.setup, env=locale)
+                # Ended before the verdict: a setup left running would refuse the next rows.
+                try:
+                    shown = page_texts(TEXTS[language]["SetupCaption"],
+                                       TEXTS[language]["DirectoryTop"])
+                    windows = wintest("list")
+                finally:
+                    end_program(setup)
+                self.assertTrue(any(says(text, TEXTS[language]["DirectoryTop"]) for text in shown),
+                                f"{shown} {windows}")
+
+        # The i686 release's registration, in the 32-bit view: the installer refuses.
+        wine(["reg", "add", UNINSTALL_KEY, "/v", "InstallLocation", "/d", r"C:\elsewhere", "/f",
+              "/reg:32"], timeout=60)
+        self.addCleanup(wine, ["reg", "delete", UNINSTALL_KEY, "/f", "/reg:32"], timeout=60)
+        for locale, language in rows:
+            with self.subTest("refusal", language=language, **locale):
+                setup = start_program(self.setup, env=locale)
+                try:
+                    said = "\n".join(wintest("msgbox", TEXTS[language]["SetupCaption"], 20000,
+                                              timeout_ms=20000))
+                    code = setup.wait(timeout=20)
+                finally:
+                    end_program(setup)
+                self.assertTrue(says(said, TEXTS[language]["OtherArchitecture"]), said)
+                self.assertEqual(code, STOPPED)
+
+    def assert_refused(self, code: int, reason: str, log: Path, *switches,
+                       folder: str = "") -> list[str]:
+        """The installer ends with code, the log's last lines say why (the installer's text
+        named reason), and nothing changed; the log's lines."""
         log.unlink(missing_ok=True)
         before = {p.name: p.read_bytes() for p in self.folder.iterdir()} \
             if self.folder.exists() else None
@@ -360,12 +435,13 @@ class InstallerTest(InstalledFolderChecks, unittest.TestCase):
         exit_code = self.install(*switches, folder=folder)
         lines = log_lines(log)
         self.assertEqual(exit_code, code, lines)
-        self.assertIn(reason, " ".join(lines[-2:]), lines)
+        self.assertTrue(says(" ".join(lines[-2:]), SAID[reason]), lines)
         self.assertEqual(lines[-1], f"Exit code {code}", lines)
         after = {p.name: p.read_bytes() for p in self.folder.iterdir()} \
             if self.folder.exists() else None
         self.assertEqual(after, before)
         self.assertEqual(registry_values(UNINSTALL_KEY), registration)
+        return lines
 
     def test_log_names_every_step_file_and_the_exit_code_for_setup_and_uninstaller(self):
         log = self.folder.parent / "setup.log"
@@ -396,9 +472,9 @@ class InstallerTest(InstalledFolderChecks, unittest.TestCase):
     def test_bad_folders_and_log_paths_end_with_a_code_and_a_reason_and_change_nothing(self):
         default_log = temp_folder() / "Dravik-setup.log"
         cases = [
-            ("too long", "characters long", windows_path(self.folder / ("a" * 200)), []),
-            ("no such drive", "no such drive", r"Q:\Dravik", []),
-            ("log in a missing folder", "cannot be written", "",
+            ("too long", "FolderTooLong", windows_path(self.folder / ("a" * 200)), []),
+            ("no such drive", "FolderUnusable", r"Q:\Dravik", []),
+            ("log in a missing folder", "LogNotWritable", "",
              [f"/LOG={windows_path(self.folder.parent / 'missing' / 'setup.log')}"]),
         ]
         for name, reason, folder, switches in cases:
@@ -412,13 +488,13 @@ class InstallerTest(InstalledFolderChecks, unittest.TestCase):
         newer = release.version() + ".1"
         wine(["reg", "add", UNINSTALL_KEY, "/v", "DisplayVersion", "/d", newer, "/f"],
              timeout=60)
-        self.assert_refused(NEWER_INSTALLED, newer, log)
+        self.assertIn(newer, self.assert_refused(NEWER_INSTALLED, "NewerInstalled", log)[-2])
 
         with self.subTest("a second setup runs"):
             first = start_program(self.setup)
             self.addCleanup(end_program, first)
-            wintest("wait-window", "#32770", SETUP_TITLE, 20000, timeout_ms=20000)
-            self.assert_refused(BUSY, "Another setup", log, "/DOWNGRADE")
+            wintest("wait-window", "#32770", SAID["SetupCaption"], 20000, timeout_ms=20000)
+            self.assert_refused(BUSY, "AnotherSetupRuns", log, "/DOWNGRADE")
             end_program(first)
 
         self.assertEqual(self.install("/NOSTART", "/DOWNGRADE"), 0)

@@ -712,6 +712,39 @@ int Text(HWND window, const std::wstring& id) {
     return 0;
 }
 
+// One line per text: line breaks and backslashes written as C escapes.
+std::string EscapedLine(std::wstring_view text) {
+    std::wstring out;
+    for (const wchar_t c : text) {
+        if (c == L'\\') {
+            out += L"\\\\";
+        } else if (c == L'\r') {
+            out += L"\\r";
+        } else if (c == L'\n') {
+            out += L"\\n";
+        } else {
+            out += c;
+        }
+    }
+    return ToUtf8(out);
+}
+
+BOOL CALLBACK PrintChildLine(HWND child, LPARAM) {
+    const auto text = ControlText(child);
+    if (text && !text->empty()) {
+        Print("child " + std::to_string(GetDlgCtrlID(child)) + " " +
+              (IsWindowVisible(child) ? "1" : "0") + " " + EscapedLine(*text));
+    }
+    return TRUE;
+}
+
+// The window's title and the texts of all its descendants, as a person reads a page.
+int Texts(HWND window) {
+    Print("title " + EscapedLine(TitleOf(window)));
+    EnumChildWindows(window, PrintChildLine, 0);
+    return 0;
+}
+
 int MsgBox(const std::wstring& caption, long long timeoutMs) {
     HWND box = nullptr;
     if (!PollUntil([&] { return (box = FindTopLevel(L"#32770", caption)) != nullptr; },
@@ -1104,8 +1137,9 @@ int EventAccess(const std::wstring& name, bool restricted) {
 int Usage() {
     Fail("usage: wintest "
          "list|find|wait-window|wait-gone|wait-hidden|post|post-registered|styles|text|"
-         "msgbox|show-msgbox|companion|cursor|cursor-trace|serial-probe|pipe-client|drag|item-send|"
-         "combo|process|launch|monitors|display-watch|display-mode|send-abs|set-cursor|"
+         "texts|msgbox|show-msgbox|companion|cursor|cursor-trace|serial-probe|pipe-client|"
+         "drag|item-send|combo|process|launch|monitors|display-watch|display-mode|send-abs|"
+         "set-cursor|"
          "screenshot|retitle|hold-mutex|event-access ...");
     return 1;
 }
@@ -1182,6 +1216,10 @@ int Run(const Args& args) {
     if (command == L"text" && a.size() == 3) {
         HWND target = window();
         return target ? Text(target, a[2]) : 1;
+    }
+    if (command == L"texts" && a.size() == 2) {
+        HWND target = window();
+        return target ? Texts(target) : 1;
     }
     if (command == L"msgbox" && a.size() == 2 && number(1) >= 0) {
         return MsgBox(a[0], number(1));
