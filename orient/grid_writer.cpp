@@ -63,6 +63,33 @@ bool MonitorReadsBack(platform::ProfilePort& profile, const std::string& path,
 
 enum class Outcome { Written, Failed, Overtaken };
 
+bool WriteAndReadBack(platform::ProfilePort& profile, const std::string& path,
+                      const std::vector<Entry>& entries, const platform::MonitorInfo& monitor) {
+    bool written = true;
+    for (const Entry& entry : entries) {
+        written = written && profile.WriteString(contract::settings_file::kCoordinateSection,
+                                                 entry.key, entry.value, path);
+    }
+    written = written && common::WriteStoredMonitor(profile, path, monitor);
+    for (const Entry& entry : entries) {
+        written = written && ReadsBack(profile, path, entry);
+    }
+    return written && MonitorReadsBack(profile, path, monitor);
+}
+
+// The installed file may be writable where its folder takes no new file (the
+// program folder, for an administrator whose token is not elevated): then the
+// keys go into the file itself, and a failure puts its old bytes back.
+Outcome WriteInPlace(platform::ProfilePort& profile, platform::FilesPort& files,
+                     const std::string& settingsPath, const std::string& before,
+                     const std::vector<Entry>& entries, const platform::MonitorInfo& monitor) {
+    if (WriteAndReadBack(profile, settingsPath, entries, monitor)) {
+        return Outcome::Written;
+    }
+    files.ReplaceContents(settingsPath, before);
+    return Outcome::Failed;
+}
+
 Outcome WriteThroughCopy(platform::ProfilePort& profile, platform::FilesPort& files,
                          const std::string& settingsPath, const std::string& copy,
                          const std::vector<Entry>& entries, const platform::MonitorInfo& monitor) {
@@ -71,21 +98,14 @@ Outcome WriteThroughCopy(platform::ProfilePort& profile, platform::FilesPort& fi
     const bool existed = files.FileExists(settingsPath);
     const std::optional<std::string> before =
         existed ? files.ReadContents(settingsPath) : std::nullopt;
-    if (existed &&
-        (!before || !files.Copy(settingsPath, copy, platform::IfTargetExists::Replace))) {
+    if (existed && !before) {
         return Outcome::Failed;
     }
-    bool written = true;
-    for (const Entry& entry : entries) {
-        written = written && profile.WriteString(contract::settings_file::kCoordinateSection,
-                                                 entry.key, entry.value, copy);
+    if (existed && !files.Copy(settingsPath, copy, platform::IfTargetExists::Replace)) {
+        files.RemoveFile(copy);
+        return WriteInPlace(profile, files, settingsPath, *before, entries, monitor);
     }
-    written = written && common::WriteStoredMonitor(profile, copy, monitor);
-    for (const Entry& entry : entries) {
-        written = written && ReadsBack(profile, copy, entry);
-    }
-    written = written && MonitorReadsBack(profile, copy, monitor);
-    if (!written) {
+    if (!WriteAndReadBack(profile, copy, entries, monitor)) {
         files.RemoveFile(copy);
         return Outcome::Failed;
     }

@@ -34,6 +34,9 @@ public:
     // The file's bytes, read while other programs may write it; none when it
     // does not exist or cannot be read.
     virtual std::optional<std::string> ReadContents(const std::string& path) = 0;
+    // Puts contents in place of the bytes of a file that exists; never makes
+    // one, so that it needs only the right to write that file.
+    virtual bool ReplaceContents(const std::string& path, std::string_view contents) = 0;
     // Renames from to to, replacing to when it exists.
     virtual bool RenameFile(const std::string& from, const std::string& to) = 0;
     // Deletes a file; false when it is still there or never was.

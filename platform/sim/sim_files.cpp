@@ -78,6 +78,15 @@ std::optional<std::string> SimFiles::ReadContents(const std::string& path) {
     return contents;
 }
 
+bool SimFiles::ReplaceContents(const std::string& path, std::string_view contents) {
+    if (!std::filesystem::is_regular_file(path)) {
+        return false;
+    }
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(contents.data(), static_cast<std::streamsize>(contents.size()));
+    return static_cast<bool>(file);
+}
+
 bool SimFiles::RenameFile(const std::string& from, const std::string& to) {
     std::error_code error;
     std::filesystem::rename(from, to, error);

@@ -1,5 +1,7 @@
 #include "platform/win32/win32_files.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <vector>
 
 #include <windows.h>
@@ -100,6 +102,23 @@ std::optional<std::string> Win32Files::ReadContents(const std::string& path) {
         return std::nullopt;
     }
     return ReadAndClose(file);
+}
+
+bool WriteAndClose(void* file, std::string_view contents) {
+    bool ok = true;
+    while (ok && !contents.empty()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(contents.size(), 1U << 20));
+        DWORD written = 0;
+        ok = ::WriteFile(file, contents.data(), chunk, &written, nullptr) != FALSE && written != 0;
+        contents.remove_prefix(ok ? written : 0);
+    }
+    return ::CloseHandle(file) != FALSE && ok;
+}
+
+bool Win32Files::ReplaceContents(const std::string& path, std::string_view contents) {
+    const HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                      TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return file != INVALID_HANDLE_VALUE && WriteAndClose(file, contents);
 }
 
 bool Win32Files::RenameFile(const std::string& from, const std::string& to) {

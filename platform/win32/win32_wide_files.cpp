@@ -106,6 +106,12 @@ std::optional<std::string> Win32WideFiles::ReadContents(const std::string& path)
     return ReadAndClose(file);
 }
 
+bool Win32WideFiles::ReplaceContents(const std::string& path, std::string_view contents) {
+    const HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                    TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return file != INVALID_HANDLE_VALUE && WriteAndClose(file, contents);
+}
+
 bool Win32WideFiles::RenameFile(const std::string& from, const std::string& to) {
     return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
 }

@@ -58,6 +58,13 @@ public:
         const std::string* text = m_profile.File(path);
         return text == nullptr ? std::nullopt : std::optional<std::string>(*text);
     }
+    bool ReplaceContents(const std::string& path, std::string_view contents) override {
+        if (!FileExists(path)) {
+            return false;
+        }
+        m_profile.SetFile(path, std::string(contents));
+        return true;
+    }
     bool RenameFile(const std::string& from, const std::string& to) override {
         return Copy(from, to, platform::IfTargetExists::Replace) && m_profile.RemoveFile(from);
     }

@@ -59,6 +59,10 @@ public:
         Touch(path);
         return m_existing.contains(path) ? std::optional<std::string>("") : std::nullopt;
     }
+    bool ReplaceContents(const std::string& path, std::string_view) override {
+        Touch(path);
+        return m_existing.contains(path);
+    }
     bool RenameFile(const std::string& from, const std::string& to) override {
         Touch(from);
         Touch(to);

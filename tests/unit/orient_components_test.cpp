@@ -238,12 +238,18 @@ MeasuredGrid Filled(GridLayout layout) {
 TEST(GridWriter, EveryLayoutRoundTripsExactlyThroughTheDriversLoad) {
     const std::string others = "[ElecButton]\r\nept0.x=405\r\n[coordinate]\r\nwdot=3\r\nhdot=3\r\n"
                                "dot(4,3).x=123\r\norient=1\r\n[LUMERASET]\r\nBOX1LASTCHOOSE=2\r\n";
-    for (const GridLayout layout : {GridLayout{2, 2}, GridLayout{3, 3}, GridLayout{5, 4}}) {
-        SCOPED_TRACE(testing::Message() << layout.columns << " x " << layout.rows);
+    const struct {
+        GridLayout layout;
+        bool copiesRefused; // a folder that takes no new file
+    } cases[] = {{{2, 2}, false}, {{3, 3}, false}, {{5, 4}, false}, {{5, 4}, true}};
+    for (const auto& [layout, copiesRefused] : cases) {
+        SCOPED_TRACE(testing::Message() << layout.columns << " x " << layout.rows
+                                        << (copiesRefused ? " in place" : ""));
         testing_support::TempDir dir;
         const std::string path = dir.Write("DualData.ini", others);
         platform::IniFileProfile profile;
         platform::SimFiles files("", "");
+        files.FailCopies(copiesRefused);
         const MeasuredGrid grid = Filled(layout);
         ASSERT_TRUE(WriteCalibrationGrid(profile, files, path, grid, kBoardMonitor));
 
@@ -289,19 +295,24 @@ TEST(GridWriter, AnyFailedStepLeavesTheFileAsItWas) {
                                          kBoardMonitor));
         return counting.Writes();
     }();
-    for (const auto fault : {FaultyProfile::Fault::Refuse, FaultyProfile::Fault::Garble}) {
-        for (int failAt = 0; failAt < writes; ++failAt) {
-            SCOPED_TRACE(
-                testing::Message()
-                << (fault == FaultyProfile::Fault::Refuse ? "refused write " : "garbled write ")
-                << failAt);
-            testing_support::TempDir dir;
-            const std::string path = dir.Write("DualData.ini", before);
-            FaultyProfile profile(failAt, fault);
-            platform::SimFiles files("", "");
-            EXPECT_FALSE(WriteCalibrationGrid(profile, files, path, grid, kBoardMonitor));
-            EXPECT_EQ(testing_support::ReadFile(path), before);
-            EXPECT_FALSE(files.FileExists(path + ".new"));
+    // Without a copy (a folder that takes no new file) the keys go into the file itself.
+    for (const bool copiesRefused : {false, true}) {
+        for (const auto fault : {FaultyProfile::Fault::Refuse, FaultyProfile::Fault::Garble}) {
+            for (int failAt = 0; failAt < writes; ++failAt) {
+                SCOPED_TRACE(
+                    testing::Message()
+                    << (copiesRefused ? "in place, " : "through a copy, ")
+                    << (fault == FaultyProfile::Fault::Refuse ? "refused write " : "garbled write ")
+                    << failAt);
+                testing_support::TempDir dir;
+                const std::string path = dir.Write("DualData.ini", before);
+                FaultyProfile profile(failAt, fault);
+                platform::SimFiles files("", "");
+                files.FailCopies(copiesRefused);
+                EXPECT_FALSE(WriteCalibrationGrid(profile, files, path, grid, kBoardMonitor));
+                EXPECT_EQ(testing_support::ReadFile(path), before);
+                EXPECT_FALSE(files.FileExists(path + ".new"));
+            }
         }
     }
     testing_support::TempDir dir;
@@ -315,11 +326,6 @@ TEST(GridWriter, AnyFailedStepLeavesTheFileAsItWas) {
     EXPECT_FALSE(
         WriteCalibrationGrid(profile, files, path, Filled({3, 3}), platform::MonitorInfo{}))
         << "a monitor without area";
-    files.FailCopies(true);
-    EXPECT_FALSE(WriteCalibrationGrid(profile, files, path, Filled({3, 3}), kBoardMonitor))
-        << "no copy made";
-    EXPECT_EQ(testing_support::ReadFile(path), before);
-    files.FailCopies(false);
     const std::string missing = dir.File("new/DualData.ini");
     std::filesystem::create_directories(dir.Path() / "new");
     EXPECT_TRUE(WriteCalibrationGrid(profile, files, missing, Filled({3, 3}), kBoardMonitor))
