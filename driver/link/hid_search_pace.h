@@ -16,9 +16,7 @@ public:
 
     explicit HidSearchPace(platform::ClockPort& clock) : m_clock(clock) {}
 
-    bool Due() {
-        return !m_resting || m_clock.TickCount() - m_restingSince >= kQuietIntervalMs;
-    }
+    bool Due() { return !m_resting || m_clock.TickCount() - m_restingSince >= kQuietIntervalMs; }
     void FoundNoBoard() {
         m_resting = true;
         m_restingSince = m_clock.TickCount();

@@ -119,20 +119,20 @@ TEST_F(ConnectScene, AnArrivalStartsAFreshCountdown) {
 TEST_F(ConnectScene, IdleAttemptsReadAgainOnlyWhatMayHaveChanged) {
     struct Look {
         std::uint64_t atMs;
-        int enumerations;      // of the HID interfaces, so far
-        bool calibrationRead;  // by the attempt just before
+        int enumerations;     // of the HID interfaces, so far
+        bool calibrationRead; // by the attempt just before
     };
     const std::uint32_t quiet = HidSearchPace::kQuietIntervalMs;
     // Attempts every 2000 ms; an arrival at 6500 restarts the countdown, so
     // they run at 8500, 10500, ... from then on.
     const std::vector<Look> looks = {
-        {2001, 1, true},                  // the first attempt does everything
-        {4001, 1, false},                 // nothing changed
+        {2001, 1, true},  // the first attempt does everything
+        {4001, 1, false}, // nothing changed
         {6001, 1, false},
-        {8501, 2, false},                 // an interface arrived
-        {10501, 2, true},                 // the file was rewritten at 9000
-        {8500 + quiet - 1, 2, false},     // the quiet interval runs
-        {8500 + quiet + 1, 3, false},     // and has run out
+        {8501, 2, false},             // an interface arrived
+        {10501, 2, true},             // the file was rewritten at 9000
+        {8500 + quiet - 1, 2, false}, // the quiet interval runs
+        {8500 + quiet + 1, 3, false}, // and has run out
     };
     m_machine.desktop.At(6500, [&] {
         m_machine.desktop.SendDeviceChange(Driver(), dbt::kDeviceArrival,
@@ -200,13 +200,13 @@ TEST_P(BoardAppearsWhileIdle, AndIsOpenedWithinItsBound) {
 
 INSTANTIATE_TEST_SUITE_P(
     Links, BoardAppearsWhileIdle,
-    ::testing::Values(
-        IdleArrival{"SerialPortInRegistry", IdleArrival::How::SerialPortInRegistry,
-                    timer::kConnect.periodMs, 0},
-        IdleArrival{"HidAnnounced", IdleArrival::How::HidAnnounced, timer::kConnect.periodMs, 1},
-        // Found by the search that the quiet interval brings back.
-        IdleArrival{"HidUnannounced", IdleArrival::How::HidUnannounced,
-                    HidSearchPace::kQuietIntervalMs + timer::kConnect.periodMs, 1}),
+    ::testing::Values(IdleArrival{"SerialPortInRegistry", IdleArrival::How::SerialPortInRegistry,
+                                  timer::kConnect.periodMs, 0},
+                      IdleArrival{"HidAnnounced", IdleArrival::How::HidAnnounced,
+                                  timer::kConnect.periodMs, 1},
+                      // Found by the search that the quiet interval brings back.
+                      IdleArrival{"HidUnannounced", IdleArrival::How::HidUnannounced,
+                                  HidSearchPace::kQuietIntervalMs + timer::kConnect.periodMs, 1}),
     [](const ::testing::TestParamInfo<IdleArrival>& param) { return param.param.name; });
 
 // Plugs the board in, draws, injects the fault, and checks that the driver

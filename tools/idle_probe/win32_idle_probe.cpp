@@ -29,7 +29,8 @@ double CpuSeconds() {
     FILETIME user;
     GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
     const auto seconds = [](FILETIME time) {
-        return static_cast<double>(ULARGE_INTEGER{{time.dwLowDateTime, time.dwHighDateTime}}.QuadPart) /
+        return static_cast<double>(
+                   ULARGE_INTEGER{{time.dwLowDateTime, time.dwHighDateTime}}.QuadPart) /
                1e7;
     };
     return seconds(kernel) + seconds(user);
@@ -90,13 +91,19 @@ int main(int argc, char** argv) {
     screen.Locate(settings);
 
     const std::map<std::string, std::function<void()>> parts = {
-        {"hid", [&] { hid.FindDevicePath(driver::kHidBoardIds.vendorId, driver::kHidBoardIds.productId); }},
+        {"hid",
+         [&] {
+             hid.FindDevicePath(driver::kHidBoardIds.vendorId, driver::kHidBoardIds.productId);
+         }},
         {"hidopen",
          [&] {
              hid.OpenReadHandle("");
              hid.OpenWriteHandle("");
          }},
-        {"serialfind", [&] { serial.FindSerialPortName(); }},
+        {"serialfind",
+         [&] {
+             serial.FindSerialPortName();
+         }},
         {"serialopen",
          [&] {
              if (serial.FindSerialPortName() && serial.OpenSerialPort()) {
@@ -106,12 +113,21 @@ int main(int argc, char** argv) {
          }},
         {"calibration",
          [&] {
-             driver::LoadCalibration(calibration, ports.profile, screen.Locate(settings), ports.trace,
-                                     settings);
+             driver::LoadCalibration(calibration, ports.profile, screen.Locate(settings),
+                                     ports.trace, settings);
          }},
-        {"stamp", [&] { ports.files.Stamp(settings); }},
-        {"display", [&] { screen.DesktopChanged(); }},
-        {"endevent", [&] { ports.security.EndEventSignalled(); }},
+        {"stamp",
+         [&] {
+             ports.files.Stamp(settings);
+         }},
+        {"display",
+         [&] {
+             screen.DesktopChanged();
+         }},
+        {"endevent",
+         [&] {
+             ports.security.EndEventSignalled();
+         }},
     };
     const auto found = parts.find(part);
     if (found == parts.end() || count <= 0) {
