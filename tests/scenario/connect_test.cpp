@@ -209,6 +209,51 @@ INSTANTIATE_TEST_SUITE_P(
                                   HidSearchPace::kQuietIntervalMs + timer::kConnect.periodMs, 1}),
     [](const ::testing::TestParamInfo<IdleArrival>& param) { return param.param.name; });
 
+// One timer wakes an idle driver: the connect attempt looks for monitor
+// changes and the end event too, and only while it does not run does the
+// looks timer.
+TEST_F(ConnectScene, OneTimerWakesTheDriverAtATime) {
+    struct Step {
+        std::uint64_t atMs;
+        std::function<void()> act;
+        bool connecting;
+    };
+    const std::vector<Step> steps = {
+        {1000, [] {}, true},
+        {2500, [&] { PlugInSerialBoard(); }, true},
+        {4100, [] {}, false}, // opened at 4000
+        {5000,
+         [&] {
+             m_machine.registry.SetDword(kLinkedKey, "Linked", 0);
+             m_machine.desktop.SendDeviceChange(Driver(), dbt::kDeviceRemoveComplete,
+                                                dbt::kDevTypDeviceInterface, kInterface);
+         },
+         false},
+        {6000,
+         [&] {
+             m_machine.desktop.SendDeviceChange(Driver(), dbt::kDeviceArrival,
+                                                dbt::kDevTypDeviceInterface, kInterface);
+         },
+         true},
+    };
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        m_machine.desktop.At(steps[i].atMs, [&, i] {
+            steps[i].act();
+            EXPECT_EQ(m_machine.desktop.HasTimer(Driver(), timer::kConnect.id), steps[i].connecting)
+                << "step " << i;
+            EXPECT_NE(m_machine.desktop.HasTimer(Driver(), timer::kLooks.id), steps[i].connecting)
+                << "step " << i;
+        });
+    }
+    constexpr std::uint64_t kEndAt = 6500;
+    m_machine.desktop.At(kEndAt, [&] {
+        m_machine.mutexes.SignalEvent(std::string(contract::driver_window::kEndEvent));
+    });
+    Run(kEndAt + 3 * timer::kLooks.periodMs);
+    EXPECT_LE(m_machine.desktop.NowMs(), kEndAt + timer::kConnect.periodMs)
+        << "the connect attempt looked at the end event";
+}
+
 // Plugs the board in, draws, injects the fault, and checks that the driver
 // closes the link, looks again and reads the board once more.
 void ConnectScene::RecoversAfter(const std::function<void()>& fault) {
