@@ -8,6 +8,13 @@
 
 namespace platform {
 
+// What changes when a file is written or replaced.
+struct FileStamp {
+    std::uint64_t size = 0;
+    std::uint64_t lastWriteTime = 0;
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+
 // What a copy does when its target is there already.
 enum class IfTargetExists : std::uint8_t { Replace, Fail };
 
@@ -31,6 +38,9 @@ public:
     virtual bool AppendToFile(const std::string& path, std::string_view text) = 0;
     // The file's size in bytes; none when it does not exist.
     virtual std::optional<std::uint64_t> FileSize(const std::string& path) = 0;
+    // The file's size and last write time, without opening it; none when it
+    // does not exist or when this system cannot tell.
+    virtual std::optional<FileStamp> Stamp(const std::string& /*path*/) { return std::nullopt; }
     // The file's bytes, read while other programs may write it; none when it
     // does not exist or cannot be read.
     virtual std::optional<std::string> ReadContents(const std::string& path) = 0;

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdlib>
+#include <utility>
 
 namespace driver {
 
@@ -99,13 +100,11 @@ bool CDravikDlg::OnInitDialog() {
     m_state.qelOkMessage = Windows().RegisterWindowMessage(contract::registered::kOk);
     m_state.qelDriverSetMessage = Windows().RegisterWindowMessage(contract::registered::kDriverSet);
     ReadButtonSettings();
-    Start(timer::kConnect);
-    Start(timer::kDisplayCheck);
     // Without the event an installer still ends this driver through its window, in
     // this session only.
-    if (m_platform.security.OpenEndEvent(std::string(contract::driver_window::kEndEvent))) {
-        Start(timer::kEndCheck);
-    }
+    m_watchEndEvent =
+        m_platform.security.OpenEndEvent(std::string(contract::driver_window::kEndEvent));
+    Start(timer::kConnect);
     return true;
 }
 
@@ -131,26 +130,30 @@ LResult CDravikDlg::OnTimer(WParam timerId, LParam) {
         break;
     case timer::kConnect.id:
         m_connection.Connect();
+        Look();
         break;
     case timer::kHidKeepAlive.id:
         m_connection.KeepAliveTick();
         break;
-    case timer::kDisplayCheck.id:
-        if (m_pipeline.screen.DesktopChanged()) {
-            m_connection.OnDisplayChange();
-        }
-        break;
-    case timer::kEndCheck.id:
-        if (m_platform.security.EndEventSignalled()) {
-            Stop(timer::kEndCheck);
-            PostToDialog(wm::kClose, 0, 0);
-        }
+    case timer::kLooks.id:
+        Look();
         break;
     default:
         m_penTimers.OnTimer(timerId);
         break;
     }
     return 0;
+}
+
+void CDravikDlg::Look() {
+    if (m_watchEndEvent && m_platform.security.EndEventSignalled()) {
+        m_watchEndEvent = false;
+        PostToDialog(wm::kClose, 0, 0);
+        return;
+    }
+    if (m_pipeline.screen.DesktopChanged()) {
+        m_connection.OnDisplayChange();
+    }
 }
 
 LResult CDravikDlg::OnDestroy(WParam, LParam) {
@@ -195,11 +198,17 @@ LResult CDravikDlg::OnStartTimerRequest(WParam, LParam) {
 }
 
 void CDravikDlg::Start(DialogTimer timer) {
+    if (timer == timer::kConnect && !std::exchange(m_connecting, true)) {
+        KillTimer(timer::kLooks.id);
+    }
     SetTimer(timer.id, timer.periodMs);
 }
 
 void CDravikDlg::Stop(DialogTimer timer) {
     KillTimer(timer.id);
+    if (timer == timer::kConnect && std::exchange(m_connecting, false)) {
+        SetTimer(timer::kLooks.id, timer::kLooks.periodMs);
+    }
 }
 
 LResult CDravikDlg::OnReaderEnded(WParam, LParam) {

@@ -85,6 +85,8 @@ protected:
 
 private:
     void StartLogFileIfAsked();
+    // What no message announces: the end event, then a change of monitors.
+    void Look();
 
     platform::Platform& m_platform;
     DriverState& m_state;
@@ -103,6 +105,9 @@ private:
     OrientationControl m_orientation;
     TimerRequests m_timerRequests;
     bool m_keyErrorShown = false;
+    bool m_watchEndEvent = false;
+    // The connect timer runs, and its expiry looks in place of the looks timer.
+    bool m_connecting = false;
     // Last: it stops the reader before everything the reader uses goes.
     BoardConnection m_connection;
 };

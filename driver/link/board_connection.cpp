@@ -15,6 +15,7 @@ BoardConnection::BoardConnection(platform::Platform& platform, DriverState& stat
     : m_platform(platform), m_notifications(platform.windows), m_state(state), m_pipeline(pipeline),
       m_dialog(dialog), m_timers(timers),
       m_serial(state, platform.registry, platform.serial, platform.trace), m_hid(platform.hid),
+      m_hidSearch(platform.clock), m_calibrationFile(platform.files),
       m_serialSource(platform.serial, platform.clock, state, platform.trace),
       m_hidSource(m_hid, platform.clock),
       m_loop(state, m_serialSource, m_hidSource, pipeline.companion, pipeline.dispatcher),
@@ -42,10 +43,11 @@ void BoardConnection::Connect() {
         m_platform.trace.Failure("Connect", 0, "the last reader has not ended yet");
         return;
     }
-    // Once per attempt, found or not, and before either link starts a
-    // reader: both map through what this load read.
-    LoadCalibration();
-    if (OpenHidLink()) {
+    // Before either link starts a reader: both map through what the file
+    // holds now.
+    LoadCalibrationIfChanged();
+    // Over an open serial link an attempt comes only after an arrival.
+    if ((m_state.linkOpen != 0 || m_hidSearch.Due()) && OpenHidLink()) {
         m_retryingAfterFault = false;
         m_timers.Stop(timer::kConnect);
         return;
@@ -69,6 +71,7 @@ bool BoardConnection::OpenHidLink() {
     const std::string path = m_hid.FindDevicePath(kHidBoardIds.vendorId, kHidBoardIds.productId);
     if (path.empty()) {
         m_platform.trace.Failure("OpenHidLink", 0, "no HID interface " + UsbIdText(kHidBoardIds));
+        m_hidSearch.FoundNoBoard();
     }
     if (m_hid.ReadHandle() == platform::kNoHidHandle) {
         m_hid.OpenReadHandle(path);
@@ -222,6 +225,7 @@ void BoardConnection::OnDeviceChange(platform::WParam event, platform::LParam re
     }
     const bool board = IsBoardHidInterface(broadcast->interfaceName);
     if (broadcast->eventCode == platform::dbt::kDeviceArrival) {
+        m_hidSearch.InterfaceArrived();
         if (board || m_state.hidMode == 0 || m_state.linkOpen == 0) {
             m_state.button1Held = 0;
             m_timers.Start(timer::kConnect);
@@ -250,7 +254,14 @@ bool BoardConnection::Close() {
 }
 
 void BoardConnection::OnDisplayChange() {
+    m_calibrationFile.Remember(m_state.settingsPath);
     LoadCalibration();
+}
+
+void BoardConnection::LoadCalibrationIfChanged() {
+    if (m_calibrationFile.NeedsReading(m_state.settingsPath)) {
+        LoadCalibration();
+    }
 }
 
 void BoardConnection::LoadCalibration() {

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "driver/link/hid_device.h"
+#include "driver/link/hid_search_pace.h"
 #include "driver/link/serial_link.h"
 #include "driver/pen/hid_frame_source.h"
 #include "driver/pen/pen_pipeline.h"
 #include "driver/pen/reader_loop.h"
 #include "driver/pen/reader_thread.h"
 #include "driver/pen/serial_frame_source.h"
+#include "driver/pointer/calibration_file_watch.h"
 #include "driver/state/dialog_requests.h"
 #include "driver/state/dialog_timers.h"
 #include "driver/state/driver_state.h"
@@ -39,7 +41,10 @@ public:
     // Serial class of the Windows kind first, then HID interfaces; also
     // chooses the serial key paths of that kind.
     void RegisterNotifications(platform::WindowHandle dialog);
-    // Timer 113: the HID link first, then the serial link.
+    // Timer 113: the HID link first, then the serial link. The calibration
+    // is read again when its file changed; the HID interfaces are searched
+    // as HidSearchPace says; the serial link is tried every time, since a
+    // port can appear without any notification.
     void Connect();
     // Timer 111.
     void KeepAliveTick();
@@ -72,6 +77,7 @@ private:
     void LinkGone();
     void PostBoardGoneIfIdentified();
     void LoadCalibration();
+    void LoadCalibrationIfChanged();
     bool BoardStillThere(bool hid);
 
     platform::Platform& m_platform;
@@ -83,6 +89,8 @@ private:
     DialogTimers& m_timers;
     SerialLink m_serial;
     CHidDevice m_hid;
+    HidSearchPace m_hidSearch;
+    CalibrationFileWatch m_calibrationFile;
     SerialFrameSource m_serialSource;
     HidFrameSource m_hidSource;
     ReaderLoop m_loop;

@@ -22,16 +22,15 @@ inline constexpr DialogTimer kCommandRearm{112, 200};
 inline constexpr DialogTimer kConnect{113, 2000};
 inline constexpr DialogTimer kButtonDefaultAction{114, 80};
 inline constexpr DialogTimer kSecondPenRearm{116, 200};
-// Looks for monitor changes that no message announced.
-inline constexpr DialogTimer kDisplayCheck{117, 1500};
-// Looks whether an installer asked every session's driver to end; the
-// installer waits 10 s, so once a second is soon enough.
-inline constexpr DialogTimer kEndCheck{118, 1000};
+// Looks for monitor changes that no message announced and for an
+// installer's request that every session's driver end (it waits 10 s). Runs
+// only while the connect timer does not, whose expiry looks as well: every
+// wake-up costs an idle driver.
+inline constexpr DialogTimer kLooks{117, 2000};
 inline constexpr DialogTimer kCodeRearm{222, 1000};
 inline constexpr std::array kAll = {
     kLeftTaps, kRightTaps,           kHide,           kHidKeepAlive, kCommandRearm,
-    kConnect,  kButtonDefaultAction, kSecondPenRearm, kDisplayCheck, kEndCheck,
-    kCodeRearm};
+    kConnect,  kButtonDefaultAction, kSecondPenRearm, kLooks,        kCodeRearm};
 } // namespace timer
 
 // Starting and stopping the main dialog's timers, on the dialog's thread

@@ -41,12 +41,14 @@ std::optional<std::string> ReadFileText(const std::string& path) {
 std::string IniFileProfile::GetString(std::string_view section, std::string_view key,
                                       std::string_view defaultValue, const std::string& path,
                                       std::size_t capacity) {
+    ++m_reads;
     const std::string text = ReadFileText(path).value_or(std::string());
     return ini::ReadString(text, section, key, defaultValue, capacity);
 }
 
 int IniFileProfile::GetInt(std::string_view section, std::string_view key, int defaultValue,
                            const std::string& path) {
+    ++m_reads;
     const std::string text = ReadFileText(path).value_or(std::string());
     return ini::ReadInt(text, section, key, defaultValue);
 }

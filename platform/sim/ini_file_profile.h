@@ -2,6 +2,9 @@
 
 #include "platform/profile_port.h"
 
+#include <atomic>
+#include <cstddef>
+
 namespace platform {
 
 // Profile port of native builds: reads the file on disk at every call and
@@ -18,6 +21,12 @@ public:
                const std::string& path) override;
     bool WriteString(std::string_view section, std::string_view key, std::string_view value,
                      const std::string& path) override;
+
+    // Values read so far, from any file.
+    std::size_t Reads() const { return m_reads.load(); }
+
+private:
+    std::atomic<std::size_t> m_reads{0};
 };
 
 } // namespace platform

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <system_error>
 
@@ -64,6 +65,15 @@ std::optional<std::uint64_t> SimFiles::FileSize(const std::string& path) {
         return std::nullopt;
     }
     return size;
+}
+
+std::optional<FileStamp> SimFiles::Stamp(const std::string& path) {
+    ++m_stampsTaken;
+    const std::optional<std::string> contents = ReadContents(path);
+    if (!contents) {
+        return std::nullopt;
+    }
+    return FileStamp{contents->size(), std::hash<std::string>{}(*contents)};
 }
 
 std::optional<std::string> SimFiles::ReadContents(const std::string& path) {

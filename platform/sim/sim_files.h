@@ -25,6 +25,9 @@ public:
     bool IsLeadByte(unsigned char byte) override;
     bool AppendToFile(const std::string& path, std::string_view text) override;
     std::optional<std::uint64_t> FileSize(const std::string& path) override;
+    // The write time is the contents' hash: a test rewrites a file faster
+    // than the disk's clock ticks. Counted in StampsTaken.
+    std::optional<FileStamp> Stamp(const std::string& path) override;
     std::optional<std::string> ReadContents(const std::string& path) override;
     bool ReplaceContents(const std::string& path, std::string_view contents) override;
     bool RenameFile(const std::string& from, const std::string& to) override;
@@ -43,6 +46,7 @@ public:
     }
 
     std::size_t FilesCopied() const { return m_filesCopied; }
+    std::size_t StampsTaken() const { return m_stampsTaken; }
 
 private:
     std::string m_modulePath;
@@ -52,6 +56,7 @@ private:
     bool m_failMakeDirectories = false;
     bool m_failCopies = false;
     std::size_t m_filesCopied = 0;
+    std::size_t m_stampsTaken = 0;
     std::function<void(std::size_t)> m_afterCopy;
 };
 

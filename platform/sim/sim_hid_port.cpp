@@ -15,6 +15,7 @@ void SimHidPort::EnumerateInterfaces(const std::function<bool(const HidInterface
     std::vector<HidInterface> present;
     {
         std::lock_guard lock(m_mutex);
+        ++m_enumerations;
         for (const Device& device : m_devices) {
             if (device.present) {
                 present.push_back({device.path, device.ids});

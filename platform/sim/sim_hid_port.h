@@ -79,6 +79,10 @@ public:
     int BlockedReads() const;
     // Reports waiting on a read handle: a read of it now would not block.
     std::size_t QueuedReports(HidHandle handle) const;
+    int Enumerations() const {
+        std::lock_guard lock(m_mutex);
+        return m_enumerations;
+    }
 
 private:
     struct Device {
@@ -113,6 +117,7 @@ private:
     std::vector<HidHandle> m_closes;
     std::vector<BufferRequest> m_bufferRequests;
     int m_blockedReads = 0;
+    int m_enumerations = 0;
     bool m_missNextCancel = false;
 };
 

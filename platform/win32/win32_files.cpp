@@ -74,6 +74,16 @@ std::optional<std::uint64_t> Win32Files::FileSize(const std::string& path) {
     return (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
 }
 
+std::optional<FileStamp> Win32Files::Stamp(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {
+        return std::nullopt;
+    }
+    return FileStamp{(std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow,
+                     (std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
+                         data.ftLastWriteTime.dwLowDateTime};
+}
+
 std::optional<std::string> ReadAndClose(void* file) {
     std::string contents;
     char chunk[4096];

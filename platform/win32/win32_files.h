@@ -23,6 +23,7 @@ public:
     bool IsLeadByte(unsigned char byte) override;
     bool AppendToFile(const std::string& path, std::string_view text) override;
     std::optional<std::uint64_t> FileSize(const std::string& path) override;
+    std::optional<FileStamp> Stamp(const std::string& path) override;
     std::optional<std::string> ReadContents(const std::string& path) override;
     bool ReplaceContents(const std::string& path, std::string_view contents) override;
     bool RenameFile(const std::string& from, const std::string& to) override;

@@ -1,7 +1,9 @@
 #include "tests/conformance/profile_conformance.h"
 
+#include <chrono>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 namespace platform::test {
 
@@ -55,6 +57,23 @@ std::string ProfileVectorName(const testing::TestParamInfo<ProfileVector>& info)
 
 void PrintTo(const ProfileVector& vector, std::ostream* out) {
     *out << vector.name;
+}
+
+void CheckStampFollowsWrites(FilesPort& files, ProfilePort& profile,
+                             const std::filesystem::path& folder) {
+    const std::string path = (folder / "DualData.ini").string();
+    EXPECT_FALSE(files.Stamp(path)) << "no file yet";
+    std::optional<FileStamp> last;
+    for (const char* value : {"3", "5", "17"}) {
+        // File systems count write times in ticks of some milliseconds.
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        ASSERT_TRUE(profile.WriteString("coordinate", "wdot", value, path));
+        const std::optional<FileStamp> stamp = files.Stamp(path);
+        ASSERT_TRUE(stamp) << value;
+        EXPECT_EQ(files.Stamp(path), stamp) << "unwritten since";
+        EXPECT_NE(stamp, last) << "written with " << value;
+        last = stamp;
+    }
 }
 
 } // namespace platform::test

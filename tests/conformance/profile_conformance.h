@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/files_port.h"
 #include "platform/profile_port.h"
 #include "tests/conformance/ini_vectors.h"
 #include "tests/support/files.h"
@@ -24,6 +25,11 @@ void WriteFileBytes(const std::filesystem::path& path, std::string_view bytes);
 // reported as GoogleTest failures.
 void CheckProfileVector(ProfilePort& port, const ProfileVector& vector,
                         const std::filesystem::path& folder);
+
+// A file's stamp is the same while nobody writes it and changes with each
+// write through the profile port, which is what tells a reader to read again.
+void CheckStampFollowsWrites(FilesPort& files, ProfilePort& profile,
+                             const std::filesystem::path& folder);
 
 std::string ProfileVectorName(const testing::TestParamInfo<ProfileVector>& info);
 void PrintTo(const ProfileVector& vector, std::ostream* out);

@@ -244,6 +244,26 @@ class ConnectedDriverTest(unittest.TestCase):
         self.board.open()
         self.assertIsNotNone(self.board.wait_start(8), "no connection once the port is there")
 
+    def test_a_board_plugged_in_while_idle_is_found_at_the_next_attempt_through_the_new_file(self):
+        self.board.close()
+        self.start_driver()
+        time.sleep(5)  # idle attempts, which read the file and search the HID interfaces once
+        moved = vb.LinearCalibration(ax=6, bx=2500, ay=12, by=1200)
+        replace_section(self.exe.with_name(contract.SETTINGS_FILE_NAME),
+                        contract.SETTINGS_FILE_COORDINATE_SECTION, moved.coordinate_section())
+        plugged = time.time()
+        self.board.open()
+        got = self.board.wait_start(6)
+        self.assertIsNotNone(got, "no connection once the port is there")
+        # The next attempt (2 s), then the reader's wait on a silent board (1 s) before it
+        # writes the start command; the attempt after would be 2 s later.
+        self.assertLessEqual(got - plugged, 3.6, "not found by the next attempt")
+        self.board.identify(vb.AREAS_ONE_PEN)
+        time.sleep(0.1)
+        self.board.stroke([moved.board(740, 430), moved.board(700, 400)], rate=200, step=100,
+                          hold=10)
+        self.assert_cursor_near((700, 400), "stroke through the calibration written while idle")
+
     def test_720_frames_per_second_for_10_seconds_keep_up(self):
         self.connect()
         rate, seconds = 720, 10

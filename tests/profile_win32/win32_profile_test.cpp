@@ -1,6 +1,7 @@
 // The shared table against the real private-profile functions (under Wine here).
 #include <windows.h>
 
+#include "platform/win32/win32_files.h"
 #include "platform/win32/win32_profile.h"
 
 #include "tests/conformance/profile_conformance.h"
@@ -9,6 +10,13 @@ namespace platform {
 namespace {
 
 PROFILE_CONFORMANCE_TESTS(Win32ProfileTable, Win32Profile);
+
+TEST(Win32FilesStamp, FollowsWrites) {
+    test::TempFolder folder;
+    Win32Files files;
+    Win32Profile profile;
+    test::CheckStampFollowsWrites(files, profile, folder.Path());
+}
 
 // Language files are written in the ANSI code page; texts for the screen
 // must come back decoded, not as raw bytes.

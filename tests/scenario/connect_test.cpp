@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <vector>
 
 namespace driver {
 namespace {
@@ -21,6 +22,8 @@ constexpr char kPortNameKey[] =
 constexpr char kInterface[] =
     "SYSTEM\\CurrentControlSet\\Control\\DeviceClasses\\{4d36e978-e325-11ce-bfc1-08002be10318}\\"
     "##?#USB#Vid_10c4&Pid_1320#0001#{4d36e978-e325-11ce-bfc1-08002be10318}";
+
+constexpr char kHidBoard[] = "\\\\?\\hid#vid_1314&pid_1001#7&2f0a1c3&0&0000#{4d1e55b2}";
 
 constexpr char kLinkedKey[] =
     "SYSTEM\\ControlSet001\\Control\\DeviceClasses\\{4d36e978-e325-11ce-bfc1-08002be10318}\\"
@@ -44,6 +47,14 @@ protected:
         m_machine.registry.SetDword(kLinkedKey, "Linked", 1);
         m_machine.registry.SetString(std::string(kInterface) + "\\#", "SymbolicLink",
                                      "\\\\.\\COM7");
+    }
+
+    void PlugInHidBoard(bool announced) {
+        m_machine.hid.AddDevice(kHidBoard, 0x1314, 0x1001);
+        if (announced) {
+            m_machine.desktop.SendDeviceChange(Driver(), dbt::kDeviceArrival,
+                                               dbt::kDevTypDeviceInterface, kHidBoard);
+        }
     }
 
     WindowHandle Driver() {
@@ -103,6 +114,144 @@ TEST_F(ConnectScene, AnArrivalStartsAFreshCountdown) {
     }
     Run(5500);
     EXPECT_EQ(columns, (std::vector<int>{2, 5})) << "the attempt moved from 4000 to 5000";
+}
+
+TEST_F(ConnectScene, IdleAttemptsReadAgainOnlyWhatMayHaveChanged) {
+    struct Look {
+        std::uint64_t atMs;
+        int enumerations;     // of the HID interfaces, so far
+        bool calibrationRead; // by the attempt just before
+    };
+    const std::uint32_t quiet = HidSearchPace::kQuietIntervalMs;
+    // Attempts every 2000 ms; an arrival at 6500 restarts the countdown, so
+    // they run at 8500, 10500, ... from then on.
+    const std::vector<Look> looks = {
+        {2001, 1, true},  // the first attempt does everything
+        {4001, 1, false}, // nothing changed
+        {6001, 1, false},
+        {8501, 2, false},             // an interface arrived
+        {10501, 2, true},             // the file was rewritten at 9000
+        {8500 + quiet - 1, 2, false}, // the quiet interval runs
+        {8500 + quiet + 1, 3, false}, // and has run out
+    };
+    m_machine.desktop.At(6500, [&] {
+        m_machine.desktop.SendDeviceChange(Driver(), dbt::kDeviceArrival,
+                                           dbt::kDevTypDeviceInterface,
+                                           "\\\\?\\hid#vid_046d&pid_c31c#8&3a1b#{4d1e55b2}");
+    });
+    m_machine.desktop.At(9000, [&] {
+        m_machine.WriteInstalled("DualData.ini", "[coordinate]\r\nwdot=3\r\nhdot=3\r\n");
+    });
+    std::size_t readsBefore = 0;
+    m_machine.desktop.At(looks.front().atMs - 2, [&] { readsBefore = m_machine.profile.Reads(); });
+    for (std::size_t i = 0; i < looks.size(); ++i) {
+        m_machine.desktop.At(looks[i].atMs, [&, i] {
+            EXPECT_EQ(m_machine.hid.Enumerations(), looks[i].enumerations) << "look " << i;
+            const std::size_t reads = m_machine.profile.Reads();
+            EXPECT_EQ(reads != readsBefore, looks[i].calibrationRead) << "look " << i;
+            readsBefore = reads;
+        });
+        // The next look sees only what the next attempt read.
+        m_machine.desktop.At(looks[i].atMs + 1, [&] { readsBefore = m_machine.profile.Reads(); });
+    }
+    int columns = 0;
+    m_machine.desktop.At(looks.back().atMs + 5, [&] { columns = ColumnCount(); });
+    Run(looks.back().atMs + 10);
+    EXPECT_EQ(columns, 3) << "the rewritten file is what the board maps through";
+}
+
+// How a board comes while the driver searches for none, and by when after
+// that the link must be open.
+struct IdleArrival {
+    const char* name;
+    enum class How { SerialPortInRegistry, HidAnnounced, HidUnannounced } how;
+    std::uint32_t withinMs;
+    int hidMode;
+};
+
+class BoardAppearsWhileIdle : public ConnectScene,
+                              public ::testing::WithParamInterface<IdleArrival> {};
+
+TEST_P(BoardAppearsWhileIdle, AndIsOpenedWithinItsBound) {
+    const IdleArrival& arrival = GetParam();
+    constexpr std::uint64_t kPlugAt = 6500; // three empty attempts
+    m_machine.desktop.At(kPlugAt, [&] {
+        EXPECT_EQ(m_state.linkOpen, 0);
+        switch (arrival.how) {
+        case IdleArrival::How::SerialPortInRegistry:
+            PlugInSerialBoard();
+            break;
+        case IdleArrival::How::HidAnnounced:
+        case IdleArrival::How::HidUnannounced:
+            PlugInHidBoard(arrival.how == IdleArrival::How::HidAnnounced);
+            break;
+        }
+    });
+    int linkOpen = 0;
+    int hidMode = -1;
+    m_machine.desktop.At(kPlugAt + arrival.withinMs + 1, [&] {
+        linkOpen = m_state.linkOpen;
+        hidMode = m_state.hidMode;
+    });
+    Run(kPlugAt + arrival.withinMs + 2);
+    EXPECT_EQ(linkOpen, 1);
+    EXPECT_EQ(hidMode, arrival.hidMode);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Links, BoardAppearsWhileIdle,
+    ::testing::Values(IdleArrival{"SerialPortInRegistry", IdleArrival::How::SerialPortInRegistry,
+                                  timer::kConnect.periodMs, 0},
+                      IdleArrival{"HidAnnounced", IdleArrival::How::HidAnnounced,
+                                  timer::kConnect.periodMs, 1},
+                      // Found by the search that the quiet interval brings back.
+                      IdleArrival{"HidUnannounced", IdleArrival::How::HidUnannounced,
+                                  HidSearchPace::kQuietIntervalMs + timer::kConnect.periodMs, 1}),
+    [](const ::testing::TestParamInfo<IdleArrival>& param) { return param.param.name; });
+
+// One timer wakes an idle driver: the connect attempt looks for monitor
+// changes and the end event too, and only while it does not run does the
+// looks timer.
+TEST_F(ConnectScene, OneTimerWakesTheDriverAtATime) {
+    struct Step {
+        std::uint64_t atMs;
+        std::function<void()> act;
+        bool connecting;
+    };
+    const std::vector<Step> steps = {
+        {1000, [] {}, true},
+        {2500, [&] { PlugInSerialBoard(); }, true},
+        {4100, [] {}, false}, // opened at 4000
+        {5000,
+         [&] {
+             m_machine.registry.SetDword(kLinkedKey, "Linked", 0);
+             m_machine.desktop.SendDeviceChange(Driver(), dbt::kDeviceRemoveComplete,
+                                                dbt::kDevTypDeviceInterface, kInterface);
+         },
+         false},
+        {6000,
+         [&] {
+             m_machine.desktop.SendDeviceChange(Driver(), dbt::kDeviceArrival,
+                                                dbt::kDevTypDeviceInterface, kInterface);
+         },
+         true},
+    };
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        m_machine.desktop.At(steps[i].atMs, [&, i] {
+            steps[i].act();
+            EXPECT_EQ(m_machine.desktop.HasTimer(Driver(), timer::kConnect.id), steps[i].connecting)
+                << "step " << i;
+            EXPECT_NE(m_machine.desktop.HasTimer(Driver(), timer::kLooks.id), steps[i].connecting)
+                << "step " << i;
+        });
+    }
+    constexpr std::uint64_t kEndAt = 6500;
+    m_machine.desktop.At(kEndAt, [&] {
+        m_machine.mutexes.SignalEvent(std::string(contract::driver_window::kEndEvent));
+    });
+    Run(kEndAt + 3 * timer::kLooks.periodMs);
+    EXPECT_LE(m_machine.desktop.NowMs(), kEndAt + timer::kConnect.periodMs)
+        << "the connect attempt looked at the end event";
 }
 
 // Plugs the board in, draws, injects the fault, and checks that the driver

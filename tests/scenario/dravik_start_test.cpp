@@ -183,7 +183,7 @@ TEST_F(DravikStart, TheEndEventEndsTheDriverAsClosingDoes) {
     desktop.At(5000, [&] { desktop.PressEscape(DriverWindow()); }); // in case it failed
     EXPECT_EQ(RunDialog(), id::kCancel);
     EXPECT_GE(desktop.NowMs(), 1000U);
-    EXPECT_LE(desktop.NowMs(), 1000U + timer::kEndCheck.periodMs) << "ended by the event";
+    EXPECT_LE(desktop.NowMs(), 1000U + timer::kLooks.periodMs) << "ended by the event";
     EXPECT_EQ(m_state.linkOpen, 0);
     EXPECT_TRUE(testing_support::PostsAre(
         desktop.MessagesTo(companion),

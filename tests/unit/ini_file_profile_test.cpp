@@ -1,4 +1,5 @@
 #include "platform/sim/ini_file_profile.h"
+#include "platform/sim/sim_files.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +9,13 @@ namespace platform {
 namespace {
 
 PROFILE_CONFORMANCE_TESTS(IniFileProfileTable, IniFileProfile);
+
+TEST(SimFilesStamp, FollowsWrites) {
+    test::TempFolder folder;
+    SimFiles files{"", ""};
+    IniFileProfile profile;
+    test::CheckStampFollowsWrites(files, profile, folder.Path());
+}
 
 class IniFileProfileTest : public testing::Test {
 protected:

@@ -10,8 +10,8 @@ from monitor_rig import PRIMARY, SECONDARY
 from rig import contract, on_screen, replace_section, wait_for
 from test_driver import install_driver
 
-# Long enough for the driver's next look at the monitors of its own accord.
-NOTICE_SECONDS = 2.5
+# Long enough for the driver's next look at the monitors of its own accord (every 2 s).
+NOTICE_SECONDS = 3.0
 
 
 class BoardMonitorTest(BoardPointerTest):
