@@ -28,10 +28,12 @@ inline constexpr DialogTimer kDisplayCheck{117, 1500};
 // installer waits 10 s, so once a second is soon enough.
 inline constexpr DialogTimer kEndCheck{118, 1000};
 inline constexpr DialogTimer kCodeRearm{222, 1000};
+// A balloon held back so that balloons do not come too thick.
+inline constexpr DialogTimer kTrayBalloon{119, 5000};
 inline constexpr std::array kAll = {
-    kLeftTaps, kRightTaps,           kHide,           kHidKeepAlive, kCommandRearm,
-    kConnect,  kButtonDefaultAction, kSecondPenRearm, kDisplayCheck, kEndCheck,
-    kCodeRearm};
+    kLeftTaps,  kRightTaps,           kHide,           kHidKeepAlive, kCommandRearm,
+    kConnect,   kButtonDefaultAction, kSecondPenRearm, kDisplayCheck, kEndCheck,
+    kCodeRearm, kTrayBalloon};
 } // namespace timer
 
 // Starting and stopping the main dialog's timers, on the dialog's thread

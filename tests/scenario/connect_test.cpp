@@ -4,6 +4,7 @@
 #include "tests/support/poll.h"
 #include "tests/support/printers.h"
 #include "tests/support/reader_rig.h"
+#include "tests/support/serial_board.h"
 #include "tests/support/sim_machine.h"
 
 #include <gtest/gtest.h>
@@ -16,16 +17,6 @@ namespace {
 using namespace platform;
 using testing_support::Frame;
 
-constexpr char kPortNameKey[] =
-    "SYSTEM\\CurrentControlSet\\Enum\\USB\\Vid_10c4&Pid_1320\\0001\\Device Parameters";
-constexpr char kInterface[] =
-    "SYSTEM\\CurrentControlSet\\Control\\DeviceClasses\\{4d36e978-e325-11ce-bfc1-08002be10318}\\"
-    "##?#USB#Vid_10c4&Pid_1320#0001#{4d36e978-e325-11ce-bfc1-08002be10318}";
-
-constexpr char kLinkedKey[] =
-    "SYSTEM\\ControlSet001\\Control\\DeviceClasses\\{4d36e978-e325-11ce-bfc1-08002be10318}\\"
-    "##?#USB#Vid_10c4&Pid_1320#0001#{4d36e978-e325-11ce-bfc1-08002be10318}\\#\\Control";
-
 // The driver on a 64-bit machine; the board's serial bridge can be plugged
 // in by the scene. The reader runs on a real thread over the threaded port.
 class ConnectScene : public ::testing::Test {
@@ -36,15 +27,7 @@ protected:
         m_machine.WriteInstalled("DualData.ini", "[coordinate]\r\nwdot=2\r\n");
     }
 
-    // As Windows shows it: CurrentControlSet is ControlSet001, so the
-    // interface reads linked under both.
-    void PlugInSerialBoard() {
-        m_machine.registry.SetString(kPortNameKey, "PortName", "COM7");
-        m_machine.registry.SetDword(std::string(kInterface) + "\\#\\Control", "Linked", 1);
-        m_machine.registry.SetDword(kLinkedKey, "Linked", 1);
-        m_machine.registry.SetString(std::string(kInterface) + "\\#", "SymbolicLink",
-                                     "\\\\.\\COM7");
-    }
+    void PlugInSerialBoard() { testing_support::PlugInSerialBoard(m_machine.registry); }
 
     WindowHandle Driver() {
         return m_machine.desktop.FindWindow(contract::driver_window::kClass,

@@ -58,6 +58,22 @@ TEST_F(LanguageTexts, EveryMissingTextReadsGetError) {
                      "folder too long");
 }
 
+// An older installation's language file lacks the icon's texts: each reads
+// as its built-in text, and one the file has is taken from it.
+TEST_F(LanguageTexts, TrayTextsMissingFromTheFileReadAsBuiltIns) {
+    const TrayTexts builtIn = LoadTrayTexts(m_profile, Folder());
+    m_dir.Write("Language.ini", "[String]\r\nIDS_CONNECTCAP=Caption\r\nIDS_CONNECT=Here\r\n");
+    const TrayTexts read = LoadTrayTexts(m_profile, Folder());
+    EXPECT_EQ(read.caption, "Caption");
+    EXPECT_EQ(read.connected, "Here");
+    EXPECT_EQ(read.disconnected, builtIn.disconnected);
+    for (const std::string* text : {&builtIn.connectedSerial, &builtIn.notConnected,
+                                    &builtIn.exitConfirm, &builtIn.saved, &builtIn.notSaved}) {
+        EXPECT_FALSE(text->empty());
+        EXPECT_NE(*text, contract::language_file::kMissingText);
+    }
+}
+
 TEST(ButtonCommandMap, HoldsTheElevenCompanionCommands) {
     ButtonCommandMap map;
     const std::map<int, int> expected{{0, 25}, {1, 32}, {2, 23}, {3, 24}, {4, 17}, {5, 16},
