@@ -15,6 +15,19 @@ std::string FillIn(std::string_view text, std::string_view value) {
     return filled;
 }
 
+namespace {
+
+// The link opens the port by its device path; people know it as "COM7".
+std::string_view PortForPeople(std::string_view port) {
+    constexpr std::string_view kDevicePrefix = "\\\\.\\";
+    if (port.starts_with(kDevicePrefix)) {
+        port.remove_prefix(kDevicePrefix.size());
+    }
+    return port;
+}
+
+} // namespace
+
 platform::NotifyIconLook LookOf(const TrayStatus& status, const TrayTexts& texts) {
     if (status.calibrating) {
         return {kTrayCalibratingIconId, texts.calibrating};
@@ -24,7 +37,7 @@ platform::NotifyIconLook LookOf(const TrayStatus& status, const TrayTexts& texts
     }
     switch (status.link) {
     case BoardLink::Serial:
-        return {kTrayConnectedIconId, FillIn(texts.connectedSerial, status.port)};
+        return {kTrayConnectedIconId, FillIn(texts.connectedSerial, PortForPeople(status.port))};
     case BoardLink::Hid:
         return {kTrayConnectedIconId, texts.connectedHid};
     case BoardLink::None:

@@ -74,10 +74,12 @@ DiagnosticsResult SaveDiagnostics(platform::FilesPort& files, std::string_view p
     for (std::string_view name : copied) {
         const std::string from = common::PathInFolder(settingsFolder, name, files);
         const std::string to = common::PathInFolder(folder, name, files);
+        // Whole paths: the technician who reads the box must know where to look.
         if (from.empty() || !files.FileExists(from)) {
-            result.notWritten.push_back(std::string(name) + ": not found");
+            result.notWritten.push_back((from.empty() ? std::string(name) : from) + ": not found");
         } else if (to.empty() || !files.Copy(from, to, platform::IfTargetExists::Replace)) {
-            result.notWritten.push_back(std::string(name) + ": cannot be copied");
+            result.notWritten.push_back((to.empty() ? std::string(name) : to) +
+                                        ": cannot be written");
         } else {
             ++result.written;
         }
@@ -90,7 +92,8 @@ DiagnosticsResult SaveDiagnostics(platform::FilesPort& files, std::string_view p
     for (const auto& [name, text] : written) {
         const std::string to = common::PathInFolder(folder, name, files);
         if (to.empty() || !WriteWhole(files, to, text)) {
-            result.notWritten.push_back(std::string(name) + ": cannot be written");
+            result.notWritten.push_back((to.empty() ? std::string(name) : to) +
+                                        ": cannot be written");
         } else {
             ++result.written;
         }

@@ -1,14 +1,14 @@
 """The driver's notification-area icon under Wine, watched by wintest in the shell's place."""
 
 import shutil
-import subprocess
 import threading
 import time
 import unittest
 from pathlib import Path
 
 from rig import (context, contract, end_program, read_profile, replace_section, serial_board,
-                 start_program, start_wintest, wait_for, wine, wintest, SERIAL_PORT)
+                 start_program, start_wintest, wait_for, windows_path, wine, wintest,
+                 SERIAL_PORT)
 from test_driver import DIALOG_CLASS, DIALOG_TITLE, DRIVER_EXE, install_driver
 
 WM_CONTEXTMENU = 0x007B
@@ -177,18 +177,20 @@ class TrayIconTest(unittest.TestCase):
         return "\n".join(wintest("msgbox", self.text("IDS_CONNECTCAP"), 8000, timeout_ms=8000))
 
     def desktop(self):
-        result = wine(["winepath", "-u", "C:\\users\\" + wine_user() + "\\Desktop"], timeout=30)
-        return Path(result.stdout.decode("utf-8").strip())
+        """The user's desktop, moved into the work folder: Wine's is the Unix home."""
+        desktop = self.folder / "Desktop"
+        desktop.mkdir()
+        key = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders"
+        wine(["reg", "add", key, "/v", "Desktop", "/t", "REG_EXPAND_SZ", "/d",
+              windows_path(desktop), "/f"], timeout=60)
+        self.addCleanup(wine, ["reg", "delete", key, "/v", "Desktop", "/f"], timeout=60)
+        return desktop
 
     def test_save_diagnostics_writes_every_file_and_says_where_or_what_failed(self):
         replace_section(self.settings, contract.SETTINGS_FILE_DIAGNOSTICS_SECTION,
                         [f"{contract.SETTINGS_FILE_LOG_FILE_KEY}=1"])
         (self.folder / contract.LOG_FILE_ORIENT).write_text("calibrated\r\n")
-        desktop = self.desktop()
-        desktop.mkdir(parents=True, exist_ok=True)
-        saved = desktop / DIAGNOSTICS_FOLDER
-        shutil.rmtree(saved, ignore_errors=True)
-        self.addCleanup(shutil.rmtree, saved, True)
+        saved = self.desktop() / DIAGNOSTICS_FOLDER
         self.start_driver()
         said = self.save_diagnostics()
         for name in DIAGNOSTICS_FILES:
@@ -228,8 +230,3 @@ class TrayIconTest(unittest.TestCase):
 def orient_title():
     return read_profile(Path(__file__).resolve().parents[2] / "resources" /
                         contract.LANGUAGE_FILE_NAME, "Orient", "IDS_ORIENT_CAPTION")
-
-
-def wine_user():
-    result = wine(["cmd", "/c", "echo", "%USERNAME%"], timeout=30)
-    return result.stdout.decode("utf-8", "replace").strip()

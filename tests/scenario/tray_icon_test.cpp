@@ -105,6 +105,7 @@ TEST_F(TrayScene, TheIconFollowsTheBoardAndTheModesInOrder) {
     ASSERT_FALSE(lastFailure.empty());
     EXPECT_NE(tooltipWithoutBoard.find(lastFailure), std::string::npos) << tooltipWithoutBoard;
     EXPECT_NE(tooltipConnected.find("COM7"), std::string::npos) << tooltipConnected;
+    EXPECT_EQ(tooltipConnected.find('\\'), std::string::npos) << "a device path";
     // The removal came within the gap after the arrival's balloon: its own
     // waits for the gap to pass.
     const std::vector<SimNotifyIcon::Event> balloons = m_machine.notifyIcon.Balloons();
@@ -218,6 +219,7 @@ INSTANTIATE_TEST_SUITE_P(
                  [](testing_support::SimMachine& machine) {
                      EXPECT_EQ(machine.desktop.MessageBoxes().size(), 1U);
                      EXPECT_LT(machine.clock.TickCount(), 2000U) << "ended at once";
+                     EXPECT_FALSE(machine.notifyIcon.Current().has_value()) << "and took the icon";
                  }},
         MenuCase{"exit, not confirmed", notify_event::kContextMenu, kTrayExitCommand, id::kOk,
                  [](testing_support::SimMachine& machine) {

@@ -1103,20 +1103,16 @@ int EventAccess(const std::wstring& name, bool restricted) {
 }
 
 // The notification area as Wine's shell32 reaches it: Shell_NotifyIconW sends WM_COPYDATA
-// (dwData the NIM_ code) to the first top-level "Shell_TrayWnd" in z-order, in this layout
-// of Wine's own; the icon's bitmaps follow it.
+// (dwData the NIM_ code) to the first top-level "Shell_TrayWnd" in z-order, in a layout of
+// Wine's own, followed by the icon's bitmaps. Wine 8 puts the bitmap's size after the texts;
+// later versions put it before them and add the balloon icon's.
 struct WineNotifyIconBitmap {
     UINT width;
     UINT height;
     UINT planes;
     UINT bpp;
 };
-struct WineNotifyData {
-    LONG owner;
-    UINT id;
-    UINT flags;
-    UINT callbackMessage;
-    WineNotifyIconBitmap icon;
+struct WineNotifyTexts {
     WCHAR tip[128];
     DWORD state;
     DWORD stateMask;
@@ -1125,8 +1121,57 @@ struct WineNotifyData {
     WCHAR infoTitle[64];
     DWORD infoFlags;
     GUID guidItem;
+};
+struct WineNotifyHead {
+    LONG owner;
+    UINT id;
+    UINT flags;
+    UINT callbackMessage;
+};
+struct WineNotify8 {
+    WineNotifyHead head;
+    WineNotifyTexts texts;
+    WineNotifyIconBitmap icon;
+};
+struct WineNotifyLater {
+    WineNotifyHead head;
+    WineNotifyIconBitmap icon;
+    WineNotifyTexts texts;
     WineNotifyIconBitmap balloonIcon;
 };
+
+struct NotifyView {
+    const WineNotifyHead* head = nullptr;
+    const WineNotifyTexts* texts = nullptr;
+    const WineNotifyIconBitmap* icon = nullptr;
+    const unsigned char* bits = nullptr;
+};
+
+unsigned long long BitmapBytes(const WineNotifyIconBitmap& icon) {
+    const unsigned long long mask = (1ULL * icon.width * icon.height + 15) / 16 * 2;
+    const unsigned long long colour =
+        (1ULL * icon.planes * icon.width * icon.height * icon.bpp + 15) / 16 * 2;
+    return mask + colour;
+}
+
+std::optional<NotifyView> ViewOf(const COPYDATASTRUCT& data) {
+    const auto* bytes = static_cast<const unsigned char*>(data.lpData);
+    if (data.cbData >= sizeof(WineNotify8)) {
+        const auto* notify = reinterpret_cast<const WineNotify8*>(bytes);
+        const unsigned long long icon =
+            (notify->head.flags & NIF_ICON) != 0 ? BitmapBytes(notify->icon) : 0;
+        if (data.cbData == sizeof(WineNotify8) + icon) {
+            return NotifyView{&notify->head, &notify->texts, &notify->icon,
+                              bytes + sizeof(WineNotify8)};
+        }
+    }
+    if (data.cbData >= sizeof(WineNotifyLater)) {
+        const auto* notify = reinterpret_cast<const WineNotifyLater*>(bytes);
+        return NotifyView{&notify->head, &notify->texts, &notify->icon,
+                          bytes + sizeof(WineNotifyLater)};
+    }
+    return std::nullopt;
+}
 
 struct TrayWatch {
     Clock::time_point start;
@@ -1139,32 +1184,31 @@ std::wstring Bounded(const WCHAR* text, std::size_t size) {
 }
 
 // A fingerprint of the picture, so that a test can tell the pictures apart.
-std::string PictureOf(const COPYDATASTRUCT& data) {
-    const auto* notify = static_cast<const WineNotifyData*>(data.lpData);
-    if ((notify->flags & NIF_ICON) == 0) {
+std::string PictureOf(const COPYDATASTRUCT& data, const NotifyView& view) {
+    if ((view.head->flags & NIF_ICON) == 0) {
         return "-";
     }
-    const WineNotifyIconBitmap& icon = notify->icon;
-    const unsigned long long maskBytes = (1ULL * icon.width * icon.height + 15) / 16 * 2;
-    const unsigned long long colourBytes =
-        (1ULL * icon.planes * icon.width * icon.height * icon.bpp + 15) / 16 * 2;
-    if (data.cbData < sizeof(WineNotifyData) + maskBytes + colourBytes) {
+    const unsigned long long size = BitmapBytes(*view.icon);
+    const auto* end = static_cast<const unsigned char*>(data.lpData) + data.cbData;
+    if (size > static_cast<unsigned long long>(end - view.bits)) {
         return "short";
     }
-    const auto* bytes = static_cast<const unsigned char*>(data.lpData) + sizeof(WineNotifyData);
     unsigned long long hash = 1469598103934665603ULL;
-    for (unsigned long long i = 0; i < maskBytes + colourBytes; ++i) {
-        hash = (hash ^ bytes[i]) * 1099511628211ULL;
+    for (unsigned long long i = 0; i < size; ++i) {
+        hash = (hash ^ view.bits[i]) * 1099511628211ULL;
     }
     return Hex(hash);
 }
 
 LRESULT TrayNotify(HWND from, const COPYDATASTRUCT& data) {
-    if (data.cbData < sizeof(WineNotifyData)) {
+    const std::optional<NotifyView> view = ViewOf(data);
+    if (!view) {
+        Print("notify\t" + std::to_string(MillisecondsSince(trayWatch->start)) + "\tunreadable\t0");
         return FALSE;
     }
-    const auto* notify = static_cast<const WineNotifyData*>(data.lpData);
-    const std::pair key{notify->owner, notify->id};
+    const WineNotifyHead& head = *view->head;
+    const WineNotifyTexts& texts = *view->texts;
+    const std::pair key{head.owner, head.id};
     auto held = std::find(trayWatch->icons.begin(), trayWatch->icons.end(), key);
     const char* operation = "other";
     BOOL accepted = held != trayWatch->icons.end();
@@ -1192,14 +1236,13 @@ LRESULT TrayNotify(HWND from, const COPYDATASTRUCT& data) {
         accepted = FALSE;
         break;
     }
-    const bool tip = (notify->flags & NIF_TIP) != 0;
-    const bool info = (notify->flags & NIF_INFO) != 0;
+    const bool tip = (head.flags & NIF_TIP) != 0;
+    const bool info = (head.flags & NIF_INFO) != 0;
     Print("notify\t" + std::to_string(MillisecondsSince(trayWatch->start)) + "\t" + operation +
-          "\t" + (accepted ? "1" : "0") + "\t" + HwndText(from) + "\t" +
-          Hex(notify->callbackMessage) + "\t" + PictureOf(data) + "\t" +
-          (tip ? ToUtf8(Bounded(notify->tip, 128)) : "-") + "\t" +
-          (info ? ToUtf8(Bounded(notify->infoTitle, 64)) : "-") + "\t" +
-          (info ? ToUtf8(Bounded(notify->info, 256)) : "-"));
+          "\t" + (accepted ? "1" : "0") + "\t" + HwndText(from) + "\t" + Hex(head.callbackMessage) +
+          "\t" + PictureOf(data, *view) + "\t" + (tip ? ToUtf8(Bounded(texts.tip, 128)) : "-") +
+          "\t" + (info ? ToUtf8(Bounded(texts.infoTitle, 64)) : "-") + "\t" +
+          (info ? ToUtf8(Bounded(texts.info, 256)) : "-"));
     return accepted;
 }
 
