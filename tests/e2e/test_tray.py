@@ -132,6 +132,7 @@ class TrayIconTest(unittest.TestCase):
         self.tray.wait(lambda e: e["info"] == self.text("IDS_CONNECT")
                        and e["title"] == self.text("IDS_CONNECTCAP"), 3, "the connect balloon")
 
+        shutil.copy2(context().program("orient/Orient.exe"), self.folder / "Orient.exe")
         self.open_menu_and_choose(CALIBRATE)
         wintest("wait-window", contract.ORIENTATION_WINDOW_CLASS, orient_title(), 8000,
                 timeout_ms=8000)
@@ -140,6 +141,8 @@ class TrayIconTest(unittest.TestCase):
         wintest("post", contract.ORIENTATION_WINDOW_CLASS, orient_title(), WM_CLOSE, 0, 0)
         wintest("wait-gone", contract.ORIENTATION_WINDOW_CLASS, orient_title(), 5000,
                 timeout_ms=5000)
+        self.tray.wait(lambda e: e["tip"] == connected and e["at"] > change["at"], 5,
+                       "the connected tooltip after the calibration")
 
     def test_the_icon_comes_back_when_the_taskbar_is_made_again(self):
         self.start_driver()
