@@ -7,6 +7,7 @@
 #include "driver/pointer/orientation_launcher.h"
 #include "driver/settings/diagnostics.h"
 #include "driver/settings/load_message_texts.h"
+#include "driver/settings/load_tray_texts.h"
 #include "driver/settings/save_diagnostics.h"
 #include "driver/settings/tray_setting.h"
 #include "platform/window_messages.h"

@@ -1,5 +1,6 @@
 #include "driver/settings/button_settings.h"
 #include "driver/settings/load_message_texts.h"
+#include "driver/settings/load_tray_texts.h"
 
 #include "platform/sim/ini_file_profile.h"
 #include "tests/support/files.h"

@@ -1,6 +1,7 @@
 #include "driver/pointer/load_calibration.h"
 #include "driver/settings/button_settings.h"
 #include "driver/settings/load_message_texts.h"
+#include "driver/settings/load_tray_texts.h"
 
 #include "platform/sim/ini_file_profile.h"
 #include "platform/sim/sim_trace.h"
