@@ -6,6 +6,7 @@
 #include "platform/hid_port.h"
 #include "platform/ipc_port.h"
 #include "platform/mouse_port.h"
+#include "platform/notify_icon_port.h"
 #include "platform/profile_port.h"
 #include "platform/registry_port.h"
 #include "platform/security_port.h"
@@ -33,6 +34,7 @@ struct Platform {
     RegistryPort& registry;
     TracePort& trace;
     IpcPort& ipc;
+    NotifyIconPort& notifyIcon;
 };
 
 } // namespace platform

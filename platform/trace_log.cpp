@@ -14,6 +14,7 @@ void TraceLog::Failure(std::string_view call, std::uint32_t error, std::string_v
     }
     const std::uint32_t now = m_clock.TickCount();
     std::lock_guard lock(m_mutex);
+    m_memory.NoteFailure(call, error, subject);
     auto seen = std::ranges::find(m_seen, what, &Seen::what);
     std::uint32_t repeats = 0;
     if (seen != m_seen.end()) {
@@ -37,11 +38,22 @@ void TraceLog::Failure(std::string_view call, std::uint32_t error, std::string_v
     const std::string line = BoundedLog::Stamped(now, what);
     m_debugOutput(line);
     m_file.Append(line);
+    m_memory.NoteLine(line);
 }
 
 void TraceLog::SetLogFile(const std::string& path) {
     std::lock_guard lock(m_mutex);
     m_file.SetPath(path);
+}
+
+std::string TraceLog::LastFailure() const {
+    std::lock_guard lock(m_mutex);
+    return m_memory.LastFailure();
+}
+
+std::vector<std::string> TraceLog::RecentLines() const {
+    std::lock_guard lock(m_mutex);
+    return m_memory.RecentLines();
 }
 
 } // namespace platform

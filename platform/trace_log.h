@@ -3,6 +3,7 @@
 #include "platform/bounded_log.h"
 #include "platform/clock_port.h"
 #include "platform/files_port.h"
+#include "platform/trace_memory.h"
 #include "platform/trace_port.h"
 
 #include <cstdint>
@@ -31,6 +32,9 @@ public:
 
     void Failure(std::string_view call, std::uint32_t error, std::string_view subject) override;
     void SetLogFile(const std::string& path) override;
+    std::string LastFailure() const override;
+    std::uint64_t FailureCount() const override { return m_memory.FailureCount(); }
+    std::vector<std::string> RecentLines() const override;
 
 private:
     struct Seen {
@@ -42,8 +46,9 @@ private:
     BoundedLog m_file; // under m_mutex
     ClockPort& m_clock;
     DebugOutput m_debugOutput;
-    std::mutex m_mutex;
+    mutable std::mutex m_mutex;
     std::list<Seen> m_seen; // most recent first
+    TraceMemory m_memory;   // under m_mutex
 };
 
 } // namespace platform

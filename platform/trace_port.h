@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -18,6 +19,13 @@ public:
     virtual void Failure(std::string_view call, std::uint32_t error, std::string_view subject) = 0;
     // From now on also into this file, kept to a bounded size; "" stops.
     virtual void SetLogFile(const std::string& path) = 0;
+
+    // What a trace that keeps them in memory has: the last failure in few
+    // words ("COM7: error 2", "" when none), a count that moves with every
+    // failure (cheap to poll), and the recent lines written, oldest first.
+    virtual std::string LastFailure() const { return {}; }
+    virtual std::uint64_t FailureCount() const { return 0; }
+    virtual std::vector<std::string> RecentLines() const { return {}; }
 };
 
 } // namespace platform

@@ -98,10 +98,13 @@ inline constexpr int kShow = 5;
 namespace id {
 inline constexpr int kOk = 1;
 inline constexpr int kCancel = 2;
+inline constexpr int kYes = 6;
 } // namespace id
 
 namespace mb {
 inline constexpr std::uint32_t kOk = 0x0000;
+inline constexpr std::uint32_t kYesNo = 0x0004;
+inline constexpr std::uint32_t kIconQuestion = 0x0020;
 inline constexpr std::uint32_t kIconWarning = 0x0030;
 inline constexpr std::uint32_t kIconInformation = 0x0040;
 inline constexpr std::uint32_t kTopmost = 0x40000;

@@ -4,7 +4,12 @@
 #include "driver/app/display_changes.h"
 #include "driver/app/dravik_dialog_template.h"
 #include "driver/app/dravik_ids.h"
+#include "driver/pointer/orientation_launcher.h"
 #include "driver/settings/diagnostics.h"
+#include "driver/settings/load_message_texts.h"
+#include "driver/settings/load_tray_texts.h"
+#include "driver/settings/save_diagnostics.h"
+#include "driver/settings/tray_setting.h"
 #include "platform/window_messages.h"
 
 #include <array>
@@ -24,6 +29,7 @@ CDravikDlg::CDravikDlg(Platform& platform, DriverState& state, WindowHandle pare
       m_dualPen(platform, state, m_pipeline.currentChannel, m_opens, m_pipeHandle, *this),
       m_orientation(platform, state, m_pipeline.calibration, m_pipeline.screen,
                     m_pipeline.orientationPipe, m_opens, *this),
+      m_tray(platform.notifyIcon, platform.clock, *this),
       m_connection(platform, state, m_pipeline, *this, *this) {}
 
 CDravikDlg::~CDravikDlg() {
@@ -42,7 +48,12 @@ LResult CDravikDlg::WindowProc(std::uint32_t message, WParam wParam, LParam lPar
     if (IsDisplayChange(message, wParam)) {
         m_connection.OnDisplayChange();
     }
-    return CDialog::WindowProc(message, wParam, lParam, handled);
+    const LResult result = CDialog::WindowProc(message, wParam, lParam, handled);
+    // Whatever changed the link or the modes came through a message.
+    if (m_tray.Shown()) {
+        m_tray.Update(CurrentTrayStatus());
+    }
+    return result;
 }
 
 bool CDravikDlg::DispatchMessageMap(std::uint32_t message, WParam wParam, LParam lParam,
@@ -71,6 +82,13 @@ bool CDravikDlg::DispatchMessageMap(std::uint32_t message, WParam wParam, LParam
         framework::OnMessage(user_message::kOpenDone, &CDravikDlg::OnOpenDone),
         framework::OnMessage(user_message::kStartTimerRequest, &CDravikDlg::OnStartTimerRequest),
         framework::OnCommand(id::kCancel, &CDravikDlg::OnExitButton),
+        framework::OnMessage(user_message::kTrayIcon, &CDravikDlg::OnTrayIcon),
+        framework::OnRegistered(&CDravikDlg::TaskbarCreatedId, &CDravikDlg::OnTaskbarCreated),
+        framework::OnCommand(kTrayCalibrateCommand, &CDravikDlg::OnTrayCalibrate),
+        framework::OnCommand(kTrayPenButtonsCommand, &CDravikDlg::OnTrayPenButtons),
+        framework::OnCommand(kTrayDiagnosticsCommand, &CDravikDlg::OnTraySaveDiagnostics),
+        framework::OnCommand(kTrayAboutCommand, &CDravikDlg::OnTrayAbout),
+        framework::OnCommand(kTrayExitCommand, &CDravikDlg::OnTrayExit),
     };
     return framework::DispatchMessageMap<CDravikDlg>(*this, kMessageMap, message, wParam, lParam,
                                                      result);
@@ -105,7 +123,37 @@ bool CDravikDlg::OnInitDialog() {
     m_watchEndEvent =
         m_platform.security.OpenEndEvent(std::string(contract::driver_window::kEndEvent));
     Start(timer::kConnect);
+    ShowTrayIconIfWanted();
     return true;
+}
+
+void CDravikDlg::ShowTrayIconIfWanted() {
+    m_taskbarCreatedMessage = Windows().RegisterWindowMessage(kTaskbarCreated);
+    m_tray.SetTexts(LoadTrayTexts(m_platform.profile, common::ExecutableFolder(m_platform.files)));
+    if (TrayIconWanted(m_platform.profile, m_platform.trace, m_state.settingsPath)) {
+        m_tray.Show(GetSafeHwnd(), user_message::kTrayIcon, CurrentTrayStatus());
+    }
+}
+
+TrayStatus CDravikDlg::CurrentTrayStatus() {
+    TrayStatus status;
+    if (m_state.linkOpen != 0) {
+        status.link = m_state.hidMode != 0 ? BoardLink::Hid : BoardLink::Serial;
+    }
+    if (status.link == BoardLink::Serial) {
+        status.port = m_connection.Serial().SerialPortName();
+    }
+    status.calibrating = m_state.orientationMode != 0;
+    status.dualPen = m_state.dualPenMode != 0;
+    const std::uint64_t failures = m_platform.trace.FailureCount();
+    if (failures != m_failuresSeen) {
+        m_failuresSeen = failures;
+        m_lastFailure = m_platform.trace.LastFailure();
+    }
+    if (status.link == BoardLink::None) {
+        status.lastFailure = m_lastFailure;
+    }
+    return status;
 }
 
 void CDravikDlg::ReadButtonSettings() {
@@ -137,6 +185,9 @@ LResult CDravikDlg::OnTimer(WParam timerId, LParam) {
         break;
     case timer::kLooks.id:
         Look();
+    case timer::kTrayBalloon.id:
+        m_tray.OnBalloonTimer();
+        break;
         break;
     default:
         m_penTimers.OnTimer(timerId);
@@ -157,6 +208,7 @@ void CDravikDlg::Look() {
 }
 
 LResult CDravikDlg::OnDestroy(WParam, LParam) {
+    m_tray.Remove();
     if (m_state.boardIdentified != 0) {
         const WindowHandle companionWindow =
             Windows().FindWindow(contract::companion::kMainClass, contract::companion::kMainTitle);
@@ -320,6 +372,90 @@ void CDravikDlg::OnDualPenButton() {
 void CDravikDlg::OnExitButton() {
     m_state.linkOpen = 0;
     EndDialog(id::kCancel);
+}
+
+LResult CDravikDlg::OnTrayIcon(WParam, LParam event) {
+    switch (static_cast<std::uint32_t>(event) & 0xFFFF) {
+    case notify_event::kContextMenu:
+    case notify_event::kSelect:
+    case notify_event::kKeySelect:
+        if (const std::uint16_t command = m_tray.ShowMenu(); command != 0) {
+            PostToDialog(wm::kCommand, command, 0);
+        }
+        break;
+    default:
+        break;
+    }
+    return 0;
+}
+
+LResult CDravikDlg::OnTaskbarCreated(WParam, LParam) {
+    m_tray.OnTaskbarCreated();
+    return 0;
+}
+
+void CDravikDlg::OnTrayCalibrate() {
+    OrientationLauncher(Windows(), m_platform.profile, m_platform.files, m_platform.shell, m_state)
+        .StartOrientation();
+}
+
+void CDravikDlg::OnTrayPenButtons() {
+    const std::string folder = common::ExecutableFolder(m_platform.files);
+    const std::string program = common::PathInFolder(folder, kPenSettingsProgram);
+    // A cut path would start whatever lies in another folder.
+    if (program.empty()) {
+        m_platform.trace.Failure("OpenProgram", 0, "the settings program's path is too long");
+        return;
+    }
+    if (!m_platform.shell.OpenProgram(program, "", folder, sw::kShow)) {
+        m_platform.trace.Failure("OpenProgram", 0, program);
+    }
+}
+
+std::string CDravikDlg::VersionsText() const {
+    std::string text = "Dravik.exe " DRAVIK_VERSION_TEXT "\r\n";
+    text += m_state.isWow64 != 0 ? "64-bit Windows: yes\r\n" : "64-bit Windows: no\r\n";
+    text += m_state.isAdmin != 0 ? "administrator: yes\r\n" : "administrator: no\r\n";
+    text += "settings: " + m_state.settingsPath + "\r\n";
+    return text;
+}
+
+void CDravikDlg::OnTraySaveDiagnostics() {
+    const TrayTexts& texts = m_tray.Texts();
+    // Cancelled or no picker at all: the desktop is where a teacher looks.
+    const std::string parent = m_platform.notifyIcon.PickFolder(GetSafeHwnd(), texts.pickFolder)
+                                   .value_or(m_platform.notifyIcon.DesktopFolder());
+    const DiagnosticsResult result =
+        SaveDiagnostics(m_platform.files, parent,
+                        {m_state.settingsPath, VersionsText(), m_platform.display.Monitors(),
+                         m_platform.trace.RecentLines()});
+    std::string text = result.written > 0 ? FillIn(texts.saved, result.folder) : std::string();
+    if (!result.notWritten.empty()) {
+        if (!text.empty()) {
+            text += "\r\n\r\n";
+        }
+        text += texts.notSaved;
+        for (const std::string& what : result.notWritten) {
+            text += "\r\n";
+            text += what;
+        }
+    }
+    Windows().MessageBox(GetSafeHwnd(), text, texts.caption,
+                         result.notWritten.empty() ? mb::kIconInformation : mb::kIconWarning);
+}
+
+void CDravikDlg::OnTrayAbout() {
+    const TrayTexts& texts = m_tray.Texts();
+    Windows().MessageBox(GetSafeHwnd(), FillIn(texts.aboutText, DRAVIK_VERSION_TEXT), texts.caption,
+                         mb::kIconInformation);
+}
+
+void CDravikDlg::OnTrayExit() {
+    const TrayTexts& texts = m_tray.Texts();
+    if (Windows().MessageBox(GetSafeHwnd(), texts.exitConfirm, texts.caption,
+                             mb::kYesNo | mb::kIconQuestion) == id::kYes) {
+        PostToDialog(wm::kClose, 0, 0);
+    }
 }
 
 } // namespace driver

@@ -5,6 +5,7 @@
 #include "driver/app/pen_timers.h"
 #include "driver/app/pending_opens.h"
 #include "driver/app/timer_requests.h"
+#include "driver/app/tray_icon.h"
 #include "driver/link/board_connection.h"
 #include "driver/pen/pen_pipeline.h"
 #include "driver/settings/button_settings.h"
@@ -66,8 +67,19 @@ public:
     LResult OnOpenDone(WParam, LParam);
     std::uint32_t QelOkId() const { return m_state.qelOkMessage.load(); }
     std::uint32_t QelDriverSetId() const { return m_state.qelDriverSetMessage.load(); }
+    std::uint32_t TaskbarCreatedId() const { return m_taskbarCreatedMessage; }
+    LResult OnTrayIcon(WParam, LParam event);
+    LResult OnTaskbarCreated(WParam, LParam);
     void OnDualPenButton();
     void OnExitButton();
+    // The icon menu's commands.
+    void OnTrayCalibrate();
+    void OnTrayPenButtons();
+    void OnTraySaveDiagnostics();
+    void OnTrayAbout();
+    void OnTrayExit();
+
+    const TrayIcon& Tray() const { return m_tray; }
 
     void ReadButtonSettings();
 
@@ -87,6 +99,10 @@ private:
     void StartLogFileIfAsked();
     // What no message announces: the end event, then a change of monitors.
     void Look();
+    void ShowTrayIconIfWanted();
+    // The status as the icon shows it, from what the dialog thread sees now.
+    TrayStatus CurrentTrayStatus();
+    std::string VersionsText() const;
 
     platform::Platform& m_platform;
     DriverState& m_state;
@@ -108,6 +124,11 @@ private:
     bool m_watchEndEvent = false;
     // The connect timer runs, and its expiry looks in place of the looks timer.
     bool m_connecting = false;
+    TrayIcon m_tray;
+    std::uint32_t m_taskbarCreatedMessage = 0;
+    // The trace's last failure, fetched again only when its count moves.
+    std::uint64_t m_failuresSeen = 0;
+    std::string m_lastFailure;
     // Last: it stops the reader before everything the reader uses goes.
     BoardConnection m_connection;
 };

@@ -28,9 +28,12 @@ inline constexpr DialogTimer kSecondPenRearm{116, 200};
 // wake-up costs an idle driver.
 inline constexpr DialogTimer kLooks{117, 2000};
 inline constexpr DialogTimer kCodeRearm{222, 1000};
+// A balloon held back so that balloons do not come too thick.
+inline constexpr DialogTimer kTrayBalloon{119, 5000};
 inline constexpr std::array kAll = {
-    kLeftTaps, kRightTaps,           kHide,           kHidKeepAlive, kCommandRearm,
-    kConnect,  kButtonDefaultAction, kSecondPenRearm, kLooks,        kCodeRearm};
+    kLeftTaps,   kRightTaps,           kHide,           kHidKeepAlive, kCommandRearm,
+    kConnect,    kButtonDefaultAction, kSecondPenRearm, kLooks,        kCodeRearm,
+    kTrayBalloon};
 } // namespace timer
 
 // Starting and stopping the main dialog's timers, on the dialog's thread

@@ -20,6 +20,9 @@ inline constexpr std::uint32_t kReaderEnded = 0x8000 + 0x102;
 // A wait for a program to open a pipe, or a connection, ended on a worker
 // thread (wParam its ticket, lParam 1 when it succeeded, for the same).
 inline constexpr std::uint32_t kOpenDone = 0x8000 + 0x103;
+// The shell tells what the user did to the notification-area icon (the event
+// in lParam's low word).
+inline constexpr std::uint32_t kTrayIcon = 0x8000 + 0x104;
 } // namespace user_message
 
 } // namespace driver

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/trace_memory.h"
 #include "platform/trace_port.h"
 
 #include <mutex>
@@ -21,6 +22,18 @@ public:
     void Failure(std::string_view call, std::uint32_t error, std::string_view subject) override {
         std::lock_guard lock(m_mutex);
         m_lines.push_back({std::string(call), error, std::string(subject)});
+        m_memory.NoteFailure(call, error, subject);
+        m_memory.NoteLine(TraceMemory::Reason(call, error, subject));
+    }
+
+    std::string LastFailure() const override {
+        std::lock_guard lock(m_mutex);
+        return m_memory.LastFailure();
+    }
+    std::uint64_t FailureCount() const override { return m_memory.FailureCount(); }
+    std::vector<std::string> RecentLines() const override {
+        std::lock_guard lock(m_mutex);
+        return m_memory.RecentLines();
     }
 
     void SetLogFile(const std::string& path) override {
@@ -42,6 +55,7 @@ private:
     mutable std::mutex m_mutex;
     std::vector<Line> m_lines;
     std::string m_logFile;
+    TraceMemory m_memory;
 };
 
 } // namespace platform

@@ -4,6 +4,7 @@
 #include "tests/support/poll.h"
 #include "tests/support/printers.h"
 #include "tests/support/reader_rig.h"
+#include "tests/support/serial_board.h"
 #include "tests/support/sim_machine.h"
 
 #include <gtest/gtest.h>
@@ -17,17 +18,7 @@ namespace {
 using namespace platform;
 using testing_support::Frame;
 
-constexpr char kPortNameKey[] =
-    "SYSTEM\\CurrentControlSet\\Enum\\USB\\Vid_10c4&Pid_1320\\0001\\Device Parameters";
-constexpr char kInterface[] =
-    "SYSTEM\\CurrentControlSet\\Control\\DeviceClasses\\{4d36e978-e325-11ce-bfc1-08002be10318}\\"
-    "##?#USB#Vid_10c4&Pid_1320#0001#{4d36e978-e325-11ce-bfc1-08002be10318}";
-
 constexpr char kHidBoard[] = "\\\\?\\hid#vid_1314&pid_1001#7&2f0a1c3&0&0000#{4d1e55b2}";
-
-constexpr char kLinkedKey[] =
-    "SYSTEM\\ControlSet001\\Control\\DeviceClasses\\{4d36e978-e325-11ce-bfc1-08002be10318}\\"
-    "##?#USB#Vid_10c4&Pid_1320#0001#{4d36e978-e325-11ce-bfc1-08002be10318}\\#\\Control";
 
 // The driver on a 64-bit machine; the board's serial bridge can be plugged
 // in by the scene. The reader runs on a real thread over the threaded port.
@@ -39,15 +30,7 @@ protected:
         m_machine.WriteInstalled("DualData.ini", "[coordinate]\r\nwdot=2\r\n");
     }
 
-    // As Windows shows it: CurrentControlSet is ControlSet001, so the
-    // interface reads linked under both.
-    void PlugInSerialBoard() {
-        m_machine.registry.SetString(kPortNameKey, "PortName", "COM7");
-        m_machine.registry.SetDword(std::string(kInterface) + "\\#\\Control", "Linked", 1);
-        m_machine.registry.SetDword(kLinkedKey, "Linked", 1);
-        m_machine.registry.SetString(std::string(kInterface) + "\\#", "SymbolicLink",
-                                     "\\\\.\\COM7");
-    }
+    void PlugInSerialBoard() { testing_support::PlugInSerialBoard(m_machine.registry); }
 
     void PlugInHidBoard(bool announced) {
         m_machine.hid.AddDevice(kHidBoard, 0x1314, 0x1001);
@@ -224,15 +207,14 @@ TEST_F(ConnectScene, OneTimerWakesTheDriverAtATime) {
         {4100, [] {}, false}, // opened at 4000
         {5000,
          [&] {
-             m_machine.registry.SetDword(kLinkedKey, "Linked", 0);
-             m_machine.desktop.SendDeviceChange(Driver(), dbt::kDeviceRemoveComplete,
-                                                dbt::kDevTypDeviceInterface, kInterface);
+             testing_support::UnplugSerialBoard(m_machine.registry);
+             testing_support::AnnounceSerialBoard(m_machine.desktop, Driver(),
+                                                  dbt::kDeviceRemoveComplete);
          },
          false},
         {6000,
          [&] {
-             m_machine.desktop.SendDeviceChange(Driver(), dbt::kDeviceArrival,
-                                                dbt::kDevTypDeviceInterface, kInterface);
+             testing_support::AnnounceSerialBoard(m_machine.desktop, Driver(), dbt::kDeviceArrival);
          },
          true},
     };

@@ -9,6 +9,7 @@
 #include "platform/sim/sim_hid_port.h"
 #include "platform/sim/sim_ipc.h"
 #include "platform/sim/sim_mouse.h"
+#include "platform/sim/sim_notify_icon.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_security.h"
 #include "platform/sim/sim_serial_port.h"
@@ -70,6 +71,7 @@ public:
     platform::SimRegistry registry;
     platform::SimTrace trace;
     platform::SimIpcPort ipc{trace, clock};
+    platform::SimNotifyIcon notifyIcon{clock};
 
 private:
     std::optional<TempDir> m_dir;
@@ -87,14 +89,15 @@ class SimProcess {
 public:
     // mouse replaces the machine's recording one (a benchmark's discards).
     explicit SimProcess(SimMachine& machine, platform::MousePort* mouse = nullptr)
-        : security(machine.mutexes), ports{
-                                         machine.desktop, machine.clock,
-                                         machine.profile, mouse != nullptr ? *mouse : machine.mouse,
-                                         machine.display, machine.files,
-                                         security,        machine.shell,
-                                         machine.threads, machine.serial,
-                                         machine.hid,     machine.registry,
-                                         machine.trace,   machine.ipc} {
+        : security(machine.mutexes),
+          ports{machine.desktop,   machine.clock,
+                machine.profile,   mouse != nullptr ? *mouse : machine.mouse,
+                machine.display,   machine.files,
+                security,          machine.shell,
+                machine.threads,   machine.serial,
+                machine.hid,       machine.registry,
+                machine.trace,     machine.ipc,
+                machine.notifyIcon} {
         security.SetUserAdmin(true);
     }
 

@@ -1,5 +1,6 @@
 #include "driver/settings/button_settings.h"
 #include "driver/settings/load_message_texts.h"
+#include "driver/settings/load_tray_texts.h"
 
 #include "platform/sim/ini_file_profile.h"
 #include "tests/support/files.h"
@@ -56,6 +57,22 @@ TEST_F(LanguageTexts, EveryMissingTextReadsGetError) {
     expectAllMissing(LoadMessageTexts(m_profile, ""), "unknown folder");
     expectAllMissing(LoadMessageTexts(m_profile, Folder() + std::string(250, 'x') + "/"),
                      "folder too long");
+}
+
+// An older installation's language file lacks the icon's texts: each reads
+// as its built-in text, and one the file has is taken from it.
+TEST_F(LanguageTexts, TrayTextsMissingFromTheFileReadAsBuiltIns) {
+    const TrayTexts builtIn = LoadTrayTexts(m_profile, Folder());
+    m_dir.Write("Language.ini", "[String]\r\nIDS_CONNECTCAP=Caption\r\nIDS_CONNECT=Here\r\n");
+    const TrayTexts read = LoadTrayTexts(m_profile, Folder());
+    EXPECT_EQ(read.caption, "Caption");
+    EXPECT_EQ(read.connected, "Here");
+    EXPECT_EQ(read.disconnected, builtIn.disconnected);
+    for (const std::string* text : {&builtIn.connectedSerial, &builtIn.notConnected,
+                                    &builtIn.exitConfirm, &builtIn.saved, &builtIn.notSaved}) {
+        EXPECT_FALSE(text->empty());
+        EXPECT_NE(*text, contract::language_file::kMissingText);
+    }
 }
 
 TEST(ButtonCommandMap, HoldsTheElevenCompanionCommands) {

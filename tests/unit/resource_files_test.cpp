@@ -1,6 +1,7 @@
 #include "driver/pointer/load_calibration.h"
 #include "driver/settings/button_settings.h"
 #include "driver/settings/load_message_texts.h"
+#include "driver/settings/load_tray_texts.h"
 
 #include "platform/sim/ini_file_profile.h"
 #include "platform/sim/sim_trace.h"
@@ -9,7 +10,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
+#include <set>
 #include <string>
+#include <vector>
 
 namespace driver {
 namespace {
@@ -46,6 +50,49 @@ TEST(ShippedLanguageFile, HoldsEveryTextOfBothProgramsInCodePage936) {
     EXPECT_EQ(profile.GetString("SetLumera", "IDOK", "", kLanguageFile), "\xC8\xB7\xB6\xA8");
     EXPECT_EQ(profile.GetString("SetLumera", "IDC_BMP11", "", kLanguageFile),
               "\xBE\xDB\xB9\xE2\xB5\xC6"); // 聚光灯
+}
+
+// Every text of the notification-area icon is in the shipped file, none
+// left to its English built-in.
+TEST(ShippedLanguageFile, HoldsTheTrayTexts) {
+    platform::IniFileProfile profile;
+    const TrayTexts shipped = LoadTrayTexts(profile, kResourceFolder);
+    const TrayTexts builtIn = LoadTrayTexts(profile, "");
+    const auto fields = [](const TrayTexts& t) {
+        return std::vector{t.connectedSerial, t.connectedHid, t.notConnected, t.notConnectedWhy,
+                           t.calibrating,     t.dualPen,      t.connected,    t.disconnected,
+                           t.caption,         t.calibrate,    t.penButtons,   t.saveDiagnostics,
+                           t.about,           t.exit,         t.exitConfirm,  t.aboutText,
+                           t.pickFolder,      t.saved,        t.notSaved};
+    };
+    const std::vector<std::string> shippedTexts = fields(shipped);
+    const std::vector<std::string> builtInTexts = fields(builtIn);
+    for (std::size_t i = 0; i < shippedTexts.size(); ++i) {
+        EXPECT_NE(shippedTexts[i], builtInTexts[i]) << "text " << i;
+    }
+}
+
+// The English file has a text for every key of the Chinese one, and no other.
+TEST(ShippedLanguageFile, TheEnglishFileHasTheSameKeys) {
+    const auto keys = [](const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        std::set<std::string> found;
+        std::string section;
+        for (std::string line; std::getline(in, line);) {
+            if (!line.empty() && line.back() == '\r') {
+                line.pop_back();
+            }
+            if (line.starts_with('[')) {
+                section = line;
+            } else if (const std::size_t equals = line.find('='); equals != std::string::npos) {
+                found.insert(section + line.substr(0, equals));
+            }
+        }
+        return found;
+    };
+    const std::set<std::string> chinese = keys(kLanguageFile);
+    ASSERT_FALSE(chinese.empty());
+    EXPECT_EQ(keys(kResourceFolder + "Language-en.utf8.ini"), chinese);
 }
 
 TEST(ShippedSettingsFile, HoldsEveryKeyTheProgramsRead) {

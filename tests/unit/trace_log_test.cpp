@@ -48,5 +48,40 @@ TEST_F(TraceLogTest, RepeatsAreWrittenOnceAMinuteWithTheirCount) {
         << debugLines[2];
 }
 
+// What the notification area and the diagnostics read back: the last
+// failure even when its line was held back as a repeat, and the lines
+// written, the oldest dropped once the ring is full.
+TEST_F(TraceLogTest, KeepsTheLastFailureAndARingOfTheRecentLines) {
+    struct Case {
+        const char* call;
+        std::uint32_t error;
+        const char* subject;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"CreateFileA", 2, "COM7", "COM7: error 2"},
+        {"ReadFile", 995, "", "ReadFile: error 995"},
+        {"OpenHidLink", 0, "no HID interface", "OpenHidLink: no HID interface"},
+        {"Connect", 0, "", "Connect"},
+        {"CreateFileA", 2, "COM7", "COM7: error 2"}, // a repeat: not written again
+    };
+    for (const Case& c : cases) {
+        const std::uint64_t before = trace.FailureCount();
+        trace.Failure(c.call, c.error, c.subject);
+        EXPECT_EQ(trace.LastFailure(), c.reason);
+        EXPECT_EQ(trace.FailureCount(), before + 1) << c.reason;
+    }
+    EXPECT_EQ(trace.RecentLines(), std::vector<std::string>(debugLines.begin(), debugLines.end()));
+
+    const std::size_t total = TraceMemory::kRecentLines * 2 + 50;
+    for (std::size_t i = 0; i < total; ++i) {
+        trace.Failure("step", 0, std::to_string(i));
+    }
+    const std::vector<std::string> recent = trace.RecentLines();
+    ASSERT_EQ(recent.size(), TraceMemory::kRecentLines);
+    EXPECT_EQ(recent.front(), debugLines[debugLines.size() - TraceMemory::kRecentLines]);
+    EXPECT_EQ(recent.back(), debugLines.back());
+}
+
 } // namespace
 } // namespace platform

@@ -745,7 +745,8 @@ int Texts(HWND window) {
     return 0;
 }
 
-int MsgBox(const std::wstring& caption, long long timeoutMs) {
+// Reads the box's text and answers with button (IDOK unless given: IDYES is 6, IDNO 7).
+int MsgBox(const std::wstring& caption, long long timeoutMs, int button = IDOK) {
     HWND box = nullptr;
     if (!PollUntil([&] { return (box = FindTopLevel(L"#32770", caption)) != nullptr; },
                    timeoutMs)) {
@@ -762,11 +763,11 @@ int MsgBox(const std::wstring& caption, long long timeoutMs) {
         },
         1000);
     Print(ToUtf8(text.value_or(L"")));
-    HWND ok = GetDlgItem(box, IDOK);
+    HWND ok = GetDlgItem(box, button);
     DWORD_PTR ignored = 0;
     if (ok == nullptr ||
         !SendMessageTimeoutW(ok, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored)) {
-        Fail("could not click OK");
+        Fail("could not click the button");
         return 1;
     }
     return 0;
@@ -1134,13 +1135,262 @@ int EventAccess(const std::wstring& name, bool restricted) {
     return 0;
 }
 
+// The notification area as Wine's shell32 reaches it: Shell_NotifyIconW sends WM_COPYDATA
+// (dwData the NIM_ code) to the first top-level "Shell_TrayWnd" in z-order, in a layout of
+// Wine's own, followed by the icon's bitmaps. Wine 8 puts the bitmap's size after the texts;
+// later versions put it before them and add the balloon icon's.
+struct WineNotifyIconBitmap {
+    UINT width;
+    UINT height;
+    UINT planes;
+    UINT bpp;
+};
+struct WineNotifyTexts {
+    WCHAR tip[128];
+    DWORD state;
+    DWORD stateMask;
+    WCHAR info[256];
+    UINT timeoutOrVersion;
+    WCHAR infoTitle[64];
+    DWORD infoFlags;
+    GUID guidItem;
+};
+struct WineNotifyHead {
+    LONG owner;
+    UINT id;
+    UINT flags;
+    UINT callbackMessage;
+};
+struct WineNotify8 {
+    WineNotifyHead head;
+    WineNotifyTexts texts;
+    WineNotifyIconBitmap icon;
+};
+struct WineNotifyLater {
+    WineNotifyHead head;
+    WineNotifyIconBitmap icon;
+    WineNotifyTexts texts;
+    WineNotifyIconBitmap balloonIcon;
+};
+
+struct NotifyView {
+    const WineNotifyHead* head = nullptr;
+    const WineNotifyTexts* texts = nullptr;
+    const WineNotifyIconBitmap* icon = nullptr;
+    const unsigned char* bits = nullptr;
+};
+
+unsigned long long BitmapBytes(const WineNotifyIconBitmap& icon) {
+    const unsigned long long mask = (1ULL * icon.width * icon.height + 15) / 16 * 2;
+    const unsigned long long colour =
+        (1ULL * icon.planes * icon.width * icon.height * icon.bpp + 15) / 16 * 2;
+    return mask + colour;
+}
+
+std::optional<NotifyView> ViewOf(const COPYDATASTRUCT& data) {
+    const auto* bytes = static_cast<const unsigned char*>(data.lpData);
+    if (data.cbData >= sizeof(WineNotify8)) {
+        const auto* notify = reinterpret_cast<const WineNotify8*>(bytes);
+        const unsigned long long icon =
+            (notify->head.flags & NIF_ICON) != 0 ? BitmapBytes(notify->icon) : 0;
+        if (data.cbData == sizeof(WineNotify8) + icon) {
+            return NotifyView{&notify->head, &notify->texts, &notify->icon,
+                              bytes + sizeof(WineNotify8)};
+        }
+    }
+    if (data.cbData >= sizeof(WineNotifyLater)) {
+        const auto* notify = reinterpret_cast<const WineNotifyLater*>(bytes);
+        return NotifyView{&notify->head, &notify->texts, &notify->icon,
+                          bytes + sizeof(WineNotifyLater)};
+    }
+    return std::nullopt;
+}
+
+struct TrayWatch {
+    Clock::time_point start;
+    std::vector<std::pair<LONG, UINT>> icons; // what a shell would hold
+};
+TrayWatch* trayWatch = nullptr;
+
+std::wstring Bounded(const WCHAR* text, std::size_t size) {
+    return std::wstring(text, wcsnlen(text, size));
+}
+
+// A fingerprint of the picture, so that a test can tell the pictures apart.
+std::string PictureOf(const COPYDATASTRUCT& data, const NotifyView& view) {
+    if ((view.head->flags & NIF_ICON) == 0) {
+        return "-";
+    }
+    const unsigned long long size = BitmapBytes(*view.icon);
+    const auto* end = static_cast<const unsigned char*>(data.lpData) + data.cbData;
+    if (size > static_cast<unsigned long long>(end - view.bits)) {
+        return "short";
+    }
+    unsigned long long hash = 1469598103934665603ULL;
+    for (unsigned long long i = 0; i < size; ++i) {
+        hash = (hash ^ view.bits[i]) * 1099511628211ULL;
+    }
+    return Hex(hash);
+}
+
+LRESULT TrayNotify(HWND from, const COPYDATASTRUCT& data) {
+    const std::optional<NotifyView> view = ViewOf(data);
+    if (!view) {
+        Print("notify\t" + std::to_string(MillisecondsSince(trayWatch->start)) + "\tunreadable\t0");
+        return FALSE;
+    }
+    const WineNotifyHead& head = *view->head;
+    const WineNotifyTexts& texts = *view->texts;
+    const std::pair key{head.owner, head.id};
+    auto held = std::find(trayWatch->icons.begin(), trayWatch->icons.end(), key);
+    const char* operation = "other";
+    BOOL accepted = held != trayWatch->icons.end();
+    switch (data.dwData) {
+    case NIM_ADD:
+        operation = "add";
+        accepted = !accepted;
+        if (accepted) {
+            trayWatch->icons.push_back(key);
+        }
+        break;
+    case NIM_MODIFY:
+        operation = "modify";
+        break;
+    case NIM_DELETE:
+        operation = "delete";
+        if (accepted) {
+            trayWatch->icons.erase(held);
+        }
+        break;
+    case NIM_SETVERSION:
+        operation = "version";
+        break;
+    default:
+        accepted = FALSE;
+        break;
+    }
+    const bool tip = (head.flags & NIF_TIP) != 0;
+    const bool info = (head.flags & NIF_INFO) != 0;
+    Print("notify\t" + std::to_string(MillisecondsSince(trayWatch->start)) + "\t" + operation +
+          "\t" + (accepted ? "1" : "0") + "\t" + HwndText(from) + "\t" + Hex(head.callbackMessage) +
+          "\t" + PictureOf(data, *view) + "\t" + (tip ? ToUtf8(Bounded(texts.tip, 128)) : "-") +
+          "\t" + (info ? ToUtf8(Bounded(texts.infoTitle, 64)) : "-") + "\t" +
+          (info ? ToUtf8(Bounded(texts.info, 256)) : "-"));
+    return accepted;
+}
+
+LRESULT CALLBACK TrayProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COPYDATA && trayWatch != nullptr) {
+        return TrayNotify(reinterpret_cast<HWND>(wParam),
+                          *reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// Stands in for the shell's notification area for durationMs: a "notify" line, tab-separated,
+// per call of Shell_NotifyIconW (ms since start, operation, whether a shell would accept it,
+// owner, callback message, picture, tooltip, balloon title, balloon text).
+int TrayWatchFor(long long durationMs) {
+    TrayWatch watch{Clock::now(), {}};
+    trayWatch = &watch;
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = TrayProcedure;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"Shell_TrayWnd";
+    RegisterClassW(&windowClass);
+    // Topmost, so that it comes before the shell's own in z-order.
+    HWND window =
+        CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, windowClass.lpszClassName, L"", WS_POPUP,
+                        0, 0, 1, 1, nullptr, nullptr, windowClass.hInstance, nullptr);
+    if (window == nullptr || FindWindowExW(nullptr, nullptr, L"Shell_TrayWnd", nullptr) != window) {
+        Fail("not the first Shell_TrayWnd");
+        return 1;
+    }
+    Print("ready " + HwndText(window));
+    const auto deadline = watch.start + std::chrono::milliseconds(durationMs);
+    while (Clock::now() < deadline) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageW(&message);
+        }
+    }
+    DestroyWindow(window);
+    trayWatch = nullptr;
+    return 0;
+}
+
+BOOL CALLBACK CollectVisibleMenu(HWND window, LPARAM context) {
+    if (IsWindowVisible(window) && ClassOf(window) == L"#32768") {
+        *reinterpret_cast<HWND*>(context) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Chooses the item'th command of the popup menu that opens within timeoutMs, by the keys a
+// user presses: the menu loop reads them from its thread's queue.
+int MenuChoose(long long item, long long timeoutMs) {
+    HWND menu = nullptr;
+    if (!PollUntil(
+            [&] {
+                menu = nullptr;
+                EnumWindows(CollectVisibleMenu, reinterpret_cast<LPARAM>(&menu));
+                return menu != nullptr;
+            },
+            timeoutMs)) {
+        Fail("timeout: no menu");
+        return 1;
+    }
+    // The menu takes keys once its loop runs.
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    for (long long i = 0; i <= item; ++i) {
+        PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 1);
+    }
+    PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 1);
+    Print("menu " + HwndText(menu));
+    return 0;
+}
+
+struct OwnedSearch {
+    HWND owner;
+    HWND found;
+};
+
+BOOL CALLBACK CollectOwned(HWND window, LPARAM context) {
+    auto* search = reinterpret_cast<OwnedSearch*>(context);
+    if (IsWindowVisible(window) && GetWindow(window, GW_OWNER) == search->owner) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Cancels the first visible window owned by owner within timeoutMs, as its Cancel button does.
+int OwnedCancel(HWND owner, long long timeoutMs) {
+    OwnedSearch search{owner, nullptr};
+    if (!PollUntil(
+            [&] {
+                EnumWindows(CollectOwned, reinterpret_cast<LPARAM>(&search));
+                return search.found != nullptr;
+            },
+            timeoutMs)) {
+        Fail("timeout: no owned window");
+        return 1;
+    }
+    Print("class " + ToUtf8(ClassOf(search.found)));
+    Print("title " + ToUtf8(TitleOf(search.found)));
+    PostMessageW(search.found, WM_COMMAND, IDCANCEL, 0);
+    return 0;
+}
+
 int Usage() {
     Fail("usage: wintest "
          "list|find|wait-window|wait-gone|wait-hidden|post|post-registered|styles|text|"
          "texts|msgbox|show-msgbox|companion|cursor|cursor-trace|serial-probe|pipe-client|"
          "drag|item-send|combo|process|launch|monitors|display-watch|display-mode|send-abs|"
-         "set-cursor|"
-         "screenshot|retitle|hold-mutex|event-access ...");
+         "set-cursor|screenshot|retitle|hold-mutex|event-access|tray-watch|menu-choose|"
+         "owned-cancel|broadcast-registered ...");
     return 1;
 }
 
@@ -1161,6 +1411,20 @@ int Run(const Args& args) {
         return found;
     };
 
+    if (command == L"tray-watch" && a.size() == 1 && number(0) > 0) {
+        return TrayWatchFor(number(0));
+    }
+    if (command == L"menu-choose" && a.size() == 2 && number(0) >= 0 && number(1) >= 0) {
+        return MenuChoose(number(0), number(1));
+    }
+    if (command == L"owned-cancel" && a.size() == 3 && number(2) >= 0) {
+        HWND owner = window();
+        return owner ? OwnedCancel(owner, number(2)) : 1;
+    }
+    if (command == L"broadcast-registered" && a.size() == 3) {
+        const UINT message = RegisterWindowMessageW(a[0].c_str());
+        return message ? Post(HWND_BROADCAST, message, a[1], a[2]) : 1;
+    }
     if (command == L"retitle" && a.size() == 3) {
         HWND found = window();
         return found != nullptr ? Retitle(found, a[2]) : 1;
@@ -1220,6 +1484,9 @@ int Run(const Args& args) {
     if (command == L"texts" && a.size() == 2) {
         HWND target = window();
         return target ? Texts(target) : 1;
+    }
+    if (command == L"msgbox" && a.size() == 3 && number(1) >= 0 && number(2) > 0) {
+        return MsgBox(a[0], number(1), static_cast<int>(number(2)));
     }
     if (command == L"msgbox" && a.size() == 2 && number(1) >= 0) {
         return MsgBox(a[0], number(1));
