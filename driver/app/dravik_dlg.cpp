@@ -185,9 +185,9 @@ LResult CDravikDlg::OnTimer(WParam timerId, LParam) {
         break;
     case timer::kLooks.id:
         Look();
+        break;
     case timer::kTrayBalloon.id:
         m_tray.OnBalloonTimer();
-        break;
         break;
     default:
         m_penTimers.OnTimer(timerId);
