@@ -5,6 +5,7 @@
 #include "platform/files_port.h"
 #include "platform/hid_port.h"
 #include "platform/ipc_port.h"
+#include "platform/locale_port.h"
 #include "platform/mouse_port.h"
 #include "platform/profile_port.h"
 #include "platform/registry_port.h"
@@ -33,6 +34,7 @@ struct Platform {
     RegistryPort& registry;
     TracePort& trace;
     IpcPort& ipc;
+    LocalePort& locale;
 };
 
 } // namespace platform

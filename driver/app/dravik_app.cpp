@@ -13,8 +13,7 @@ constexpr std::uint32_t kWin95ControlClasses = 0xFF;
 } // namespace
 
 bool CDravikApp::InitInstance() {
-    m_state.messageTexts =
-        LoadMessageTexts(m_platform.profile, common::ExecutableFolder(m_platform.files));
+    LoadTexts();
     if (m_platform.security.CreateSingleInstanceMutex(
             std::string(contract::driver_window::kInstanceMutex))) {
         m_platform.windows.MessageBox(platform::kNoWindow, m_state.messageTexts.serRunning,
@@ -26,6 +25,22 @@ bool CDravikApp::InitInstance() {
     CDravikDlg dialog(m_platform, m_state);
     dialog.DoModal();
     return false;
+}
+
+void CDravikApp::LoadTexts() {
+    const auto note = [this](const std::string& line) {
+        m_platform.trace.Failure("Language texts", 0, line);
+    };
+    const common::LanguageChoice choice = common::ChooseLanguage(
+        m_platform.profile,
+        common::SettingsFileToRead(m_platform.files, m_platform.security.IsUserAdmin()),
+        m_platform.locale);
+    if (!choice.note.empty()) {
+        note(choice.note);
+    }
+    m_state.messageTexts = LoadMessageTexts(
+        m_platform.profile,
+        common::TextSourceIn(common::ExecutableFolder(m_platform.files), choice.language), note);
 }
 
 } // namespace driver

@@ -8,6 +8,7 @@
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_hid_port.h"
 #include "platform/sim/sim_ipc.h"
+#include "platform/sim/sim_locale.h"
 #include "platform/sim/sim_mouse.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_security.h"
@@ -70,6 +71,7 @@ public:
     platform::SimRegistry registry;
     platform::SimTrace trace;
     platform::SimIpcPort ipc{trace, clock};
+    platform::SimLocale locale;
 
 private:
     std::optional<TempDir> m_dir;
@@ -94,7 +96,8 @@ public:
                                          security,        machine.shell,
                                          machine.threads, machine.serial,
                                          machine.hid,     machine.registry,
-                                         machine.trace,   machine.ipc} {
+                                         machine.trace,   machine.ipc,
+                                         machine.locale} {
         security.SetUserAdmin(true);
     }
 

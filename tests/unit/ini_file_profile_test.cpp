@@ -8,6 +8,7 @@ namespace platform {
 namespace {
 
 PROFILE_CONFORMANCE_TESTS(IniFileProfileTable, IniFileProfile);
+TEXT_CONFORMANCE_TESTS(IniFileProfileTexts, IniFileProfile);
 
 class IniFileProfileTest : public testing::Test {
 protected:

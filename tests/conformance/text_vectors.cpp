@@ -1,0 +1,80 @@
+#include "tests/conformance/text_vectors.h"
+
+#include "platform/text_encoding.h"
+
+#include <vector>
+
+namespace platform::test {
+
+namespace {
+
+using Status = ProfileText::Status;
+constexpr auto k936 = TextEncoding::CodePage936;
+constexpr auto kUtf16 = TextEncoding::Utf16;
+
+// Code page 936 bytes of the characters the table uses.
+constexpr std::string_view kTiShi = "\xCC\xE1\xCA\xBE"; // 提示
+constexpr std::string_view kBai = "\xB0\xD7";           // 白
+
+std::string Section(std::string_view lines) {
+    return "[S]\r\n" + std::string(lines) + "\r\n";
+}
+
+std::string Utf16File(std::string_view utf8) {
+    std::string bytes = "\xFF\xFE";
+    for (const char16_t unit : Utf8ToUtf16(std::string(utf8))) {
+        bytes.push_back(static_cast<char>(unit & 0xFF));
+        bytes.push_back(static_cast<char>(unit >> 8));
+    }
+    return bytes;
+}
+
+std::string Repeat(std::string_view text, std::size_t times) {
+    std::string out;
+    for (std::size_t i = 0; i < times; ++i) {
+        out += text;
+    }
+    return out;
+}
+
+std::vector<TextVector> MakeVectors() {
+    const std::string gbk = Section("K=" + std::string(kTiShi) + "\r\nE=");
+    const std::string english = Utf16File(Section("K=Hello 提示\r\nE="));
+    return {
+        {"Cp936Value", gbk, "K", k936, 260, Status::Found, "提示"},
+        {"Cp936EmptyValue", gbk, "E", k936, 260, Status::Found, ""},
+        {"Cp936MissingKey", gbk, "X", k936, 260, Status::Missing, ""},
+        {"Cp936MissingFile", std::nullopt, "K", k936, 260, Status::Missing, ""},
+        {"Cp936EmptyFile", "", "K", k936, 260, Status::Missing, ""},
+        {"Cp936LeadByteAtEnd", Section("K=a\xCC"), "K", k936, 260, Status::Undecodable, ""},
+        {"Cp936LeadByteBeforeBlank", Section("K=\xCC a"), "K", k936, 260, Status::Undecodable, ""},
+        {"Cp936FileWithUtf8Mark", "\xEF\xBB\xBF" + Section("K=a"), "K", k936, 260,
+         Status::Undecodable, ""},
+        {"Cp936FileInUtf16", english, "K", k936, 260, Status::Undecodable, ""},
+        // The buffer ends inside the third character: two whole ones remain.
+        {"Cp936CutInsideACharacter", Section("K=" + Repeat(kBai, 3)), "K", k936, 3, Status::Found,
+         "白白"},
+        {"Cp936LongValueKeeps259Characters", Section("K=" + Repeat(kBai, 300)), "K", k936, 260,
+         Status::Found, Repeat("白", 259)},
+        {"Utf16Value", english, "K", kUtf16, 260, Status::Found, "Hello 提示"},
+        {"Utf16EmptyValue", english, "E", kUtf16, 260, Status::Found, ""},
+        {"Utf16MissingKey", english, "X", kUtf16, 260, Status::Missing, ""},
+        {"Utf16MissingFile", std::nullopt, "K", kUtf16, 260, Status::Missing, ""},
+        {"Utf16FileWithoutMark", Section("K=Hello"), "K", kUtf16, 260, Status::Undecodable, ""},
+        {"Utf16FileInUtf8WithMark", "\xEF\xBB\xBF" + Section("K=Hello"), "K", kUtf16, 260,
+         Status::Undecodable, ""},
+        {"Utf16CutNeverHalvesAPair", Utf16File(Section("K=a\xF0\x9D\x84\x9E")), "K", kUtf16, 3,
+         Status::Found, "a"},
+        {"Utf16LongValueKeeps259Characters", Utf16File(Section("K=" + Repeat("白", 300))), "K",
+         kUtf16, 260, Status::Found, Repeat("白", 259)},
+    };
+}
+
+} // namespace
+
+std::span<const TextVector> TextVectors() {
+    static const std::vector<TextVector> vectors = MakeVectors();
+    return vectors;
+}
+
+} // namespace platform::test
