@@ -30,6 +30,16 @@ LanguageFile FileOf(const TextSource& source, Language language) {
             "UTF-16 with a byte-order mark"};
 }
 
+// The first of the keys at indexes, and "..." when there are more.
+std::string KeyList(std::span<const std::string_view> keys,
+                    const std::vector<std::size_t>& indexes) {
+    std::string list(platform::ini::Trim(keys[indexes.front()]));
+    if (indexes.size() > 1) {
+        list += ", ...";
+    }
+    return list;
+}
+
 Language Other(Language language) {
     return language == Language::Chinese ? Language::English : Language::Chinese;
 }
@@ -104,18 +114,25 @@ ReadSectionTexts(platform::ProfilePort& profile, const TextSource& source, std::
             continue;
         }
         std::vector<std::size_t> lacking;
+        std::vector<std::size_t> cut;
         for (std::size_t k = 0; k < wanted.size(); ++k) {
-            if (read[k].status == ProfileText::Status::Found) {
-                texts[wanted[k]] = std::move(read[k].text);
-            } else {
+            if (read[k].status != ProfileText::Status::Found) {
                 lacking.push_back(wanted[k]);
+                continue;
             }
+            if (read[k].cut) {
+                cut.push_back(wanted[k]);
+            }
+            texts[wanted[k]] = std::move(read[k].text);
+        }
+        if (!cut.empty()) {
+            note(where + " has " + std::to_string(cut.size()) + " texts longer than " +
+                 std::to_string(platform::ProfilePort::kDefaultCapacity - 1) + " characters (" +
+                 KeyList(keys, cut) + "): cut");
         }
         if (!lacking.empty()) {
             note(where + " lacks " + std::to_string(lacking.size()) + " of " +
-                 std::to_string(wanted.size()) + " texts (" +
-                 std::string(platform::ini::Trim(keys[lacking.front()])) +
-                 (lacking.size() > 1 ? ", ..." : "") + ")" + then);
+                 std::to_string(wanted.size()) + " texts (" + KeyList(keys, lacking) + ")" + then);
         }
         wanted = std::move(lacking);
     }

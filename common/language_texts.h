@@ -44,6 +44,9 @@ struct TextSource {
 TextSource TextSourceIn(std::string_view folder, Language language);
 TextSource TextSourceIn(std::string_view folder, Language language, platform::FilesPort& files);
 
+// The step a trace line of a TextNote names.
+inline constexpr std::string_view kTextsTraceStep = "Language texts";
+
 // Told one line for each file that could not give every text asked of it,
 // saying why.
 using TextNote = std::function<void(const std::string& line)>;

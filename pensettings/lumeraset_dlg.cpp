@@ -52,7 +52,7 @@ bool CLumeraSetDlg::OnInitDialog() {
 
 void CLumeraSetDlg::LoadDialogTexts() {
     const auto note = [this](const std::string& line) {
-        m_ports.trace.Failure("Language texts", 0, line);
+        m_ports.trace.Failure(common::kTextsTraceStep, 0, line);
     };
     const common::LanguageChoice choice =
         common::ChooseLanguage(m_ports.profile, m_settingsPath, m_ports.locale);

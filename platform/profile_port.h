@@ -19,6 +19,7 @@ struct ProfileText {
     enum class Status { Found, Missing, Undecodable };
     Status status = Status::Missing;
     std::string text; // UTF-8, when Found
+    bool cut = false; // Found, but longer than the capacity allows
 };
 
 // Private-profile (INI) reads and writes. Strings are bytes in the

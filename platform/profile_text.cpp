@@ -44,15 +44,16 @@ bool StartsWithUtf16Mark(std::string_view head) {
     return head.starts_with("\xFF\xFE");
 }
 
-std::string DisplayText(std::u16string text, std::size_t capacity) {
+ProfileText FoundText(std::u16string text, std::size_t capacity) {
     const std::size_t units = capacity == 0 ? 0 : capacity - 1;
-    if (text.size() > units) {
+    const bool cut = text.size() > units;
+    if (cut) {
         text.resize(units);
         if (!text.empty() && text.back() >= 0xD800 && text.back() < 0xDC00) {
             text.pop_back();
         }
     }
-    return Utf16ToUtf8(text);
+    return {ProfileText::Status::Found, Utf16ToUtf8(text), cut};
 }
 
 ProfileText ReadDoubleByteText(const std::optional<std::string>& file, std::string_view section,
@@ -78,7 +79,10 @@ ProfileText ReadDoubleByteText(const std::optional<std::string>& file, std::stri
     if (!decoded) {
         return {ProfileText::Status::Undecodable, {}};
     }
-    return {ProfileText::Status::Found, DisplayText(std::move(*decoded), capacity)};
+    ProfileText text = FoundText(std::move(*decoded), capacity);
+    // A full buffer held at least capacity characters of the value.
+    text.cut = text.cut || filledBuffer;
+    return text;
 }
 
 } // namespace platform::profile_text

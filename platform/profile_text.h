@@ -31,9 +31,9 @@ std::optional<std::string_view> WholeDoubleByteText(std::string_view bytes, bool
 bool StartsWithByteOrderMark(std::string_view head);
 bool StartsWithUtf16Mark(std::string_view head);
 
-// UTF-8 of at most capacity - 1 UTF-16 units of text, never half of a
-// surrogate pair.
-std::string DisplayText(std::u16string text, std::size_t capacity);
+// A found text: UTF-8 of at most capacity - 1 UTF-16 units of text, never
+// half of a surrogate pair, marked cut when units were left out.
+ProfileText FoundText(std::u16string text, std::size_t capacity);
 
 // The system's decoder of code page 936; nullopt for bytes it rejects.
 using DoubleByteDecoder = std::optional<std::u16string> (*)(std::string_view bytes);

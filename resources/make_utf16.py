@@ -9,13 +9,16 @@ Standard library only."""
 import sys
 
 
-def main():
-    source, target = sys.argv[1], sys.argv[2]
+def convert(source, target):
     with open(source, encoding="utf-8-sig", newline="") as file:
         text = file.read()
     text = text.replace("\r\n", "\n").replace("\n", "\r\n")
     with open(target, "wb") as file:
         file.write(b"\xff\xfe" + text.encode("utf-16-le"))
+
+
+def main():
+    convert(sys.argv[1], sys.argv[2])
 
 
 if __name__ == "__main__":

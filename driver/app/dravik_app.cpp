@@ -29,7 +29,7 @@ bool CDravikApp::InitInstance() {
 
 void CDravikApp::LoadTexts() {
     const auto note = [this](const std::string& line) {
-        m_platform.trace.Failure("Language texts", 0, line);
+        m_state.textNotes.push_back(line);
     };
     const common::LanguageChoice choice = common::ChooseLanguage(
         m_platform.profile,

@@ -1,5 +1,6 @@
 #include "driver/app/dravik_dlg.h"
 
+#include "common/language_texts.h"
 #include "common/settings_location.h"
 #include "driver/app/display_changes.h"
 #include "driver/app/dravik_dialog_template.h"
@@ -92,6 +93,9 @@ bool CDravikDlg::OnInitDialog() {
     m_state.settingsPath =
         common::LocateSettingsFile(m_platform.files, m_platform.clock, m_state.isAdmin != 0);
     StartLogFileIfAsked();
+    for (const std::string& note : m_state.textNotes) {
+        m_platform.trace.Failure(common::kTextsTraceStep, 0, note);
+    }
     SetWindowPos(kNoWindow, 0, 0, 0, 0, 0);
     // A tool window has no taskbar button.
     ModifyStyleEx(ws_ex::kAppWindow, ws_ex::kToolWindow);

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace driver {
 
@@ -17,6 +18,9 @@ struct DriverState {
     // Written once on the dialog thread before any reader thread exists.
     std::string settingsPath;
     MessageTexts messageTexts;
+    // Why a text came from the other language's file or is missing: traced
+    // once the log file is open, which it is not yet when texts are read.
+    std::vector<std::string> textNotes;
 
     std::atomic<int> isAdmin{1};
     std::atomic<int> isWow64{0};

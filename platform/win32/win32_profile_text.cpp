@@ -1,5 +1,6 @@
 #include "platform/win32/win32_profile_text.h"
 
+#include "platform/code_page_936.h"
 #include "platform/profile_text.h"
 #include "platform/win32/win32_text.h"
 
@@ -14,7 +15,6 @@ namespace platform {
 
 namespace {
 
-constexpr UINT kChineseCodePage = 936;
 // Far beyond any language file; a larger one is cut, not read whole.
 constexpr DWORD kMostBytes = 4 * 1024 * 1024;
 
@@ -38,19 +38,6 @@ std::optional<std::string> FileBytes(const std::wstring& path) {
     return bytes;
 }
 
-std::optional<std::u16string> DecodeChinese(std::string_view bytes) {
-    const int size = static_cast<int>(bytes.size());
-    const int length =
-        MultiByteToWideChar(kChineseCodePage, MB_ERR_INVALID_CHARS, bytes.data(), size, nullptr, 0);
-    if (length <= 0) {
-        return std::nullopt;
-    }
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(kChineseCodePage, MB_ERR_INVALID_CHARS, bytes.data(), size, wide.data(),
-                        length);
-    return std::u16string(wide.begin(), wide.end());
-}
-
 ProfileText ReadUtf16Text(const std::wstring& path, std::string_view section, std::string_view key,
                           std::size_t capacity) {
     const std::optional<std::string> file = FileBytes(path);
@@ -72,8 +59,7 @@ ProfileText ReadUtf16Text(const std::wstring& path, std::string_view section, st
     if (value == absent) {
         return {ProfileText::Status::Missing, {}};
     }
-    return {ProfileText::Status::Found,
-            profile_text::DisplayText(std::u16string(value.begin(), value.end()), capacity)};
+    return profile_text::FoundText(std::u16string(value.begin(), value.end()), capacity);
 }
 
 } // namespace
@@ -84,7 +70,8 @@ ProfileText ReadWin32ProfileText(const std::wstring& path, std::string_view sect
     if (encoding == TextEncoding::Utf16) {
         return ReadUtf16Text(path, section, key, capacity);
     }
-    return profile_text::ReadDoubleByteText(FileBytes(path), section, key, capacity, DecodeChinese);
+    return profile_text::ReadDoubleByteText(FileBytes(path), section, key, capacity,
+                                            DecodeCodePage936);
 }
 
 } // namespace platform

@@ -68,6 +68,7 @@ void CheckTextVector(ProfilePort& port, const TextVector& vector,
     EXPECT_EQ(static_cast<int>(text.status), static_cast<int>(vector.status))
         << "0 found, 1 missing, 2 undecodable";
     EXPECT_EQ(text.text, vector.expected);
+    EXPECT_EQ(text.cut, vector.cut);
 }
 
 std::string TextVectorName(const testing::TestParamInfo<TextVector>& info) {

@@ -53,9 +53,15 @@ std::vector<TextVector> MakeVectors() {
         {"Cp936FileInUtf16", english, "K", k936, 260, Status::Undecodable, ""},
         // The buffer ends inside the third character: two whole ones remain.
         {"Cp936CutInsideACharacter", Section("K=" + Repeat(kBai, 3)), "K", k936, 3, Status::Found,
-         "白白"},
+         "白白", true},
         {"Cp936LongValueKeeps259Characters", Section("K=" + Repeat(kBai, 300)), "K", k936, 260,
+         Status::Found, Repeat("白", 259), true},
+        {"Cp936Exactly259CharactersAreWhole", Section("K=" + Repeat(kBai, 259)), "K", k936, 260,
          Status::Found, Repeat("白", 259)},
+        // A key name longer than any buffer does not hide the keys after it.
+        {"Cp936OverlongKeyBeforeTheKey",
+         Section(std::string(1000, 'k') + "=x\r\nK=" + std::string(kTiShi)), "K", k936, 260,
+         Status::Found, "提示"},
         {"Utf16Value", english, "K", kUtf16, 260, Status::Found, "Hello 提示"},
         {"Utf16EmptyValue", english, "E", kUtf16, 260, Status::Found, ""},
         {"Utf16MissingKey", english, "X", kUtf16, 260, Status::Missing, ""},
@@ -64,9 +70,14 @@ std::vector<TextVector> MakeVectors() {
         {"Utf16FileInUtf8WithMark", "\xEF\xBB\xBF" + Section("K=Hello"), "K", kUtf16, 260,
          Status::Undecodable, ""},
         {"Utf16CutNeverHalvesAPair", Utf16File(Section("K=a\xF0\x9D\x84\x9E")), "K", kUtf16, 3,
-         Status::Found, "a"},
+         Status::Found, "a", true},
         {"Utf16LongValueKeeps259Characters", Utf16File(Section("K=" + Repeat("白", 300))), "K",
+         kUtf16, 260, Status::Found, Repeat("白", 259), true},
+        {"Utf16Exactly259CharactersAreWhole", Utf16File(Section("K=" + Repeat("白", 259))), "K",
          kUtf16, 260, Status::Found, Repeat("白", 259)},
+        {"Utf16OverlongKeyBeforeTheKey",
+         Utf16File(Section(std::string(1000, 'k') + "=x\r\nK=提示")), "K", kUtf16, 260,
+         Status::Found, "提示"},
     };
 }
 

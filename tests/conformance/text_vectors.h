@@ -20,6 +20,7 @@ struct TextVector {
     std::size_t capacity = ProfilePort::kDefaultCapacity;
     ProfileText::Status status = ProfileText::Status::Found;
     std::string expected; // UTF-8
+    bool cut = false;
 };
 
 std::span<const TextVector> TextVectors();

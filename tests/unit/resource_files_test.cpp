@@ -4,9 +4,9 @@
 
 #include "orient/orient_texts.h"
 #include "pensettings/dialog_texts.h"
+#include "platform/code_page_936.h"
 #include "platform/ini/ini_engine.h"
 #include "platform/sim/ini_file_profile.h"
-#include "platform/sim/sim_profile_text.h"
 #include "platform/sim/sim_trace.h"
 #include "platform/text_encoding.h"
 #include "tests/support/files.h"
