@@ -102,15 +102,20 @@ ReadSectionTexts(platform::ProfilePort& profile, const TextSource& source, std::
             read.push_back(profile.ReadText(section, keys[i], *file.path, file.encoding));
         }
         const std::string where = std::string(file.name) + " [" + std::string(section) + "]";
-        const std::string then =
-            turn + 1 < order.size()
-                ? "; taken from " + std::string(FileOf(source, order[turn + 1]).name)
-                : "";
+        std::string then;
+        if (turn + 1 < order.size()) {
+            then = "; taken from ";
+            then += FileOf(source, order[turn + 1]).name;
+        }
         if (std::ranges::any_of(read, [](const ProfileText& text) {
                 return text.status == ProfileText::Status::Undecodable;
             })) {
-            note(where + " is not in " + std::string(file.encodingName) + ": none of its " +
-                 std::to_string(wanted.size()) + " texts used" + then);
+            std::string line = where;
+            line += " is not in ";
+            line += file.encodingName;
+            line += ": none of its " + std::to_string(wanted.size());
+            line += " texts used";
+            note(line + then);
             continue;
         }
         std::vector<std::size_t> lacking;
@@ -126,13 +131,20 @@ ReadSectionTexts(platform::ProfilePort& profile, const TextSource& source, std::
             texts[wanted[k]] = std::move(read[k].text);
         }
         if (!cut.empty()) {
-            note(where + " has " + std::to_string(cut.size()) + " texts longer than " +
-                 std::to_string(platform::ProfilePort::kDefaultCapacity - 1) + " characters (" +
-                 KeyList(keys, cut) + "): cut");
+            std::string line = where;
+            line += " has " + std::to_string(cut.size());
+            line += " texts longer than ";
+            line += std::to_string(platform::ProfilePort::kDefaultCapacity - 1);
+            line += " characters (" + KeyList(keys, cut);
+            note(line + "): cut");
         }
         if (!lacking.empty()) {
-            note(where + " lacks " + std::to_string(lacking.size()) + " of " +
-                 std::to_string(wanted.size()) + " texts (" + KeyList(keys, lacking) + ")" + then);
+            std::string line = where;
+            line += " lacks " + std::to_string(lacking.size());
+            line += " of " + std::to_string(wanted.size());
+            line += " texts (" + KeyList(keys, lacking);
+            line += ")";
+            note(line + then);
         }
         wanted = std::move(lacking);
     }

@@ -19,6 +19,7 @@ using Iconv = std::unique_ptr<std::remove_pointer_t<iconv_t>, IconvCloser>;
 // Builds without Windows decode as the host's C library does.
 std::optional<std::u16string> DecodeCodePage936(std::string_view bytes) {
     const Iconv decoder(iconv_open("UTF-16LE", "CP936"));
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): iconv_open's failure value
     if (decoder.get() == reinterpret_cast<iconv_t>(-1)) {
         return std::nullopt;
     }

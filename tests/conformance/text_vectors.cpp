@@ -1,6 +1,6 @@
 #include "tests/conformance/text_vectors.h"
 
-#include "platform/text_encoding.h"
+#include "tests/support/text_files.h"
 
 #include <vector>
 
@@ -9,6 +9,8 @@ namespace platform::test {
 namespace {
 
 using Status = ProfileText::Status;
+using testing_support::Repeated;
+using testing_support::Utf16File;
 constexpr auto k936 = TextEncoding::CodePage936;
 constexpr auto kUtf16 = TextEncoding::Utf16;
 
@@ -18,23 +20,6 @@ constexpr std::string_view kBai = "\xB0\xD7";           // 白
 
 std::string Section(std::string_view lines) {
     return "[S]\r\n" + std::string(lines) + "\r\n";
-}
-
-std::string Utf16File(std::string_view utf8) {
-    std::string bytes = "\xFF\xFE";
-    for (const char16_t unit : Utf8ToUtf16(std::string(utf8))) {
-        bytes.push_back(static_cast<char>(unit & 0xFF));
-        bytes.push_back(static_cast<char>(unit >> 8));
-    }
-    return bytes;
-}
-
-std::string Repeat(std::string_view text, std::size_t times) {
-    std::string out;
-    for (std::size_t i = 0; i < times; ++i) {
-        out += text;
-    }
-    return out;
 }
 
 std::vector<TextVector> MakeVectors() {
@@ -52,12 +37,12 @@ std::vector<TextVector> MakeVectors() {
          Status::Undecodable, ""},
         {"Cp936FileInUtf16", english, "K", k936, 260, Status::Undecodable, ""},
         // The buffer ends inside the third character: two whole ones remain.
-        {"Cp936CutInsideACharacter", Section("K=" + Repeat(kBai, 3)), "K", k936, 3, Status::Found,
+        {"Cp936CutInsideACharacter", Section("K=" + Repeated(kBai, 3)), "K", k936, 3, Status::Found,
          "白白", true},
-        {"Cp936LongValueKeeps259Characters", Section("K=" + Repeat(kBai, 300)), "K", k936, 260,
-         Status::Found, Repeat("白", 259), true},
-        {"Cp936Exactly259CharactersAreWhole", Section("K=" + Repeat(kBai, 259)), "K", k936, 260,
-         Status::Found, Repeat("白", 259)},
+        {"Cp936LongValueKeeps259Characters", Section("K=" + Repeated(kBai, 300)), "K", k936, 260,
+         Status::Found, Repeated("白", 259), true},
+        {"Cp936Exactly259CharactersAreWhole", Section("K=" + Repeated(kBai, 259)), "K", k936, 260,
+         Status::Found, Repeated("白", 259)},
         // A key name longer than any buffer does not hide the keys after it.
         {"Cp936OverlongKeyBeforeTheKey",
          Section(std::string(1000, 'k') + "=x\r\nK=" + std::string(kTiShi)), "K", k936, 260,
@@ -71,10 +56,10 @@ std::vector<TextVector> MakeVectors() {
          Status::Undecodable, ""},
         {"Utf16CutNeverHalvesAPair", Utf16File(Section("K=a\xF0\x9D\x84\x9E")), "K", kUtf16, 3,
          Status::Found, "a", true},
-        {"Utf16LongValueKeeps259Characters", Utf16File(Section("K=" + Repeat("白", 300))), "K",
-         kUtf16, 260, Status::Found, Repeat("白", 259), true},
-        {"Utf16Exactly259CharactersAreWhole", Utf16File(Section("K=" + Repeat("白", 259))), "K",
-         kUtf16, 260, Status::Found, Repeat("白", 259)},
+        {"Utf16LongValueKeeps259Characters", Utf16File(Section("K=" + Repeated("白", 300))), "K",
+         kUtf16, 260, Status::Found, Repeated("白", 259), true},
+        {"Utf16Exactly259CharactersAreWhole", Utf16File(Section("K=" + Repeated("白", 259))), "K",
+         kUtf16, 260, Status::Found, Repeated("白", 259)},
         {"Utf16OverlongKeyBeforeTheKey",
          Utf16File(Section(std::string(1000, 'k') + "=x\r\nK=提示")), "K", kUtf16, 260,
          Status::Found, "提示"},

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "common/language_texts.h"
-#include "platform/text_encoding.h"
+#include "tests/support/text_files.h"
 
 #include <iconv.h>
 
@@ -28,16 +28,6 @@ inline std::string Cp936(std::string_view utf8) {
     iconv_close(encoder);
     out.resize(out.size() - outLeft);
     return ok ? out : std::string();
-}
-
-// utf8 as a UTF-16LE file with its byte-order mark.
-inline std::string Utf16File(std::string_view utf8) {
-    std::string bytes = "\xFF\xFE";
-    for (const char16_t unit : platform::Utf8ToUtf16(std::string(utf8))) {
-        bytes.push_back(static_cast<char>(unit & 0xFF));
-        bytes.push_back(static_cast<char>(unit >> 8));
-    }
-    return bytes;
 }
 
 // The lines a text reader notes, kept for the test to read.

@@ -20,20 +20,13 @@ namespace {
 
 using platform::SimLocale;
 using testing_support::Cp936;
+using testing_support::Repeated;
 using testing_support::Utf16File;
 namespace names = contract::settings_file;
 
 std::string Upper(std::string_view text) {
     std::string out(text);
     std::ranges::transform(out, out.begin(), [](unsigned char c) { return std::toupper(c); });
-    return out;
-}
-
-std::string Repeated(std::string_view text, std::size_t times) {
-    std::string out;
-    for (std::size_t i = 0; i < times; ++i) {
-        out += text;
-    }
     return out;
 }
 

@@ -12,6 +12,7 @@
 #include "tests/support/files.h"
 #include "tests/support/grids.h"
 #include "tests/support/language_files.h"
+#include "tests/support/text_files.h"
 
 #include <gtest/gtest.h>
 
@@ -100,13 +101,8 @@ TEST(ShippedLanguageFiles, HoldTheSameKeysInTheirOwnEncodings) {
     const std::string chinese = testing_support::ReadFile(kLanguageFile);
     const std::string english = testing_support::ReadFile(DRAVIK_ENGLISH_FILE);
     ASSERT_TRUE(english.starts_with("\xFF\xFE")) << "UTF-16LE with its byte-order mark";
-    std::u16string units;
-    for (std::size_t i = 2; i + 1 < english.size(); i += 2) {
-        units.push_back(static_cast<char16_t>(static_cast<unsigned char>(english[i]) |
-                                              static_cast<unsigned char>(english[i + 1]) << 8));
-    }
     const KeysBySection chineseKeys = KeysOf(chinese);
-    EXPECT_EQ(KeysOf(platform::Utf16ToUtf8(units)), chineseKeys);
+    EXPECT_EQ(KeysOf(testing_support::Utf8OfUtf16File(english)), chineseKeys);
     EXPECT_GE(chineseKeys.size(), 3U) << "the driver's, the settings tool's and Orient's";
     EXPECT_TRUE(platform::DecodeCodePage936(chinese)) << "Language.ini is code page 936 throughout";
 }
