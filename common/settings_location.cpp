@@ -70,16 +70,14 @@ std::string PathInFolder(std::string_view folder, std::string_view name,
     return path;
 }
 
-std::string LocateSettingsFile(platform::FilesPort& files, platform::ClockPort& clock,
-                               bool isAdmin) {
-    std::string installedCopy =
-        PathInFolder(ExecutableFolder(files), contract::settings_file::kName, files);
-    if (isAdmin) {
-        return installedCopy;
-    }
+namespace {
+
+// The user's copy and its folder; "" when the app-data folder is unknown or
+// not whole, or the path would not fit.
+std::string UserCopyPath(platform::FilesPort& files, std::string& userFolder) {
     const std::string appData = files.AppDataFolder();
     const char separator = SeparatorOf(appData);
-    std::string userFolder = appData;
+    userFolder = appData;
     for (const std::string_view level :
          {contract::settings_file::kUserFolderTop, contract::settings_file::kUserFolder}) {
         userFolder += separator;
@@ -87,9 +85,22 @@ std::string LocateSettingsFile(platform::FilesPort& files, platform::ClockPort& 
     }
     userFolder += separator;
     // An empty app-data path would put the user's copy at the drive's root.
-    std::string userCopy = appData.empty() || !IsWholePath(appData, files)
-                               ? std::string()
-                               : PathInFolder(userFolder, contract::settings_file::kName, files);
+    return appData.empty() || !IsWholePath(appData, files)
+               ? std::string()
+               : PathInFolder(userFolder, contract::settings_file::kName, files);
+}
+
+} // namespace
+
+std::string LocateSettingsFile(platform::FilesPort& files, platform::ClockPort& clock,
+                               bool isAdmin) {
+    std::string installedCopy =
+        PathInFolder(ExecutableFolder(files), contract::settings_file::kName, files);
+    if (isAdmin) {
+        return installedCopy;
+    }
+    std::string userFolder;
+    std::string userCopy = UserCopyPath(files, userFolder);
     if (userCopy.empty() || files.FileExists(userCopy)) {
         return userCopy;
     }
@@ -99,6 +110,17 @@ std::string LocateSettingsFile(platform::FilesPort& files, platform::ClockPort& 
         clock.Sleep(kAfterCopyPause);
     }
     return userCopy;
+}
+
+std::string SettingsFileToRead(platform::FilesPort& files, bool isAdmin) {
+    std::string installedCopy =
+        PathInFolder(ExecutableFolder(files), contract::settings_file::kName, files);
+    if (isAdmin) {
+        return installedCopy;
+    }
+    std::string userFolder;
+    std::string userCopy = UserCopyPath(files, userFolder);
+    return userCopy.empty() || files.FileExists(userCopy) ? userCopy : installedCopy;
 }
 
 } // namespace common

@@ -41,4 +41,8 @@ std::string PathInFolder(std::string_view folder, std::string_view name,
 std::string LocateSettingsFile(platform::FilesPort& files, platform::ClockPort& clock,
                                bool isAdmin);
 
+// The file LocateSettingsFile gives, for reading only: the installed copy
+// stands in for a user's copy not made yet, and nothing is made.
+std::string SettingsFileToRead(platform::FilesPort& files, bool isAdmin);
+
 } // namespace common

@@ -71,7 +71,7 @@ def _identifier(file: str) -> str:
     return "f_" + "".join(c if c.isalnum() else "_" for c in file)
 
 
-def source(arch: str, version: str, programs, language: str, settings: str) -> str:
+def source(arch: str, version: str, programs, languages: list[str], settings: str) -> str:
     """The .wxs text, which names the files as they lie in the folder wixl runs in."""
     win64 = "yes" if arch == "x86_64" else "no"
     program_files = "ProgramFiles64Folder" if arch == "x86_64" else "ProgramFilesFolder"
@@ -85,7 +85,7 @@ def source(arch: str, version: str, programs, language: str, settings: str) -> s
         return (f'<File Id="{_identifier(name)}" Name={quoteattr(name)} '
                 f'Source={quoteattr(name)} KeyPath="yes"/>')
 
-    installed = [p.file for p in programs] + [language, template]
+    installed = [p.file for p in programs] + languages + [template]
     components = [component(_identifier(name), file(name)) for name in installed]
     driver = f"[#{_identifier(DRIVER)}]"
     # Windows Installer keeps no property; a removal or upgrade without INSTALLDIR on its command

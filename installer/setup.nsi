@@ -3,9 +3,9 @@
 ;   makensis -DARCH=x86_64|i686 -DVERSION=x.y.z -DSTAGE=<folder> -DOUTFILE=<setup.exe> setup.nsi
 ;
 ; -DSIGN=<command> signs the uninstaller: the command with the file's path appended.
-; STAGE is laid out by installer/make-installer: the programs, Language.ini, DualData.ini,
-; programs.nsh, the list of programs from installer/programs.txt, and contract.nsh, the names
-; the programs agree on (common/program_contract.h) as defines.
+; STAGE is laid out by installer/make-installer: the programs, Language.ini, Language-en.ini,
+; DualData.ini, programs.nsh, the list of programs from installer/programs.txt, and
+; contract.nsh, the names the programs agree on (common/program_contract.h) as defines.
 ;
 ; Command line: /S silent; /D=<folder> the installation folder (last, unquoted);
 ; /NOSTART do not start the driver after a silent install; /DOWNGRADE replace a newer
@@ -53,6 +53,7 @@ Unicode true
 !define USER_SETTINGS "${USER_SETTINGS_TOP}\${SETTINGS_FILE_USER_FOLDER}"
 !define SETTINGS "${SETTINGS_FILE_NAME}"
 !define LANGUAGE "${LANGUAGE_FILE_NAME}"
+!define ENGLISH "${LANGUAGE_FILE_ENGLISH_NAME}"
 ; Exit codes, for deployment tools; README lists them. 1618 is what they retry later.
 !define EXIT_STOPPED 2
 !define EXIT_NOT_ADMIN 740
@@ -484,6 +485,7 @@ Section "Programs" SecPrograms
     StrCpy $writeFailed ""
     !insertmacro PROGRAMS INSTALL_PROGRAM
     !insertmacro INSTALL_FILE "${LANGUAGE}"
+    !insertmacro INSTALL_FILE "${ENGLISH}"
     ; An earlier installation's calibration and pen-button choices stay.
     ${If} ${FileExists} "$INSTDIR\${SETTINGS}"
         !insertmacro LOG "Kept $INSTDIR\${SETTINGS}"
@@ -538,6 +540,7 @@ Section "un.$(ProgramsSection)" UnSecPrograms
     SetShellVarContext all
     !insertmacro PROGRAMS REMOVE_PROGRAM
     !insertmacro REMOVE_FILE "$INSTDIR\${LANGUAGE}"
+    !insertmacro REMOVE_FILE "$INSTDIR\${ENGLISH}"
     !insertmacro REMOVE_LOGS "$INSTDIR"
     !insertmacro REMOVE_FILE "$INSTDIR\${UNINSTALLER}"
     RMDir "$SMPROGRAMS\${FOLDER}"

@@ -9,7 +9,8 @@ int framework::RunProgram(platform::Platform& platform, const std::vector<std::s
     platform::Win32WideFiles files;
     platform::Win32WideProfile profile;
     orient::OrientPorts ports{platform.windows,  platform.clock,   profile,          files,
-                              platform.security, platform.display, platform.threads, platform.ipc};
+                              platform.security, platform.display, platform.threads, platform.ipc,
+                              platform.locale};
     orient::COrientApp app(ports, orient::ParseMonitorRequest(arguments));
     return app.Run();
 }

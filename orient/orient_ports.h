@@ -4,6 +4,7 @@
 #include "platform/display_port.h"
 #include "platform/files_port.h"
 #include "platform/ipc_port.h"
+#include "platform/locale_port.h"
 #include "platform/profile_port.h"
 #include "platform/security_port.h"
 #include "platform/thread_port.h"
@@ -21,6 +22,7 @@ struct OrientPorts {
     platform::DisplayPort& display;
     platform::ThreadPort& threads;
     platform::IpcPort& ipc;
+    platform::LocalePort& locale;
 };
 
 } // namespace orient

@@ -8,13 +8,21 @@
 
 namespace orient {
 
-OrientTexts ReadOrientTexts(platform::ProfilePort& profile, const std::string& path) {
-    OrientTexts texts;
+OrientTexts ReadOrientTexts(platform::ProfilePort& profile, const common::TextSource& source,
+                            const common::TextNote& note) {
+    std::vector<std::string_view> keys;
     for (const TextKey& key : kTextKeys) {
-        texts.*key.text =
-            profile.GetText(kLanguageSection, key.key, contract::language_file::kMissingText, path);
+        keys.push_back(key.key);
     }
-    texts.chooseMonitor = profile.GetText(kLanguageSection, kChooseMonitorKey, "", path);
+    keys.push_back(kChooseMonitorKey);
+    const std::vector<std::optional<std::string>> read =
+        common::ReadSectionTexts(profile, source, kLanguageSection, keys, note);
+    OrientTexts texts;
+    for (std::size_t i = 0; i < std::size(kTextKeys); ++i) {
+        texts.*kTextKeys[i].text =
+            read[i].value_or(std::string(contract::language_file::kMissingText));
+    }
+    texts.chooseMonitor = read.back().value_or("");
     if (texts.chooseMonitor.empty()) {
         texts.chooseMonitor = kChooseMonitorFallback;
     }

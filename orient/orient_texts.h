@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/language_texts.h"
 #include "common/program_contract.h"
 #include "orient/contact.h"
 #include "platform/profile_port.h"
@@ -92,9 +93,12 @@ std::string_view Hint(const OrientTexts& texts, ContactVerdict verdict);
 // One decimal, as the log and the result show pixels and board points.
 std::string OneDecimal(double value);
 
-// The texts from the language file at path, as display text; a missing
-// file or key gives contract::language_file::kMissingText.
-OrientTexts ReadOrientTexts(platform::ProfilePort& profile, const std::string& path);
+// The texts in the source's language, each from the other language's file
+// when the first lacks it; a text neither has gives
+// contract::language_file::kMissingText (chooseMonitor: its fallback). Why a
+// file was passed over goes to note.
+OrientTexts ReadOrientTexts(platform::ProfilePort& profile, const common::TextSource& source,
+                            const common::TextNote& note);
 
 // pattern with %1, %2, ... replaced by the values; the pattern comes from a
 // file a user may edit, so it never reaches a printf-style formatter.

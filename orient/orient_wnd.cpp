@@ -31,13 +31,21 @@ LResult COrientWnd::Run() {
     FilesPort& files = m_ports.files;
     m_settingsPath =
         common::LocateSettingsFile(files, m_ports.clock, m_ports.security.IsUserAdmin());
-    m_texts = ReadOrientTexts(m_ports.profile,
-                              common::PathInFolder(common::ExecutableFolder(files),
-                                                   contract::language_file::kName, files));
+    m_log.Open(m_ports.profile, m_settingsPath);
+    const auto note = [this](const std::string& line) {
+        m_log.Write(line);
+    };
+    const common::LanguageChoice choice =
+        common::ChooseLanguage(m_ports.profile, m_settingsPath, m_ports.locale);
+    if (!choice.note.empty()) {
+        note(choice.note);
+    }
+    m_texts = ReadOrientTexts(
+        m_ports.profile,
+        common::TextSourceIn(common::ExecutableFolder(files), choice.language, files), note);
     m_run = CalibrationRun(LayoutForColumns(m_ports.profile.GetInt(
         contract::settings_file::kCoordinateSection, contract::settings_file::kColumnsKey,
         contract::settings_file::kDefaultGridSize, m_settingsPath)));
-    m_log.Open(m_ports.profile, m_settingsPath);
     ChooseMonitor();
     WindowDescription description;
     description.className = std::string(contract::orientation::kWindowClass);

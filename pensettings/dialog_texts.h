@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/language_texts.h"
 #include "pensettings/lumeraset_ids.h"
 #include "platform/profile_port.h"
 
@@ -44,10 +45,12 @@ struct DialogTexts {
     std::string saveFailed;
 };
 
-// Reads the twenty texts from the language file at path, in the order of
-// the tables above; a text the file lacks is contract::language_file::kMissingText, one present but
-// empty stays empty, and each holds at most 259 characters. No path (""),
-// no file: the missing text for all but saveFailed, which has its fallback.
-DialogTexts ReadDialogTexts(platform::ProfilePort& profile, const std::string& path);
+// Reads the texts in the order of the tables above, each from the other
+// language's file when the source's first lacks it; a text neither has is
+// contract::language_file::kMissingText, one present but empty stays empty,
+// and each holds at most 259 characters. saveFailed, missing or empty, has
+// its fallback. Why a file was passed over goes to note.
+DialogTexts ReadDialogTexts(platform::ProfilePort& profile, const common::TextSource& source,
+                            const common::TextNote& note);
 
 } // namespace pensettings

@@ -51,10 +51,19 @@ bool CLumeraSetDlg::OnInitDialog() {
 }
 
 void CLumeraSetDlg::LoadDialogTexts() {
+    const auto note = [this](const std::string& line) {
+        m_ports.trace.Failure(common::kTextsTraceStep, 0, line);
+    };
+    const common::LanguageChoice choice =
+        common::ChooseLanguage(m_ports.profile, m_settingsPath, m_ports.locale);
+    if (!choice.note.empty()) {
+        note(choice.note);
+    }
     // The tool's own folder, not the user's settings folder.
-    const std::string path = common::PathInFolder(common::ExecutableFolder(m_ports.files),
-                                                  contract::language_file::kName, m_ports.files);
-    m_dialogTexts = ReadDialogTexts(m_ports.profile, path);
+    m_dialogTexts = ReadDialogTexts(m_ports.profile,
+                                    common::TextSourceIn(common::ExecutableFolder(m_ports.files),
+                                                         choice.language, m_ports.files),
+                                    note);
     Windows().SetWindowText(GetSafeHwnd(), m_dialogTexts.title);
     for (std::size_t i = 0; i < kControlTexts.size(); ++i) {
         Windows().SetDlgItemText(GetSafeHwnd(), kControlTexts[i].controlId,

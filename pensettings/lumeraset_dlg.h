@@ -21,7 +21,8 @@ public:
 
     const std::string& SettingsPath() const { return m_settingsPath; }
 
-    // Section "SetLumera" of Language.ini beside the tool onto the dialog.
+    // Section "SetLumera" of the language files beside the tool onto the
+    // dialog, in the user's language.
     void LoadDialogTexts();
     // The pictures and items of both lists, then the saved choices.
     void InitFunctionCombos();

@@ -8,8 +8,8 @@
 int framework::RunProgram(platform::Platform& platform, const std::vector<std::string>&) {
     platform::Win32WideFiles files;
     platform::Win32WideProfile profile;
-    pensettings::ToolPorts ports{platform.windows, platform.clock, profile, files,
-                                 platform.security};
+    pensettings::ToolPorts ports{platform.windows,  platform.clock,  profile,       files,
+                                 platform.security, platform.locale, platform.trace};
     pensettings::CLumeraSetApp app(ports);
     return app.Run();
 }

@@ -2,8 +2,10 @@
 
 #include "platform/clock_port.h"
 #include "platform/files_port.h"
+#include "platform/locale_port.h"
 #include "platform/profile_port.h"
 #include "platform/security_port.h"
+#include "platform/trace_port.h"
 #include "platform/window_port.h"
 
 namespace pensettings {
@@ -15,6 +17,8 @@ struct ToolPorts {
     platform::ProfilePort& profile;
     platform::FilesPort& files;
     platform::SecurityPort& security;
+    platform::LocalePort& locale;
+    platform::TracePort& trace;
 };
 
 } // namespace pensettings

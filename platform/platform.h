@@ -5,6 +5,7 @@
 #include "platform/files_port.h"
 #include "platform/hid_port.h"
 #include "platform/ipc_port.h"
+#include "platform/locale_port.h"
 #include "platform/mouse_port.h"
 #include "platform/notify_icon_port.h"
 #include "platform/profile_port.h"
@@ -35,6 +36,7 @@ struct Platform {
     TracePort& trace;
     IpcPort& ipc;
     NotifyIconPort& notifyIcon;
+    LocalePort& locale;
 };
 
 } // namespace platform

@@ -6,6 +6,22 @@
 
 namespace platform {
 
+// How a file of display texts is written.
+enum class TextEncoding {
+    CodePage936, // Simplified Chinese bytes, with no byte-order mark
+    Utf16,       // UTF-16LE after the byte-order mark FF FE
+};
+
+// One display text read from a file. Undecodable: the file is not in the
+// encoding asked for (a byte-order mark of another, or bytes that are no
+// text of it), so none of its texts should be trusted.
+struct ProfileText {
+    enum class Status { Found, Missing, Undecodable };
+    Status status = Status::Missing;
+    std::string text; // UTF-8, when Found
+    bool cut = false; // Found, but longer than the capacity allows
+};
+
 // Private-profile (INI) reads and writes. Strings are bytes in the
 // system's ANSI code page; nothing is cached between calls. An empty path
 // names no file: reads give their defaults and writes fail.
@@ -22,12 +38,12 @@ public:
                                   std::string_view defaultValue, const std::string& path,
                                   std::size_t capacity = kDefaultCapacity) = 0;
 
-    // The same value as display text in UTF-8, decoded from the code page
-    // the file is written in (the system's ANSI code page); capacity counts
-    // characters.
-    virtual std::string GetText(std::string_view section, std::string_view key,
-                                std::string_view defaultValue, const std::string& path,
-                                std::size_t capacity = kDefaultCapacity) = 0;
+    // The value as display text in UTF-8, decoded from the encoding the file
+    // is written in whatever the system's code page, and cut to capacity - 1
+    // UTF-16 units without splitting a character.
+    virtual ProfileText ReadText(std::string_view section, std::string_view key,
+                                 const std::string& path, TextEncoding encoding,
+                                 std::size_t capacity = kDefaultCapacity) = 0;
 
     // The value parsed as the Windows integer read does; defaultValue when
     // missing or empty.

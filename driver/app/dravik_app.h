@@ -15,6 +15,9 @@ public:
     bool InitInstance() override;
 
 private:
+    // The message-box texts in the user's language, before any box can show.
+    void LoadTexts();
+
     platform::Platform& m_platform;
     DriverState& m_state;
 };

@@ -1,5 +1,6 @@
 #include "driver/app/dravik_dlg.h"
 
+#include "common/language_texts.h"
 #include "common/settings_location.h"
 #include "driver/app/display_changes.h"
 #include "driver/app/dravik_dialog_template.h"
@@ -7,7 +8,6 @@
 #include "driver/pointer/orientation_launcher.h"
 #include "driver/settings/diagnostics.h"
 #include "driver/settings/load_message_texts.h"
-#include "driver/settings/load_tray_texts.h"
 #include "driver/settings/save_diagnostics.h"
 #include "driver/settings/tray_setting.h"
 #include "platform/window_messages.h"
@@ -111,6 +111,9 @@ bool CDravikDlg::OnInitDialog() {
     m_state.settingsPath =
         common::LocateSettingsFile(m_platform.files, m_platform.clock, m_state.isAdmin != 0);
     StartLogFileIfAsked();
+    for (const std::string& note : m_state.textNotes) {
+        m_platform.trace.Failure(common::kTextsTraceStep, 0, note);
+    }
     SetWindowPos(kNoWindow, 0, 0, 0, 0, 0);
     // A tool window has no taskbar button.
     ModifyStyleEx(ws_ex::kAppWindow, ws_ex::kToolWindow);
@@ -129,7 +132,7 @@ bool CDravikDlg::OnInitDialog() {
 
 void CDravikDlg::ShowTrayIconIfWanted() {
     m_taskbarCreatedMessage = Windows().RegisterWindowMessage(kTaskbarCreated);
-    m_tray.SetTexts(LoadTrayTexts(m_platform.profile, common::ExecutableFolder(m_platform.files)));
+    m_tray.SetTexts(m_state.trayTexts);
     if (TrayIconWanted(m_platform.profile, m_platform.trace, m_state.settingsPath)) {
         m_tray.Show(GetSafeHwnd(), user_message::kTrayIcon, CurrentTrayStatus());
     }

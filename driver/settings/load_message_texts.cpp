@@ -1,23 +1,24 @@
 #include "driver/settings/load_message_texts.h"
 
-#include "common/settings_location.h"
+#include <array>
 
 namespace driver {
 
-MessageTexts LoadMessageTexts(platform::ProfilePort& profile, std::string_view executableFolder) {
-    const std::string path = common::PathInFolder(executableFolder, contract::language_file::kName);
-    const auto read = [&](std::string_view key) {
-        // Shown in message boxes: decoded from the file's code page.
-        return profile.GetText("String", key, contract::language_file::kMissingText, path);
-    };
+MessageTexts LoadMessageTexts(platform::ProfilePort& profile, const common::TextSource& source,
+                              const common::TextNote& note) {
     MessageTexts texts;
     // The blanks are the driver's own; profile lookups trim them away.
-    texts.connectCap = read("IDS_CONNECTCAP   ");
-    texts.serRunning = read("IDS_SERRUNNING");
-    texts.getParamFail = read("IDS_GETPARAMFAIL");
-    texts.connect = read("IDS_CONNECT");
-    texts.lKeyError = read("IDS_LKEYERROR");
-    texts.rKeyError = read("IDS_RKEYERROR");
+    static constexpr std::array<std::string_view, 6> kKeys = {"IDS_CONNECTCAP   ", "IDS_SERRUNNING",
+                                                              "IDS_GETPARAMFAIL",  "IDS_CONNECT",
+                                                              "IDS_LKEYERROR",     "IDS_RKEYERROR"};
+    const std::vector<std::optional<std::string>> read =
+        common::ReadSectionTexts(profile, source, "String", kKeys, note);
+    const std::array<std::string*, kKeys.size()> targets = {&texts.connectCap,   &texts.serRunning,
+                                                            &texts.getParamFail, &texts.connect,
+                                                            &texts.lKeyError,    &texts.rKeyError};
+    for (std::size_t i = 0; i < kKeys.size(); ++i) {
+        *targets[i] = read[i].value_or(std::string(contract::language_file::kMissingText));
+    }
     return texts;
 }
 

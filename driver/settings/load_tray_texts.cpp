@@ -1,9 +1,7 @@
 #include "driver/settings/load_tray_texts.h"
 
-#include "common/program_contract.h"
-#include "common/settings_location.h"
-
 #include <array>
+#include <vector>
 
 namespace driver {
 
@@ -41,12 +39,18 @@ constexpr std::array kTrayTextKeys = {
 
 } // namespace
 
-TrayTexts LoadTrayTexts(platform::ProfilePort& profile, std::string_view executableFolder) {
-    const std::string path = common::PathInFolder(executableFolder, contract::language_file::kName);
+TrayTexts LoadTrayTexts(platform::ProfilePort& profile, const common::TextSource& source,
+                        const common::TextNote& note) {
+    std::array<std::string_view, kTrayTextKeys.size()> keys{};
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        keys[i] = kTrayTextKeys[i].key;
+    }
+    const std::vector<std::optional<std::string>> read =
+        common::ReadSectionTexts(profile, source, "String", keys, note);
     TrayTexts texts;
-    for (const TrayTextKey& key : kTrayTextKeys) {
-        std::string text = profile.GetText("String", key.key, "", path);
-        texts.*key.text = text.empty() ? std::string(key.fallback) : std::move(text);
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const TrayTextKey& key = kTrayTextKeys[i];
+        texts.*key.text = read[i] && !read[i]->empty() ? *read[i] : std::string(key.fallback);
     }
     return texts;
 }

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "driver/state/message_texts.h"
+#include "driver/state/tray_texts.h"
 
 #include <array>
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace driver {
 
@@ -17,6 +19,10 @@ struct DriverState {
     // Written once on the dialog thread before any reader thread exists.
     std::string settingsPath;
     MessageTexts messageTexts;
+    TrayTexts trayTexts;
+    // Why a text came from the other language's file or is missing: traced
+    // once the log file is open, which it is not yet when texts are read.
+    std::vector<std::string> textNotes;
 
     std::atomic<int> isAdmin{1};
     std::atomic<int> isWow64{0};

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "platform/ini/ini_engine.h"
+#include "platform/sim/sim_profile_text.h"
 
 namespace platform {
 
@@ -69,11 +70,11 @@ bool IniFileProfile::WriteString(std::string_view section, std::string_view key,
     return !file.fail();
 }
 
-// Files of the simulated machine are written in UTF-8, its code page.
-std::string IniFileProfile::GetText(std::string_view section, std::string_view key,
-                                    std::string_view defaultValue, const std::string& path,
-                                    std::size_t capacity) {
-    return GetString(section, key, defaultValue, path, capacity);
+ProfileText IniFileProfile::ReadText(std::string_view section, std::string_view key,
+                                     const std::string& path, TextEncoding encoding,
+                                     std::size_t capacity) {
+    // An unreadable file reads as a missing one, as with the real functions.
+    return ReadTextOfFile(ReadFileText(path), section, key, encoding, capacity);
 }
 
 } // namespace platform

@@ -7,6 +7,7 @@
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_hid.h"
 #include "platform/win32/win32_ipc.h"
+#include "platform/win32/win32_locale.h"
 #include "platform/win32/win32_mouse.h"
 #include "platform/win32/win32_notify_icon.h"
 #include "platform/win32/win32_profile.h"
@@ -43,9 +44,10 @@ private:
     Win32Registry m_registry{m_trace};
     Win32IpcPort m_ipc{m_trace};
     Win32NotifyIcon m_notifyIcon{m_trace};
-    Platform m_ports{m_windows, m_clock,    m_profile, m_mouse,   m_display,
-                     m_files,   m_security, m_shell,   m_threads, m_serial,
-                     m_hid,     m_registry, m_trace,   m_ipc,     m_notifyIcon};
+    Win32Locale m_locale;
+    Platform m_ports{m_windows,  m_clock, m_profile,    m_mouse,  m_display, m_files,
+                     m_security, m_shell, m_threads,    m_serial, m_hid,     m_registry,
+                     m_trace,    m_ipc,   m_notifyIcon, m_locale};
 };
 
 } // namespace platform

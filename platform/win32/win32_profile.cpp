@@ -1,6 +1,6 @@
 #include "platform/win32/win32_profile.h"
 #include "platform/ini/ini_engine.h"
-#include "platform/win32/win32_text.h"
+#include "platform/win32/win32_profile_text.h"
 
 #include <algorithm>
 #include <limits>
@@ -55,26 +55,13 @@ std::string Win32Profile::GetString(std::string_view section, std::string_view k
     return std::string(buffer.data(), std::min<std::size_t>(copied, size - 1));
 }
 
-std::string Win32Profile::GetText(std::string_view section, std::string_view key,
-                                  std::string_view defaultValue, const std::string& path,
-                                  std::size_t capacity) {
-    const std::size_t size = std::min<std::size_t>(capacity, std::numeric_limits<DWORD>::max());
-    if (size == 0) {
-        return {};
-    }
+ProfileText Win32Profile::ReadText(std::string_view section, std::string_view key,
+                                   const std::string& path, TextEncoding encoding,
+                                   std::size_t capacity) {
     if (!IsUsablePath(path)) {
-        return GetString(section, key, defaultValue, path, capacity);
+        return {ProfileText::Status::Missing, {}};
     }
-    // The wide read decodes the file from the ANSI code page itself.
-    const std::wstring sectionText = Wide(section);
-    const std::wstring keyText = Wide(key);
-    const std::wstring defaultText = Wide(defaultValue);
-    std::vector<wchar_t> buffer(size, L'\0');
-    const DWORD copied =
-        GetPrivateProfileStringW(sectionText.c_str(), keyText.c_str(), defaultText.c_str(),
-                                 buffer.data(), static_cast<DWORD>(size), WidePath(path).c_str());
-    const std::size_t length = std::min<std::size_t>(copied, size - 1);
-    return Utf16ToUtf8(std::u16string(buffer.data(), buffer.data() + length));
+    return ReadWin32ProfileText(WidePath(path), section, key, encoding, capacity);
 }
 
 int Win32Profile::GetInt(std::string_view section, std::string_view key, int defaultValue,

@@ -11,9 +11,8 @@ public:
     std::string GetString(std::string_view section, std::string_view key,
                           std::string_view defaultValue, const std::string& path,
                           std::size_t capacity = kDefaultCapacity) override;
-    std::string GetText(std::string_view section, std::string_view key,
-                        std::string_view defaultValue, const std::string& path,
-                        std::size_t capacity = kDefaultCapacity) override;
+    ProfileText ReadText(std::string_view section, std::string_view key, const std::string& path,
+                         TextEncoding encoding, std::size_t capacity = kDefaultCapacity) override;
     int GetInt(std::string_view section, std::string_view key, int defaultValue,
                const std::string& path) override;
     bool WriteString(std::string_view section, std::string_view key, std::string_view value,

@@ -1,5 +1,6 @@
 #include "platform/win32/win32_wide_profile.h"
 #include "platform/ini/ini_engine.h"
+#include "platform/win32/win32_profile_text.h"
 #include "platform/win32/win32_text.h"
 
 #include <algorithm>
@@ -26,11 +27,10 @@ std::optional<std::wstring> UsablePath(const std::string& path) {
     return wide;
 }
 
-} // namespace
-
-std::string Win32WideProfile::GetText(std::string_view section, std::string_view key,
-                                      std::string_view defaultValue, const std::string& path,
-                                      std::size_t capacity) {
+// The value through the wide read, which decodes a file without a
+// byte-order mark with the ANSI code page.
+std::string ReadWide(std::string_view section, std::string_view key, std::string_view defaultValue,
+                     const std::string& path, std::size_t capacity) {
     const std::size_t size = std::min<std::size_t>(capacity, std::numeric_limits<DWORD>::max());
     if (size == 0) {
         return {};
@@ -50,11 +50,23 @@ std::string Win32WideProfile::GetText(std::string_view section, std::string_view
     return Narrow(std::wstring(buffer.data(), std::min<std::size_t>(copied, size - 1)));
 }
 
+} // namespace
+
+ProfileText Win32WideProfile::ReadText(std::string_view section, std::string_view key,
+                                       const std::string& path, TextEncoding encoding,
+                                       std::size_t capacity) {
+    const std::optional<std::wstring> widePath = UsablePath(path);
+    if (!widePath) {
+        return {ProfileText::Status::Missing, {}};
+    }
+    return ReadWin32ProfileText(*widePath, section, key, encoding, capacity);
+}
+
 std::string Win32WideProfile::GetString(std::string_view section, std::string_view key,
                                         std::string_view defaultValue, const std::string& path,
                                         std::size_t capacity) {
     // Bytes of the ANSI code page, as the port promises.
-    const std::wstring text = Wide(GetText(section, key, defaultValue, path, capacity));
+    const std::wstring text = Wide(ReadWide(section, key, defaultValue, path, capacity));
     const int length = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
                                            nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<std::size_t>(std::max(length, 0)), '\0');

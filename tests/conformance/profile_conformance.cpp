@@ -76,4 +76,26 @@ void CheckStampFollowsWrites(FilesPort& files, ProfilePort& profile,
     }
 }
 
+void CheckTextVector(ProfilePort& port, const TextVector& vector,
+                     const std::filesystem::path& folder) {
+    const std::filesystem::path file = folder / (std::string(vector.name) + ".ini");
+    if (vector.file) {
+        WriteFileBytes(file, *vector.file);
+    }
+    const ProfileText text =
+        port.ReadText("S", vector.key, file.string(), vector.encoding, vector.capacity);
+    EXPECT_EQ(static_cast<int>(text.status), static_cast<int>(vector.status))
+        << "0 found, 1 missing, 2 undecodable";
+    EXPECT_EQ(text.text, vector.expected);
+    EXPECT_EQ(text.cut, vector.cut);
+}
+
+std::string TextVectorName(const testing::TestParamInfo<TextVector>& info) {
+    return std::string(info.param.name);
+}
+
+void PrintTo(const TextVector& vector, std::ostream* out) {
+    *out << vector.name;
+}
+
 } // namespace platform::test

@@ -11,6 +11,7 @@
 #include "platform/files_port.h"
 #include "platform/profile_port.h"
 #include "tests/conformance/ini_vectors.h"
+#include "tests/conformance/text_vectors.h"
 #include "tests/support/files.h"
 #include "tests/support/temp_dir.h"
 
@@ -34,6 +35,11 @@ void CheckStampFollowsWrites(FilesPort& files, ProfilePort& profile,
 std::string ProfileVectorName(const testing::TestParamInfo<ProfileVector>& info);
 void PrintTo(const ProfileVector& vector, std::ostream* out);
 
+void CheckTextVector(ProfilePort& port, const TextVector& vector,
+                     const std::filesystem::path& folder);
+std::string TextVectorName(const testing::TestParamInfo<TextVector>& info);
+void PrintTo(const TextVector& vector, std::ostream* out);
+
 } // namespace platform::test
 
 // The whole vector table as one parameterised suite for a default-constructible port.
@@ -47,3 +53,14 @@ void PrintTo(const ProfileVector& vector, std::ostream* out);
     INSTANTIATE_TEST_SUITE_P(Table, Suite,                                                         \
                              ::testing::ValuesIn(::platform::test::ProfileVectors()),              \
                              ::platform::test::ProfileVectorName)
+
+// The display-text table, the same way.
+#define TEXT_CONFORMANCE_TESTS(Suite, PortType)                                                    \
+    class Suite : public ::testing::TestWithParam<::platform::test::TextVector> {};                \
+    TEST_P(Suite, DecodesAsWindows) {                                                              \
+        PortType port;                                                                             \
+        ::platform::test::TempFolder folder;                                                       \
+        ::platform::test::CheckTextVector(port, GetParam(), folder.Path());                        \
+    }                                                                                              \
+    INSTANTIATE_TEST_SUITE_P(Table, Suite, ::testing::ValuesIn(::platform::test::TextVectors()),   \
+                             ::platform::test::TextVectorName)

@@ -6,12 +6,16 @@ import xml.etree.ElementTree as ElementTree
 from rig import context, wine, windows_path, work_folder
 
 
-def run_table(test, relative_exe: str, label: str, timeout: float = 180):
+def run_table(test, relative_exe: str, label: str, timeout: float = 180, locale=None,
+              cases: str = ""):
+    """cases: a --gtest_filter pattern; locale: as rig.wine takes it."""
     exe = context().program(relative_exe)
     if not exe.exists():
         test.fail(f"{exe} is missing: build the windows-x64 preset first")
     report = work_folder(test.id()) / "table.xml"
-    result = wine([exe, f"--gtest_output=xml:{windows_path(report)}"], timeout=timeout)
+    filter_cases = [f"--gtest_filter={cases}"] if cases else []
+    result = wine([exe, f"--gtest_output=xml:{windows_path(report)}", *filter_cases],
+                  timeout=timeout, locale=locale)
     test.assertTrue(report.exists(), "no report; output:\n" +
                     result.stdout.decode("utf-8", "replace")[-4000:])
     failed, passed = {}, 0

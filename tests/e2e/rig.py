@@ -68,11 +68,20 @@ def windows_path(path: Path) -> str:
     return "Z:" + str(Path(path).resolve()).replace("/", "\\")
 
 
-def wine(args, timeout: float, **kwargs) -> subprocess.CompletedProcess:
+def program_env(locale: dict | None = None) -> dict:
+    """The environment for a Windows program; locale: Unix locale variables for it alone, from
+    which Wine takes its code page and languages."""
+    env = context().env
+    if locale:
+        env = {k: v for k, v in env.items() if not k.startswith("LC_")} | locale
+    return env
+
+
+def wine(args, timeout: float, locale: dict | None = None, **kwargs) -> subprocess.CompletedProcess:
     # Output goes through files, not pipes: a Wine service started on the way inherits the
     # handles and would hold a pipe open long after the program itself has ended.
     with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-        result = subprocess.run(["wine", *map(str, args)], env=context().env,
+        result = subprocess.run(["wine", *map(str, args)], env=program_env(locale),
                                 stdin=subprocess.DEVNULL, stdout=out, stderr=err, timeout=timeout,
                                 **kwargs)
         out.seek(0)
@@ -81,11 +90,12 @@ def wine(args, timeout: float, **kwargs) -> subprocess.CompletedProcess:
     return result
 
 
-def start_program(exe: Path, *args, env: dict | None = None) -> subprocess.Popen:
+def start_program(exe: Path, *args, locale: dict | None = None,
+                  env: dict | None = None) -> subprocess.Popen:
     """Starts a Windows program in the background, with env added to the environment; its PID
     is the Windows process's."""
     return subprocess.Popen(["wine", str(exe), *map(str, args)],
-                            env={**context().env, **(env or {})},
+                            env={**program_env(locale), **(env or {})},
                             cwd=exe.parent, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                             stderr=subprocess.DEVNULL)
 
@@ -154,10 +164,10 @@ def wait_for(predicate, timeout: float, interval: float = 0.05):
 
 # Private-profile files as the programs see them: code page 936 bytes.
 
-def read_profile(path: Path, section: str, key: str):
+def read_profile(path: Path, section: str, key: str, encoding: str = "gbk"):
     """The first value of key in the first matching section, as the profile functions find it."""
     try:
-        text = path.read_bytes().decode("gbk", errors="replace")
+        text = path.read_bytes().decode(encoding, errors="replace")
     except FileNotFoundError:
         return None
     current = None

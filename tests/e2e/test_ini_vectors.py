@@ -4,6 +4,7 @@ import sys
 import unittest
 import xml.etree.ElementTree as ElementTree
 
+from gtest_table import run_table
 from rig import context, wine, windows_path, work_folder
 
 VECTORS_EXE = "tests/profile_conformance_win32.exe"
@@ -35,6 +36,11 @@ class IniVectorsUnderWineTest(unittest.TestCase):
             self.fail(f"vectors that Wine answers differently:\n{details}")
         self.assertGreater(passed, 0, "the table ran no vector")
         self.assertEqual(result.returncode, 0)
+
+    def test_language_files_read_the_same_on_an_english_windows(self):
+        # Code page 1252: Language.ini must still come out as code page 936.
+        run_table(self, VECTORS_EXE, "Text vectors, code page 1252",
+                  locale={"LC_ALL": "en_US.UTF-8"}, cases="*Text*")
 
 
 if __name__ == "__main__":

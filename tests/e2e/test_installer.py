@@ -261,6 +261,7 @@ class InstallerTest(InstalledFolderChecks, unittest.TestCase):
         uninstaller = self.installed(registration["UninstallString"])
         self.assertEqual(sorted(p.name for p in self.folder.iterdir()),
                          sorted([*self.packaged, uninstaller.name]))
+        self.assertIn(contract.LANGUAGE_FILE_ENGLISH_NAME, self.packaged)
         self.assert_packaged(self.packaged)
         for program in release.programs():
             self.assertEqual(file_version(self.packaged[program.file]), release.version(),

@@ -13,6 +13,7 @@
 #include "platform/sim/sim_display.h"
 #include "platform/sim/sim_mouse.h"
 #include "platform/sim/sim_trace.h"
+#include "platform/text_encoding.h"
 #include "tests/fuzz/fuzz_check.h"
 #include "tests/support/desktop_points.h"
 #include "tests/support/grids.h"
@@ -170,11 +171,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                    }));
     }
 
-    profile.SetFile(std::string(kFolder) + "Language.ini", language);
-    const MessageTexts texts = LoadMessageTexts(profile, kFolder);
-    for (const std::string* text : {&texts.connectCap, &texts.serRunning, &texts.getParamFail,
-                                    &texts.connect, &texts.lKeyError, &texts.rKeyError}) {
-        FUZZ_CHECK(text->size() < platform::ProfilePort::kDefaultCapacity);
+    // The same bytes as either language's file: each must give bounded text.
+    profile.SetFile(std::string(kFolder) + std::string(contract::language_file::kName), language);
+    profile.SetFile(std::string(kFolder) + std::string(contract::language_file::kEnglishName),
+                    language);
+    for (const common::Language first : {common::Language::Chinese, common::Language::English}) {
+        const MessageTexts texts =
+            LoadMessageTexts(profile, common::TextSourceIn(kFolder, first), [](const auto&) {});
+        for (const std::string* text : {&texts.connectCap, &texts.serRunning, &texts.getParamFail,
+                                        &texts.connect, &texts.lKeyError, &texts.rKeyError}) {
+            FUZZ_CHECK(platform::Utf8ToUtf16(*text).size() <
+                       platform::ProfilePort::kDefaultCapacity);
+        }
     }
     return 0;
 }

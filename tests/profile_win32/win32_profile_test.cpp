@@ -18,20 +18,24 @@ TEST(Win32FilesStamp, FollowsWrites) {
     test::CheckStampFollowsWrites(files, profile, folder.Path());
 }
 
-// Language files are written in the ANSI code page; texts for the screen
-// must come back decoded, not as raw bytes.
-TEST(Win32ProfileText, DecodesTheAnsiCodePage) {
-    if (GetACP() != 936) {
-        GTEST_SKIP() << "needs the Chinese code page, as the end-to-end environment sets";
-    }
+TEXT_CONFORMANCE_TESTS(Win32ProfileTexts, Win32Profile);
+
+// The driver's language file is code page 936 whatever the system's code
+// page; texts for the screen come back decoded, the byte read stays raw.
+TEST(Win32ProfileText, DecodesCodePage936OnAnySystem) {
     test::TempFolder folder;
     const std::string path = (folder.Path() / "Language.ini").string();
     test::WriteFileBytes(path, "[String]\r\nIDS_CONNECTCAP=\xCC\xE1\xCA\xBE\r\n"); // GBK
     Win32Profile profile;
-    EXPECT_EQ(profile.GetText("String", "IDS_CONNECTCAP   ", "GetError", path), "提示");
+    const auto read = [&](std::string_view key, std::size_t capacity) {
+        const ProfileText text =
+            profile.ReadText("String", key, path, TextEncoding::CodePage936, capacity);
+        return text.status == ProfileText::Status::Found ? text.text : "<missing>";
+    };
+    EXPECT_EQ(read("IDS_CONNECTCAP   ", 260), "提示");
     EXPECT_EQ(profile.GetString("String", "IDS_CONNECTCAP", "", path), "\xCC\xE1\xCA\xBE");
-    EXPECT_EQ(profile.GetText("String", "missing", "GetError", path), "GetError");
-    EXPECT_EQ(profile.GetText("String", "IDS_CONNECTCAP", "", path, 2), "提");
+    EXPECT_EQ(read("missing", 260), "<missing>");
+    EXPECT_EQ(read("IDS_CONNECTCAP", 2), "提");
 }
 
 } // namespace

@@ -69,19 +69,26 @@ TEST(Win32WideProfile, WritesNewFilesAsTextTheDriverReads) {
     EXPECT_EQ(profile.GetInt("LUMERASET", "missing", 5, path), 5);
 }
 
-TEST(Win32WideProfile, ReadsTextsOfTheAnsiCodePageAndRefusesOverlongPaths) {
+TEXT_CONFORMANCE_TESTS(Win32WideProfileTexts, Win32WideProfile);
+
+TEST(Win32WideProfile, ReadsTextsUnderUnicodeNamesAndRefusesOverlongPaths) {
     test::TempFolder folder;
     const std::string path = folder.Path().string() + "\\" + kUnicodeName + ".ini";
     test::WriteFileBytes(folder.Path() / std::filesystem::u8path(kUnicodeName + ".ini"),
                          "[SetLumera]\r\nIDOK=OK\r\nIDCANCEL=\r\n");
     Win32WideProfile profile;
-    EXPECT_EQ(profile.GetText("SetLumera", "IDOK", "GetError", path), "OK");
-    EXPECT_EQ(profile.GetText("SetLumera", "IDCANCEL", "GetError", path), "");
-    EXPECT_EQ(profile.GetText("SetLumera", "IDC_TOP", "GetError", path), "GetError");
-    EXPECT_EQ(profile.GetText("SetLumera", "IDOK", "GetError", path, 2), "O");
+    const auto read = [&](std::string_view key, const std::string& file, std::size_t capacity) {
+        const ProfileText text =
+            profile.ReadText("SetLumera", key, file, TextEncoding::CodePage936, capacity);
+        return text.status == ProfileText::Status::Found ? text.text : "<missing>";
+    };
+    EXPECT_EQ(read("IDOK", path, 260), "OK");
+    EXPECT_EQ(read("IDCANCEL", path, 260), "");
+    EXPECT_EQ(read("IDC_TOP", path, 260), "<missing>");
+    EXPECT_EQ(read("IDOK", path, 2), "O");
     const std::string overlong = folder.Path().string() + "\\" + std::string(300, 'x') + ".ini";
     EXPECT_FALSE(profile.WriteString("SetLumera", "IDOK", "x", overlong));
-    EXPECT_EQ(profile.GetText("SetLumera", "IDOK", "GetError", overlong), "GetError");
+    EXPECT_EQ(read("IDOK", overlong, 260), "<missing>");
     EXPECT_EQ(profile.GetInt("SetLumera", "IDOK", 7, overlong), 7);
 }
 

@@ -1,9 +1,11 @@
+#include "common/language_texts.h"
 #include "driver/app/dravik_app.h"
 #include "driver/app/dravik_dlg.h"
 #include "driver/app/dravik_ids.h"
 #include "platform/window_messages.h"
 #include "tests/support/expect_posts.h"
 #include "tests/support/files.h"
+#include "tests/support/language_files.h"
 #include "tests/support/sim_machine.h"
 
 #include <gtest/gtest.h>
@@ -261,6 +263,45 @@ TEST_F(DravikApplication, SecondInstanceShowsOneBoxAndLeavesOneDriver) {
     EXPECT_EQ(boxes[0].style, mb::kIconInformation);
     EXPECT_EQ(boxes[0].owner, kNoWindow);
     EXPECT_NE(desktop.CommonControlClasses() & 0xFF, 0U);
+}
+
+// The English file for an English user, the Chinese file's text where it has
+// none, and the driver's log says which.
+TEST_F(DravikApplication, AnEnglishUserGetsEnglishTextsAndTheTraceSaysWhatWasLacking) {
+    m_machine.WriteInstalled("Language.ini", kLanguage);
+    m_machine.WriteInstalled(std::string(contract::language_file::kEnglishName),
+                             testing_support::Utf16File("[String]\r\nIDS_CONNECTCAP=Notice\r\n"));
+    m_machine.locale.SetUserUiLanguage(SimLocale::kEnglishUnitedStates);
+    SimDesktop& desktop = m_machine.desktop;
+    SimProcess first(m_machine);
+    DriverState firstState;
+    CDravikApp firstApp(first.ports, firstState);
+    desktop.At(500, [&] {
+        SimProcess second(m_machine);
+        DriverState secondState;
+        CDravikApp secondApp(second.ports, secondState);
+        secondApp.InitInstance();
+    });
+    desktop.At(600, [&] {
+        desktop.PressEscape(
+            desktop.FindWindow(contract::driver_window::kClass, contract::driver_window::kTitle));
+    });
+    firstApp.InitInstance();
+
+    const std::vector<MessageBoxRecord> boxes = desktop.MessageBoxes();
+    ASSERT_EQ(boxes.size(), 1U);
+    EXPECT_EQ(boxes[0].caption, "Notice");
+    EXPECT_EQ(boxes[0].text, "The driver is running already");
+    std::vector<std::string> notes;
+    for (const SimTrace::Line& line : m_machine.trace.Lines()) {
+        if (line.call == common::kTextsTraceStep) {
+            notes.push_back(line.subject);
+        }
+    }
+    ASSERT_EQ(notes.size(), 2U) << "the English file's gaps, then the Chinese file's";
+    EXPECT_TRUE(notes[0].starts_with(std::string(contract::language_file::kEnglishName) +
+                                     " [String] lacks 5 of 6 texts"))
+        << notes[0];
 }
 
 TEST_F(DravikApplication, MissingStringSectionGivesGetError) {

@@ -6,7 +6,9 @@
 #include "platform/sim/sim_clock.h"
 #include "platform/sim/sim_desktop.h"
 #include "platform/sim/sim_files.h"
+#include "platform/sim/sim_locale.h"
 #include "platform/sim/sim_security.h"
+#include "platform/sim/sim_trace.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -119,7 +121,9 @@ public:
     platform::SimFiles files{"", ""};
     platform::SimMutexRegistry mutexes;
     platform::SimSecurity security{mutexes};
-    pensettings::ToolPorts ports{desktop, clock, profile, files, security};
+    platform::SimLocale locale;
+    platform::SimTrace trace;
+    pensettings::ToolPorts ports{desktop, clock, profile, files, security, locale, trace};
 };
 
 } // namespace testing_support

@@ -2,6 +2,7 @@
 
 #include "platform/ini/ini_engine.h"
 #include "platform/profile_port.h"
+#include "platform/sim/sim_profile_text.h"
 
 #include <map>
 #include <string>
@@ -27,10 +28,12 @@ public:
                           std::size_t capacity = kDefaultCapacity) override {
         return platform::ini::ReadString(Text(path), section, key, defaultValue, capacity);
     }
-    std::string GetText(std::string_view section, std::string_view key,
-                        std::string_view defaultValue, const std::string& path,
-                        std::size_t capacity = kDefaultCapacity) override {
-        return GetString(section, key, defaultValue, path, capacity);
+    platform::ProfileText ReadText(std::string_view section, std::string_view key,
+                                   const std::string& path, platform::TextEncoding encoding,
+                                   std::size_t capacity = kDefaultCapacity) override {
+        const std::string* file = File(path);
+        return platform::ReadTextOfFile(file != nullptr ? std::optional(*file) : std::nullopt,
+                                        section, key, encoding, capacity);
     }
     int GetInt(std::string_view section, std::string_view key, int defaultValue,
                const std::string& path) override {

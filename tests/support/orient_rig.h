@@ -12,6 +12,7 @@
 #include "platform/sim/sim_display.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_ipc.h"
+#include "platform/sim/sim_locale.h"
 #include "platform/sim/sim_security.h"
 #include "platform/sim/sim_threads.h"
 #include "platform/sim/sim_trace.h"
@@ -144,7 +145,10 @@ public:
     std::string Installed(std::string_view name) const { return (m_install / name).string(); }
     std::string Settings() const { return ReadFile(Installed("DualData.ini")); }
     std::string Text(std::string_view key) {
-        return profile.GetText(orient::kLanguageSection, key, "", Installed("Language.ini"));
+        return profile
+            .ReadText(orient::kLanguageSection, key, Installed("Language.ini"),
+                      platform::TextEncoding::CodePage936)
+            .text;
     }
 
     // Orient.log on, as a technician switches it on.
@@ -290,7 +294,9 @@ public:
     platform::SimThreadPort threads;
     platform::SimTrace trace;
     platform::SimIpcPort ipc{trace, clock};
-    orient::OrientPorts ports{desktop, clock, profile, files, security, display, threads, ipc};
+    platform::SimLocale locale;
+    orient::OrientPorts ports{desktop, clock,   profile, files, security,
+                              display, threads, ipc,     locale};
     platform::WindowHandle driver = platform::kNoWindow;
     std::vector<std::string> arguments; // the program's command line
     std::unique_ptr<orient::COrientWnd> window;

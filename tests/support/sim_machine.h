@@ -8,6 +8,7 @@
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_hid_port.h"
 #include "platform/sim/sim_ipc.h"
+#include "platform/sim/sim_locale.h"
 #include "platform/sim/sim_mouse.h"
 #include "platform/sim/sim_notify_icon.h"
 #include "platform/sim/sim_registry.h"
@@ -72,6 +73,7 @@ public:
     platform::SimTrace trace;
     platform::SimIpcPort ipc{trace, clock};
     platform::SimNotifyIcon notifyIcon{clock};
+    platform::SimLocale locale;
 
 private:
     std::optional<TempDir> m_dir;
@@ -90,14 +92,14 @@ public:
     // mouse replaces the machine's recording one (a benchmark's discards).
     explicit SimProcess(SimMachine& machine, platform::MousePort* mouse = nullptr)
         : security(machine.mutexes),
-          ports{machine.desktop,   machine.clock,
-                machine.profile,   mouse != nullptr ? *mouse : machine.mouse,
-                machine.display,   machine.files,
-                security,          machine.shell,
-                machine.threads,   machine.serial,
-                machine.hid,       machine.registry,
-                machine.trace,     machine.ipc,
-                machine.notifyIcon} {
+          ports{machine.desktop,    machine.clock,
+                machine.profile,    mouse != nullptr ? *mouse : machine.mouse,
+                machine.display,    machine.files,
+                security,           machine.shell,
+                machine.threads,    machine.serial,
+                machine.hid,        machine.registry,
+                machine.trace,      machine.ipc,
+                machine.notifyIcon, machine.locale} {
         security.SetUserAdmin(true);
     }
 

@@ -4,6 +4,7 @@
 
 #include "platform/sim/ini_file_profile.h"
 #include "tests/support/files.h"
+#include "tests/support/language_files.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -20,9 +21,14 @@ using testing_support::ReadFile;
 class SettingsFiles : public ::testing::Test {
 protected:
     std::string Folder() const { return (m_dir.Path() / "").string(); }
+    MessageTexts Load(const std::string& folder) {
+        return LoadMessageTexts(m_profile, common::TextSourceIn(folder, common::Language::Chinese),
+                                m_notes.Sink());
+    }
 
     testing_support::TempDir m_dir;
     platform::IniFileProfile m_profile;
+    testing_support::NoteLines m_notes;
 };
 
 using LanguageTexts = SettingsFiles;
@@ -35,7 +41,7 @@ TEST_F(LanguageTexts, ReadsTheSixTextsIncludingThePaddedCaptionKey) {
                                 "IDS_CONNECT=Connect\r\n"
                                 "IDS_LKEYERROR=Left\r\n"
                                 "IDS_RKEYERROR=\r\n");
-    const MessageTexts texts = LoadMessageTexts(m_profile, Folder());
+    const MessageTexts texts = Load(Folder());
     EXPECT_EQ(texts.connectCap, "Caption");
     EXPECT_EQ(texts.serRunning, "Running");
     EXPECT_EQ(texts.getParamFail, "Param");
@@ -51,20 +57,21 @@ TEST_F(LanguageTexts, EveryMissingTextReadsGetError) {
             EXPECT_EQ(*text, contract::language_file::kMissingText) << context;
         }
     };
-    expectAllMissing(LoadMessageTexts(m_profile, Folder()), "no file");
+    expectAllMissing(Load(Folder()), "no file");
     m_dir.Write("Language.ini", "[SetLumera]\r\nIDS_CONNECTCAP=Wrong section\r\n");
-    expectAllMissing(LoadMessageTexts(m_profile, Folder()), "no String section");
-    expectAllMissing(LoadMessageTexts(m_profile, ""), "unknown folder");
-    expectAllMissing(LoadMessageTexts(m_profile, Folder() + std::string(250, 'x') + "/"),
-                     "folder too long");
+    expectAllMissing(Load(Folder()), "no String section");
+    expectAllMissing(Load(""), "unknown folder");
+    expectAllMissing(Load(Folder() + std::string(250, 'x') + "/"), "folder too long");
 }
 
 // An older installation's language file lacks the icon's texts: each reads
 // as its built-in text, and one the file has is taken from it.
 TEST_F(LanguageTexts, TrayTextsMissingFromTheFileReadAsBuiltIns) {
-    const TrayTexts builtIn = LoadTrayTexts(m_profile, Folder());
+    const TrayTexts builtIn = LoadTrayTexts(
+        m_profile, common::TextSourceIn(Folder(), common::Language::Chinese), m_notes.Sink());
     m_dir.Write("Language.ini", "[String]\r\nIDS_CONNECTCAP=Caption\r\nIDS_CONNECT=Here\r\n");
-    const TrayTexts read = LoadTrayTexts(m_profile, Folder());
+    const TrayTexts read = LoadTrayTexts(
+        m_profile, common::TextSourceIn(Folder(), common::Language::Chinese), m_notes.Sink());
     EXPECT_EQ(read.caption, "Caption");
     EXPECT_EQ(read.connected, "Here");
     EXPECT_EQ(read.disconnected, builtIn.disconnected);

@@ -9,6 +9,7 @@ namespace platform {
 namespace {
 
 PROFILE_CONFORMANCE_TESTS(IniFileProfileTable, IniFileProfile);
+TEXT_CONFORMANCE_TESTS(IniFileProfileTexts, IniFileProfile);
 
 TEST(SimFilesStamp, FollowsWrites) {
     test::TempFolder folder;

@@ -14,6 +14,7 @@
 #include "platform/sim/sim_trace.h"
 #include "tests/support/files.h"
 #include "tests/support/grids.h"
+#include "tests/support/language_files.h"
 #include "tests/support/orient_rig.h"
 #include "tests/support/poll.h"
 #include "tests/support/temp_dir.h"
@@ -193,10 +194,10 @@ public:
                           std::size_t capacity) override {
         return m_real.GetString(section, key, defaultValue, path, capacity);
     }
-    std::string GetText(std::string_view section, std::string_view key,
-                        std::string_view defaultValue, const std::string& path,
-                        std::size_t capacity) override {
-        return m_real.GetText(section, key, defaultValue, path, capacity);
+    platform::ProfileText ReadText(std::string_view section, std::string_view key,
+                                   const std::string& path, platform::TextEncoding encoding,
+                                   std::size_t capacity) override {
+        return m_real.ReadText(section, key, path, encoding, capacity);
     }
     int GetInt(std::string_view section, std::string_view key, int defaultValue,
                const std::string& path) override {
@@ -378,16 +379,24 @@ TEST(GridWriter, BoardValuesAreDecimalTextTheDriverReadsBackExactly) {
 
 TEST(OrientTexts, TheShippedLanguageFileHasEveryText) {
     platform::IniFileProfile profile;
-    const OrientTexts texts = ReadOrientTexts(profile, DRAVIK_RESOURCE_DIR "/Language.ini");
+    testing_support::NoteLines notes;
+    const common::TextSource chinese =
+        common::TextSourceIn(DRAVIK_RESOURCE_DIR "/", common::Language::Chinese);
+    const OrientTexts texts = ReadOrientTexts(profile, chinese, notes.Sink());
     for (const TextKey& key : kTextKeys) {
         EXPECT_NE(texts.*key.text, contract::language_file::kMissingText) << key.key;
         EXPECT_FALSE((texts.*key.text).empty()) << key.key;
     }
-    EXPECT_EQ(texts.chooseMonitor, profile.GetText(kLanguageSection, kChooseMonitorKey, "",
-                                                   DRAVIK_RESOURCE_DIR "/Language.ini"));
+    EXPECT_EQ(texts.chooseMonitor,
+              profile
+                  .ReadText(kLanguageSection, kChooseMonitorKey, chinese.chinesePath,
+                            platform::TextEncoding::CodePage936)
+                  .text);
     testing_support::TempDir dir;
     const std::string older = dir.Write("Language.ini", "[Orient]\r\nIDS_ORIENT_CAPTION=x\r\n");
-    EXPECT_EQ(ReadOrientTexts(profile, older).chooseMonitor, kChooseMonitorFallback)
+    const common::TextSource olderOnly{older, "", common::Language::Chinese};
+    EXPECT_EQ(ReadOrientTexts(profile, olderOnly, notes.Sink()).chooseMonitor,
+              kChooseMonitorFallback)
         << "a Language.ini from before the monitor prompt";
 }
 
