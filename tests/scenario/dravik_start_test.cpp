@@ -298,7 +298,8 @@ TEST_F(DravikApplication, AnEnglishUserGetsEnglishTextsAndTheTraceSaysWhatWasLac
             notes.push_back(line.subject);
         }
     }
-    ASSERT_EQ(notes.size(), 2U) << "the English file's gaps, then the Chinese file's";
+    ASSERT_EQ(notes.size(), 4U)
+        << "the English file's gaps, then the Chinese file's, for the boxes and for the icon";
     EXPECT_TRUE(notes[0].starts_with(std::string(contract::language_file::kEnglishName) +
                                      " [String] lacks 5 of 6 texts"))
         << notes[0];
