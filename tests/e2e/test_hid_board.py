@@ -1,6 +1,7 @@
 """The driver connected to a board on its HID side: a child of the virtual HID bus, fed by
 VirtualHid.exe. The serial board's connected tests run here too, over HID."""
 
+import re
 import sys
 import time
 import unittest
@@ -9,9 +10,11 @@ import rig
 import test_serial_board as serial
 import virtual_board as vb
 import virtual_hid_board as vhb
-from rig import context, hid_board
+from rig import context, contract, hid_board, serial_board, wait_for, wintest
+from test_driver import DIALOG_CLASS, DIALOG_TITLE, IDCANCEL, WM_COMMAND
 
 START_REPORT = vhb.input_report(vb.START_COMMAND)
+BOARD_GONE = serial.notice(0, contract.COMPANION_BOARD_GONE)
 # Ticks of the keep-alive timer: the first write after the start report comes on the second.
 KEEP_ALIVE_S = 1.0
 
@@ -48,6 +51,159 @@ class HidConnectedDriverTest(serial.ConnectedDriverTest):
         print(f"\n  first start report {1000 * (times[0] - started):.0f} ms after the start",
               file=sys.stderr)
 
+
+    def driver_threads(self) -> int:
+        words = wintest("process", "Dravik.exe")[0].split()
+        return int(dict(zip(words[2::2], words[3::2]))["threads"])
+
+    def wait_threads(self, count, timeout=3.0):
+        return wait_for(lambda: self.driver_threads() == count, timeout, interval=0.1)
+
+    def log_driver(self):
+        rig.replace_section(self.exe.with_name(contract.SETTINGS_FILE_NAME),
+                            contract.SETTINGS_FILE_DIAGNOSTICS_SECTION,
+                            [f"{contract.SETTINGS_FILE_LOG_FILE_KEY}=1"])
+        return self.exe.with_name(contract.LOG_FILE_DRIVER)
+
+    def test_found_at_its_arrival_gone_at_its_removal_found_again_at_the_next(self):
+        self.board.close()
+        self.start_driver()
+        time.sleep(2.5)  # one attempt without the board
+        self.assertEqual(self.board.received, [], "nothing written before the board is there")
+        plugged = time.time()
+        self.board.open()
+        found = self.board.wait_start(6)
+        self.assertIsNotNone(found, "not found after its arrival")
+        # The arrival starts the 2-s connect timer afresh.
+        self.assertLess(found - plugged, 3.5, "not found at the attempt after the arrival")
+        self.assertEqual(self.board.output_reports()[0][1], START_REPORT)
+        self.board.identify(vb.AREAS_ONE_PEN)
+        self.assertEqual(len(self.companion_lines(2, 3)), 2, "board announced")
+        reading = self.driver_threads()
+
+        self.board.close()
+        self.assertEqual(self.companion_lines(3, 3)[2:], [BOARD_GONE], "companion told")
+        self.assertTrue(self.wait_threads(reading - 1), "the reader ended with the link")
+
+        count = len(self.board.start_commands()) + 1
+        self.board.open()
+        self.assertIsNotNone(self.board.wait_start(6, count=count), "not found again")
+        self.board.identify(vb.AREAS_ONE_PEN)
+        self.stroke_to((700, 400))
+        self.assert_cursor_near((700, 400), "stroke after the arrival")
+
+    def test_no_keep_alive_while_reports_flow_then_one_a_second_from_the_second_silent_tick(self):
+        self.connect()
+        began = time.time()
+        self.board.send_frames([vb.pen_frame(*serial.CALIBRATION.board(900, 500))] * 200, 50)
+        ended = self.board.last_send_time
+        self.board.send(vb.pen_frame(*serial.CALIBRATION.board(900, 500), vb.LIFT), frames=1)
+        self.assertIsNotNone(self.board.wait_start(4, count=len(self.board.start_commands()) + 1))
+        starts = self.board.start_commands()
+        self.assertEqual([t for t in starts if began <= t <= ended], [],
+                         "keep-alive while reports flowed")
+        after = [t - ended for t in starts if t > ended]
+        self.assertGreaterEqual(after[0], 1.0, f"before two silent ticks: {after}")
+        self.assertLessEqual(after[0], 2.3, f"not at the second silent tick: {after}")
+
+    def test_exit_during_a_blocked_read_ends_at_once_and_leaves_the_board_usable(self):
+        log = self.log_driver()
+        self.connect()
+        time.sleep(0.5)  # the reader waits in its read of the silent board
+        asked = time.time()
+        wintest("post", DIALOG_CLASS, DIALOG_TITLE, WM_COMMAND, IDCANCEL, 0)
+        self.driver.wait(timeout=10)
+        took = time.time() - asked
+        self.assertLess(took, 2.0, "exit held up by the read")
+        self.assertNotRegex(log.read_text(errors="replace") if log.exists() else "", "did not end")
+        self.driver = None
+        count = len(self.board.start_commands()) + 1
+        self.start_driver()
+        self.assertIsNotNone(self.board.wait_start(8, count=count), "the next driver connects")
+        print(f"\n  ended {1000 * took:.0f} ms after the exit command", file=sys.stderr)
+
+    def test_takes_over_from_the_serial_link_and_gives_it_back_at_its_removal(self):
+        self.board.close()
+        folder = self.folder / "serial"
+        folder.mkdir()
+        line = serial_board(folder)
+        self.addCleanup(line.shutdown)
+        self.start_driver()
+        self.assertIsNotNone(line.wait_start(8), "serial link first")
+        line.identify(vb.AREAS_ONE_PEN)
+        self.board.open()
+        self.assertIsNotNone(self.board.wait_start(6), "HID link taken at the arrival")
+        self.board.identify(vb.AREAS_ONE_PEN)
+        self.stroke_to((500, 300))
+        self.assert_cursor_near((500, 300), "stroke over HID")
+
+        count = len(line.start_commands()) + 1
+        self.board.close()
+        self.assertIsNotNone(line.wait_start(8, count=count), "serial link back")
+        line.identify(vb.AREAS_ONE_PEN)
+        self.stroke_to((1300, 700), board=line)
+        self.assert_cursor_near((1300, 700), "stroke over the serial link again")
+
+    def test_reports_of_other_sizes_or_a_bad_check_byte_move_nothing(self):
+        self.connect()
+        self.stroke_to((600, 300))
+        self.assert_cursor_near((600, 300), "stroke before")
+        far = vb.pen_frame(*serial.CALIBRATION.board(1500, 900))
+        for name, report in [("short", vhb.input_report(far)[:9]),
+                             ("bad check byte", vhb.input_report(far[:7] + bytes([far[7] ^ 0x5A]))),
+                             ("long, frame cut", bytes([vhb.INPUT_REPORT_ID, 8]) + far[:5] + bytes(40))]:
+            with self.subTest(name):
+                self.board.report(report)
+                time.sleep(0.3)
+                self.assert_cursor_near((600, 300), f"after a {name} report")
+        self.stroke_to((1000, 700))
+        self.assert_cursor_near((1000, 700), "stroke after")
+
+    def test_a_device_with_the_ids_but_other_report_sizes_is_passed_over(self):
+        log = self.log_driver()
+        self.board.close()
+        odd = vhb.VirtualHidBoard(self.board.feeder, input_size=64, output_size=64).open()
+        self.addCleanup(odd.close)
+        self.start_driver()
+        self.assertIsNone(odd.wait_start(3), "wrote to a device of other report sizes")
+        self.assertTrue(wait_for(lambda: log.exists() and "report sizes 64/64" in log.read_text(
+            errors="replace"), 6), "no line for the device passed over")
+        self.board.open()
+        self.assertIsNotNone(self.board.wait_start(6), "the board beside it is found")
+
+    def test_a_second_board_coming_and_going_leaves_the_first_connected(self):
+        self.connect()
+        second = vhb.VirtualHidBoard(self.board.feeder).open()
+        time.sleep(3)  # its arrival and the attempt after it
+        second.close()
+        time.sleep(0.5)
+        self.stroke_to((800, 500))
+        self.assert_cursor_near((800, 500), "stroke on the first board")
+        self.assertNotIn(BOARD_GONE, self.companion_lines(3, 0))
+
+    def test_a_board_whose_path_lacks_the_ids_is_found_by_attributes_and_its_removal_seen(self):
+        self.board.close()
+        self.board = vhb.VirtualHidBoard(self.board.feeder, log=self.folder / "board.log",
+                                         name="TESTBOARD").open()
+        self.addCleanup(self.board.shutdown)
+        self.connect()
+        self.board.close()
+        self.assertIn(BOARD_GONE, self.companion_lines(3, 3)[2:], "companion told")
+        count = len(self.board.start_commands()) + 1
+        self.board.open()
+        self.assertIsNotNone(self.board.wait_start(6, count=count), "found again")
+
+    def test_a_feeder_that_dies_mid_stroke_leaves_a_board_that_a_new_one_drives(self):
+        self.connect()
+        points = [serial.CALIBRATION.board(300 + k, 300) for k in range(0, 400, 4)]
+        self.board.send_frames([vb.pen_frame(x, y) for x, y in points[:50]], 200)
+        self.board.feeder.kill()
+        time.sleep(1)
+        self.board.feeder = rig.hid_feeder()
+        self.board.send_frames([vb.pen_frame(x, y) for x, y in points[50:]], 200)
+        self.board.send(vb.pen_frame(*points[-1], vb.LIFT), frames=1)
+        self.stroke_to((900, 600))
+        self.assert_cursor_near((900, 600), "stroke through the new feeder")
 
     def test_720_reports_per_second_for_10_seconds_lose_none(self):
         self.connect()

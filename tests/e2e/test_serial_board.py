@@ -149,12 +149,12 @@ class ConnectedDriverTest(unittest.TestCase):
         return wait_for(lines, timeout, interval=0.01) or (
             self.messages.read_text().splitlines() if self.messages.exists() else [])
 
-    def stroke_to(self, pixel, start=None, rate=200):
+    def stroke_to(self, pixel, start=None, rate=200, board=None):
         # From below right: the smoothing then settles on the pixel itself, not one short.
         start = start or (min(pixel[0] + 40, WIDTH), min(pixel[1] + 30, HEIGHT))
         begin = CALIBRATION.board(*start)
         end = CALIBRATION.board(*pixel)
-        self.board.stroke([begin, end], rate=rate, step=100, hold=10)
+        (board or self.board).stroke([begin, end], rate=rate, step=100, hold=10)
 
     def test_connects_then_repeats_the_start_command_while_the_board_is_silent(self):
         started = self.start_driver()
