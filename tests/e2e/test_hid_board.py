@@ -144,6 +144,38 @@ class HidConnectedDriverTest(serial.ConnectedDriverTest):
         self.stroke_to((1300, 700), board=line)
         self.assert_cursor_near((1300, 700), "stroke over the serial link again")
 
+    def driver_handles(self) -> int:
+        words = wintest("process", "Dravik.exe")[0].split()
+        return int(dict(zip(words[2::2], words[3::2]))["handles"])
+
+    def test_100_removals_and_arrivals_while_reading_leave_one_reader_and_no_handles(self):
+        self.connect()
+        self.stroke_to((400, 300))
+        threads, handles = self.driver_threads(), self.driver_handles()
+        began = time.time()
+        for cycle in range(1, 101):
+            self.board.close()
+            # Gone for good before it comes back: one back sooner is a device instance Wine
+            # has not seen, and each of those was seen to cost the driver a handle in Wine.
+            time.sleep(0.3)
+            count = len(self.board.start_commands()) + 1
+            self.board.open()
+            # Most go before the attempt the arrival starts; every fourth is read from.
+            if cycle % 4:
+                time.sleep(0.2 + (cycle * 37 % 10) / 30)
+                continue
+            self.assertIsNotNone(self.board.wait_start(6, count=count), f"cycle {cycle}")
+            self.board.identify(vb.AREAS_ONE_PEN)
+            self.stroke_to((400 + cycle, 300))
+            if cycle % 20 == 0:
+                self.assert_cursor_near((400 + cycle, 300), f"stroke after cycle {cycle}")
+        print(f"\n  100 cycles in {time.time() - began:.0f} s", file=sys.stderr)
+        self.assertTrue(self.wait_threads(threads), f"threads {self.driver_threads()}, "
+                                                    f"before {threads}")
+        # Sampled between attempts: an enumeration holds handles while it runs.
+        self.assertTrue(wait_for(lambda: self.driver_handles() <= handles + 10, 6, interval=0.3),
+                        f"handles {self.driver_handles()}, before {handles}")
+
     def test_reports_of_other_sizes_or_a_bad_check_byte_move_nothing(self):
         self.connect()
         self.stroke_to((600, 300))

@@ -6,7 +6,8 @@
 
 #include <ddk/wdmguid.h>
 
-#define MAX_CHILDREN 16
+/* A child unplugged before the system started it may never be removed: room for some. */
+#define MAX_CHILDREN 64
 #define INPUT_SLOTS 1024
 #define OUTPUT_SLOTS 512
 
@@ -324,8 +325,9 @@ static NTSTATUS Plug(Bus* bus, const VirtualHidPlug* plug, ULONG* number) {
         IoDeleteDevice(device);
         return STATUS_INSUFFICIENT_RESOURCES;
     }
-    /* Each plug its own instance: two boards alike are two devices. */
-    WideDecimal(child->instanceId, child->number);
+    /* One instance per slot: two boards alike are two devices, and a board plugged again
+     * is the device installed before, which the system finds quicker. */
+    WideDecimal(child->instanceId, (ULONG)slot);
     *number = child->number;
     device->Flags &= ~DO_DEVICE_INITIALIZING;
     IoInvalidateDeviceRelations(bus->rootPdo, BusRelations);
