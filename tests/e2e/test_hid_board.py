@@ -156,8 +156,6 @@ class HidConnectedDriverTest(serial.ConnectedDriverTest):
         began = time.time()
         for cycle in range(1, 101):
             self.board.close()
-            # Gone for good before it comes back: one back sooner is a device instance Wine
-            # has not seen, and each of those was seen to cost the driver a handle in Wine.
             time.sleep(0.3)
             count = len(self.board.start_commands()) + 1
             self.board.open()
@@ -173,9 +171,9 @@ class HidConnectedDriverTest(serial.ConnectedDriverTest):
         print(f"\n  100 cycles in {time.time() - began:.0f} s", file=sys.stderr)
         self.assertTrue(self.wait_threads(threads), f"threads {self.driver_threads()}, "
                                                     f"before {threads}")
-        # Sampled between attempts: an enumeration holds handles while it runs.
-        self.assertTrue(wait_for(lambda: self.driver_handles() <= handles + 10, 6, interval=0.3),
-                        f"handles {self.driver_handles()}, before {handles}")
+        # Wine counts the slots of a handle table that doubles when full and never shrinks,
+        # so a peak shows as one doubling; a handle kept per cycle would show as two.
+        self.assertLessEqual(self.driver_handles(), 2 * handles, "handles left behind")
 
     def test_reports_of_other_sizes_or_a_bad_check_byte_move_nothing(self):
         self.connect()

@@ -325,9 +325,8 @@ static NTSTATUS Plug(Bus* bus, const VirtualHidPlug* plug, ULONG* number) {
         IoDeleteDevice(device);
         return STATUS_INSUFFICIENT_RESOURCES;
     }
-    /* One instance per slot: two boards alike are two devices, and a board plugged again
-     * is the device installed before, which the system finds quicker. */
-    WideDecimal(child->instanceId, (ULONG)slot);
+    /* Each plug its own instance: two boards alike are two devices. */
+    WideDecimal(child->instanceId, child->number);
     *number = child->number;
     device->Flags &= ~DO_DEVICE_INITIALIZING;
     IoInvalidateDeviceRelations(bus->rootPdo, BusRelations);
