@@ -20,10 +20,13 @@ struct HidIds {
 };
 
 // One present HID interface; ids is empty when its attributes could not be
-// read (the query-only open or the attribute read failed).
+// read (the query-only open or the attribute read failed). The report sizes
+// count the report ID byte; 0 when the device's capabilities could not be read.
 struct HidInterface {
     std::string path;
     std::optional<HidIds> ids;
+    std::uint16_t inputReportSize = 0;
+    std::uint16_t outputReportSize = 0;
 };
 
 // HID interfaces of the system: enumeration, synchronous handles, reports.

@@ -14,8 +14,9 @@ BoardConnection::BoardConnection(platform::Platform& platform, DriverState& stat
                                  DialogTimers& timers)
     : m_platform(platform), m_notifications(platform.windows), m_state(state), m_pipeline(pipeline),
       m_dialog(dialog), m_timers(timers),
-      m_serial(state, platform.registry, platform.serial, platform.trace), m_hid(platform.hid),
-      m_hidSearch(platform.clock), m_calibrationFile(platform.files),
+      m_serial(state, platform.registry, platform.serial, platform.trace),
+      m_hid(platform.hid, &platform.trace), m_hidSearch(platform.clock),
+      m_calibrationFile(platform.files),
       m_serialSource(platform.serial, platform.clock, state, platform.trace),
       m_hidSource(m_hid, platform.clock),
       m_loop(state, m_serialSource, m_hidSource, pipeline.companion, pipeline.dispatcher),
@@ -86,6 +87,9 @@ bool BoardConnection::OpenHidLink() {
     m_state.announcePending = 1;
     m_platform.clock.Sleep(kStartReportDelayMs);
     m_hidSource.Wake();
+    if (m_state.hidMode == 0) {
+        m_tookOverSerial = m_state.linkOpen != 0;
+    }
     // A running serial reader is kept: it switches to HID reads by hidMode.
     if (m_state.linkOpen == 0 && !m_reader.CreateSuspended()) {
         m_platform.trace.Failure("OpenHidLink", 0, "no reader thread");
@@ -232,8 +236,16 @@ void BoardConnection::OnDeviceChange(platform::WParam event, platform::LParam re
         }
     } else if (broadcast->eventCode == platform::dbt::kDeviceRemoveComplete) {
         if (m_state.hidMode != 0) {
-            if (board) {
+            // By presence, not by name: a second board of the kind may go while
+            // ours stays, and ours may have a name without the IDs in it.
+            if (!m_hid.OpenDevicePresent()) {
                 LinkGone();
+                // No arrival follows for a serial board that stayed: look for it now.
+                if (std::exchange(m_tookOverSerial, false) &&
+                    m_serial.IsSerialInterfaceLinked() != 0) {
+                    m_retryingAfterFault = true;
+                    m_timers.Start(timer::kConnect);
+                }
             }
         } else if (m_serial.IsSerialInterfaceLinked() == 0) {
             LinkGone();

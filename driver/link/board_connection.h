@@ -99,6 +99,8 @@ private:
     // The connect timer runs again after a reader gave up on a board that
     // was still there; a removal of it stops that timer again.
     bool m_retryingAfterFault = false;
+    // The HID link opened over a running serial link, whose port it closes.
+    bool m_tookOverSerial = false;
     // The exit code of a reader that gave up, until the dialog takes it.
     std::atomic<int> m_readerGaveUp{0};
 };

@@ -1,5 +1,7 @@
 #include "driver/link/hid_device.h"
 
+#include <string>
+
 namespace driver {
 
 std::string CHidDevice::FindDevicePath(std::uint16_t vendorId, std::uint16_t productId) {
@@ -9,16 +11,37 @@ std::string CHidDevice::FindDevicePath(std::uint16_t vendorId, std::uint16_t pro
         if (candidate.ids != wanted) {
             return false;
         }
+        // Reads and writes of one report would fail on it forever.
+        if (candidate.inputReportSize != kHidReportSize ||
+            candidate.outputReportSize != kHidReportSize) {
+            if (m_trace != nullptr) {
+                m_trace->Failure("FindDevicePath", 0,
+                                 "report sizes " + std::to_string(candidate.inputReportSize) + "/" +
+                                     std::to_string(candidate.outputReportSize) + ", not " +
+                                     std::to_string(kHidReportSize) + ": " + candidate.path);
+            }
+            return false;
+        }
         found = candidate.path;
         return true;
     });
     return found;
 }
 
+bool CHidDevice::OpenDevicePresent() {
+    bool present = false;
+    m_port.EnumerateInterfaces([&](const platform::HidInterface& candidate) {
+        present = candidate.path == m_path;
+        return present;
+    });
+    return present;
+}
+
 platform::HidHandle CHidDevice::OpenReadHandle(const std::string& path) {
     const platform::HidHandle handle = m_port.OpenRead(path);
     if (handle != platform::kNoHidHandle) {
         m_port.SetInputBufferCount(handle, kInputBufferCount);
+        m_path = path;
     }
     m_read = handle;
     return handle;

@@ -2,6 +2,7 @@
 
 #include "driver/pen/hid_report.h"
 #include "platform/hid_port.h"
+#include "platform/trace_port.h"
 
 #include <atomic>
 #include <cstdint>
@@ -18,10 +19,14 @@ public:
     // the system's default ring of 32 reports would drop most of them.
     static constexpr std::uint32_t kInputBufferCount = 512;
 
-    explicit CHidDevice(platform::HidPort& port) : m_port(port) {}
+    explicit CHidDevice(platform::HidPort& port, platform::TracePort* trace = nullptr)
+        : m_port(port), m_trace(trace) {}
 
-    // The first present interface carrying both IDs; empty when none.
+    // The first present interface carrying both IDs and the board's report
+    // sizes; empty when none.
     std::string FindDevicePath(std::uint16_t vendorId, std::uint16_t productId);
+    // Whether the interface the read handle was opened on is still present.
+    bool OpenDevicePresent();
     platform::HidHandle OpenReadHandle(const std::string& path);
     platform::HidHandle OpenWriteHandle(const std::string& path);
     bool WriteReport(std::span<const std::uint8_t> report);
@@ -37,6 +42,9 @@ public:
 
 private:
     platform::HidPort& m_port;
+    platform::TracePort* m_trace;
+    // The read handle's interface; dialog thread only.
+    std::string m_path;
     std::atomic<platform::HidHandle> m_read{platform::kNoHidHandle};
     std::atomic<platform::HidHandle> m_write{platform::kNoHidHandle};
 };

@@ -18,7 +18,8 @@ void SimHidPort::EnumerateInterfaces(const std::function<bool(const HidInterface
         ++m_enumerations;
         for (const Device& device : m_devices) {
             if (device.present) {
-                present.push_back({device.path, device.ids});
+                present.push_back(
+                    {device.path, device.ids, device.inputReportSize, device.outputReportSize});
             }
         }
     }
@@ -134,11 +135,14 @@ bool SimHidPort::SetInputBufferCount(HidHandle handle, std::uint32_t count) {
     return accepted;
 }
 
-void SimHidPort::AddDevice(std::string path, std::uint16_t vendorId, std::uint16_t productId) {
+void SimHidPort::AddDevice(std::string path, std::uint16_t vendorId, std::uint16_t productId,
+                           std::uint16_t inputReportSize, std::uint16_t outputReportSize) {
     std::lock_guard lock(m_mutex);
     Device& added = m_devices.emplace_back();
     added.path = std::move(path);
     added.ids = HidIds{vendorId, productId};
+    added.inputReportSize = inputReportSize;
+    added.outputReportSize = outputReportSize;
 }
 
 void SimHidPort::AddUnreadableDevice(std::string path) {

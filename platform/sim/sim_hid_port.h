@@ -55,8 +55,9 @@ public:
     bool SetInputBufferCount(HidHandle handle, std::uint32_t count) override;
 
     // --- the test's side ---
-    // Appended to the enumeration order.
-    void AddDevice(std::string path, std::uint16_t vendorId, std::uint16_t productId);
+    // Appended to the enumeration order; report sizes with the ID byte.
+    void AddDevice(std::string path, std::uint16_t vendorId, std::uint16_t productId,
+                   std::uint16_t inputReportSize = 21, std::uint16_t outputReportSize = 21);
     // Present, but a query-only open of it fails.
     void AddUnreadableDevice(std::string path);
     // Its handles stay open but fail; it leaves the enumeration.
@@ -88,6 +89,8 @@ private:
     struct Device {
         std::string path;
         std::optional<HidIds> ids;
+        std::uint16_t inputReportSize = 0;
+        std::uint16_t outputReportSize = 0;
         bool present = true;
         bool failReadOpen = false;
         bool failWriteOpen = false;

@@ -22,20 +22,32 @@ HidHandle Stored(HANDLE handle) {
     return handle == INVALID_HANDLE_VALUE ? kNoHidHandle : reinterpret_cast<HidHandle>(handle);
 }
 
-std::optional<HidIds> ReadIds(const char* path) {
-    const HANDLE query = ::CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+void ReadReportSizes(HANDLE query, HidInterface& found) {
+    PHIDP_PREPARSED_DATA data = nullptr;
+    if (!::HidD_GetPreparsedData(query, &data)) {
+        return;
+    }
+    HIDP_CAPS caps{};
+    if (::HidP_GetCaps(data, &caps) == HIDP_STATUS_SUCCESS) {
+        found.inputReportSize = caps.InputReportByteLength;
+        found.outputReportSize = caps.OutputReportByteLength;
+    }
+    ::HidD_FreePreparsedData(data);
+}
+
+void ReadIds(HidInterface& found) {
+    const HANDLE query = ::CreateFileA(found.path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (query == INVALID_HANDLE_VALUE) {
-        return std::nullopt;
+        return;
     }
     HIDD_ATTRIBUTES attributes{};
     attributes.Size = sizeof attributes;
-    const bool read = ::HidD_GetAttributes(query, &attributes) != FALSE;
-    ::CloseHandle(query);
-    if (!read) {
-        return std::nullopt;
+    if (::HidD_GetAttributes(query, &attributes)) {
+        found.ids = HidIds{attributes.VendorID, attributes.ProductID};
+        ReadReportSizes(query, found);
     }
-    return HidIds{attributes.VendorID, attributes.ProductID};
+    ::CloseHandle(query);
 }
 
 } // namespace
@@ -74,7 +86,7 @@ void Win32HidPort::EnumerateInterfaces(const std::function<bool(const HidInterfa
         if (!haveDetail) {
             continue;
         }
-        found.ids = ReadIds(found.path.c_str());
+        ReadIds(found);
         if (visit(found)) {
             break;
         }

@@ -28,9 +28,10 @@ def companion_frames(log: Path) -> list[tuple[float, int, int]]:
     return frames
 
 
-def stream(name: str, transport: str, count: int, rate: float) -> dict:
+def stream(name: str, transport: str, count: int, rate: float, make_board=None) -> dict:
     """Connects the driver in dual-pen mode over transport, sends count second-pen touch frames
-    at rate per second (each to its own pixel) and waits for the companion to log them."""
+    at rate per second (each to its own pixel) and waits for the companion to log them; the
+    board is on the serial link unless make_board(folder) gives another."""
     folder = rig.work_folder(name)
     exe = install_driver(name)
     rig.replace_section(exe.with_name(contract.SETTINGS_FILE_NAME),
@@ -38,7 +39,7 @@ def stream(name: str, transport: str, count: int, rate: float) -> dict:
     log = folder / "companion.log"
     companion = rig.start_program(Path(os.environ["E2E_COMPANION"]).resolve(), f"--{transport}",
                                   "--log", rig.windows_path(log), "--seconds", 600)
-    board = rig.serial_board(folder)
+    board = (make_board or rig.serial_board)(folder)
     driver = None
     try:
         rig.wait_for(lambda: log.exists() and "started" in log.read_text(), 30)

@@ -15,9 +15,13 @@ REPO = Path(__file__).resolve().parents[2]
 ENV_SCRIPT = REPO / "scripts" / "e2e-env"
 
 sys.path.insert(0, str(REPO / "tools" / "virtual_board"))
+sys.path.insert(0, str(REPO / "tools" / "virtual_hid"))
 sys.path.insert(0, str(REPO / "common"))
 import program_contract as contract  # noqa: E402
 import virtual_board  # noqa: E402
+import virtual_hid_board  # noqa: E402
+
+VIRTUAL_HID_EXE = Path("tools") / "virtual_hid" / "VirtualHid.exe"
 
 _context = None
 
@@ -29,6 +33,7 @@ class Context:
         self.env = env
         self.root = Path(env["E2E_ROOT"])
         self.serial_registry = None
+        self.hid_feeder = None
 
     def program(self, relative: str) -> Path:
         return self.build_dir / relative
@@ -43,6 +48,9 @@ def context() -> Context:
 def start(build_dir: Path, wintest: Path, cache_dir: Path, two_monitors: bool = False) -> Context:
     global _context
     display = ["--two-monitors"] if two_monitors else []
+    hid = (build_dir / VIRTUAL_HID_EXE).parent
+    if not two_monitors and (hid / VIRTUAL_HID_EXE.name).exists():
+        display += ["--hid", str(hid)]
     # stdout is a pipe: e2e-env keeps Wine's own processes off it, or this would not return.
     out = subprocess.run([str(ENV_SCRIPT), "start", *display, str(cache_dir)], check=True,
                          stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, timeout=300,
@@ -59,6 +67,8 @@ def start(build_dir: Path, wintest: Path, cache_dir: Path, two_monitors: bool = 
 def stop():
     global _context
     if _context is not None:
+        if _context.hid_feeder is not None:
+            _context.hid_feeder.close()
         subprocess.run([str(ENV_SCRIPT), "stop", str(_context.root)], stdin=subprocess.DEVNULL,
                        timeout=120, check=False)
         _context = None
@@ -247,6 +257,26 @@ def serial_board(folder: Path, port: str = SERIAL_PORT, **options) -> "virtual_b
     install_serial_registry(port)
     board = virtual_board.VirtualBoard(link=port_link(port), log=folder / "board.log", **options)
     return board.open()
+
+
+# The board's HID side: children of the virtual HID bus, one feeder for the whole run.
+
+def hid_feeder() -> "virtual_hid_board.Feeder":
+    """The running feeder of the bus that e2e-env installed; started again if it ended."""
+    ctx = context()
+    if ctx.hid_feeder is not None and ctx.hid_feeder.alive():
+        return ctx.hid_feeder
+    exe = ctx.program(VIRTUAL_HID_EXE)
+    if not exe.exists():
+        raise AssertionError(f"{VIRTUAL_HID_EXE} is not built")
+    ctx.hid_feeder = virtual_hid_board.Feeder(exe, ctx.env)
+    return ctx.hid_feeder
+
+
+def hid_board(folder: Path, **options) -> "virtual_hid_board.VirtualHidBoard":
+    """A board plugged into the virtual HID bus, logging to folder/board.log."""
+    return virtual_hid_board.VirtualHidBoard(hid_feeder(), log=folder / "board.log",
+                                             **options).open()
 
 
 def cpu_seconds(pid: int) -> float:

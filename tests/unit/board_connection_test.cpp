@@ -96,6 +96,13 @@ TEST_F(BoardConnectionTest, FindsOnlyTheBoardAndTheFirstOneWins) {
     port.AddDevice("\\\\?\\hid#vid_845e&pid_0001", 0x845E, 0x0001);
     port.AddDevice(kOtherProduct, 0x1314, 0x1002);
     EXPECT_EQ(device.FindDevicePath(0x1314, 0x1001), "") << "right vendor, wrong product";
+    const std::string otherSizes = "\\\\?\\hid#vid_1314&pid_1001#other_sizes";
+    for (const auto& [input, output] :
+         {std::pair<std::uint16_t, std::uint16_t>(64, 21), {21, 64}, {0, 0}}) {
+        port.AddDevice(otherSizes, 0x1314, 0x1001, input, output);
+        EXPECT_EQ(device.FindDevicePath(0x1314, 0x1001), "") << input << "/" << output;
+        port.RemoveDevice(otherSizes);
+    }
 
     port.AddDevice(kBoard, 0x1314, 0x1001);
     port.AddDevice(kSecondBoard, 0x1314, 0x1001);
@@ -236,9 +243,11 @@ TEST_F(BoardConnectionTest, SerialComesBackAfterTheHidLinkItGaveWayToIsGone) {
     ASSERT_TRUE(MouseEventsReach(1));
     EXPECT_EQ(machine.serial.ReadsCancelled(), 1) << "the serial read ended at the switch";
 
+    timers.calls.clear();
     port.RemoveDevice(kBoard);
     Broadcast(0x8004, 5, kBoard);
     EXPECT_EQ(machine.serial.Closes(), 1) << "the port the HID link took over from";
+    ASSERT_TRUE(timers.Started(timer::kConnect)) << "no arrival will start it";
     connection.Connect();
     ASSERT_EQ(state.linkOpen, 1);
     ASSERT_EQ(state.hidMode, 0);
@@ -310,6 +319,30 @@ TEST_F(BoardConnectionTest, BoardRemovalClosesTheLinkAndEndsTheBlockedReader) {
     EXPECT_TRUE(testing_support::PostsAre(
         CompanionNotices(),
         {{kAnyTime, contract::companion::kNotice, 0, contract::companion::kBoardGone}}));
+}
+
+TEST_F(BoardConnectionTest, RemovalClosesTheHidLinkOnlyWhenItsOwnInterfaceIsGone) {
+    const std::string unnamed = "\\\\?\\hid#virtualhid#3#{4d1e55b2}";
+    struct Case {
+        std::string open, other, removed;
+        bool closes;
+    };
+    for (const Case& c :
+         {Case{kBoard, kSecondBoard, kSecondBoard, false}, Case{kBoard, kSecondBoard, kBoard, true},
+          Case{unnamed, kKeyboard, unnamed, true}}) {
+        SCOPED_TRACE(c.removed);
+        port.AddDevice(c.open, 0x1314, 0x1001);
+        port.AddDevice(c.other, 0x1314, c.other == kKeyboard ? 0x1002 : 0x1001);
+        ASSERT_TRUE(connection.OpenHidLink());
+        port.RemoveDevice(c.removed);
+        Broadcast(0x8004, 5, c.removed);
+        EXPECT_EQ(state.linkOpen == 0, c.closes);
+        connection.Close();
+        state.linkOpen = 0;
+        state.hidMode = 0;
+        port.RemoveDevice(c.open);
+        port.RemoveDevice(c.other);
+    }
 }
 
 // The read handle is closed for good only after the reader left its loop:

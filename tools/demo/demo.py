@@ -2,7 +2,7 @@
 """The demo: the driver under Wine, connected to the virtual board, writes with both pens into
 the reference companion's sheet; then the board is calibrated from its orientation area.
 
-usage: demo.py BUILD_DIR OUT_DIR [SESSION] [--two-monitors]
+usage: demo.py BUILD_DIR OUT_DIR [SESSION] [--two-monitors] [--hid]
 
 Writes OUT_DIR/screenshot.png, OUT_DIR/calibration-target.png, OUT_DIR/calibration-result.png,
 OUT_DIR/report.txt and the logs beside them. Every wait is bounded; a driver that does not
@@ -11,6 +11,8 @@ connect ends the demo with a report that says so.
 With --two-monitors the desktop has a primary monitor and, right of it, the board's projector
 as a second monitor: the board is bound to the second one, the companion's sheet shows there,
 and OUT_DIR/two-monitors.png is the whole desktop with the writing on the second monitor.
+
+With --hid the board is on its HID side, the virtual HID bus, instead of on COM7.
 """
 
 import os
@@ -101,7 +103,7 @@ def pointer_at(samples, when):
     return position
 
 
-def calibration(out: Path) -> list[str]:
+def calibration(out: Path, make_board) -> list[str]:
     """A board hung other than the settings say, calibrated on 3 x 3 from its orientation area
     with a noisy pen, checked, then a stroke through the new grid; the report's lines."""
     folder = out / "calibration"
@@ -118,7 +120,7 @@ def calibration(out: Path) -> list[str]:
                     rig.windows_path(bmp))
         bmp_to_png.write_png(out / f"calibration-{name}.png", *bmp_to_png.read_bmp(bmp))
 
-    board = rig.serial_board(folder)
+    board = make_board(folder)
     driver = None
     try:
         driver = orient_run.start_from_driver(folder, board, settings)
@@ -158,9 +160,12 @@ def on_board_monitor(pixel, monitor):
     return (left + pixel[0] * (right - left) // 1920, top + pixel[1] * (bottom - top) // 1080)
 
 
-def run(build: Path, out: Path, session_path: Path, two_monitors: bool) -> int:
+def run(build: Path, out: Path, session_path: Path, two_monitors: bool, hid: bool) -> int:
     session = vb.Session.load(session_path)
-    lines = [f"Demo run {time.strftime('%Y-%m-%d %H:%M:%S')}, session {session_path.name}"]
+    make_board = rig.hid_board if hid else rig.serial_board
+    link = "the virtual HID bus" if hid else "COM7"
+    lines = [f"Demo run {time.strftime('%Y-%m-%d %H:%M:%S')}, session {session_path.name}, "
+             f"board on {link}"]
     processes = []
     ctx = rig.context()
     exe = install(out / "install", session)
@@ -185,7 +190,7 @@ def run(build: Path, out: Path, session_path: Path, two_monitors: bool) -> int:
     rig.wintest("wait-window", *SHEET, 10000, timeout_ms=10000)
     rig.wintest("wait-window", *TOOL, 10000, timeout_ms=10000)
 
-    board = rig.serial_board(out)
+    board = make_board(out)
     stop_trace = out / "trace.stop"
     stop_trace.unlink(missing_ok=True)
     trace = rig.start_wintest("cursor-trace", 120000, rig.windows_path(stop_trace))
@@ -282,7 +287,7 @@ def run(build: Path, out: Path, session_path: Path, two_monitors: bool) -> int:
         rig.end_program(process)
     board.shutdown()
     if connected and not two_monitors:
-        lines += calibration(out)
+        lines += calibration(out, make_board)
     report = "\n".join(lines) + "\n"
     (out / "report.txt").write_text(report)
     print(report)
@@ -291,7 +296,8 @@ def run(build: Path, out: Path, session_path: Path, two_monitors: bool) -> int:
 
 def main() -> int:
     two_monitors = "--two-monitors" in sys.argv
-    args = [arg for arg in sys.argv[1:] if arg != "--two-monitors"]
+    hid = "--hid" in sys.argv
+    args = [arg for arg in sys.argv[1:] if arg not in ("--two-monitors", "--hid")]
     if len(args) not in (2, 3):
         print(__doc__, file=sys.stderr)
         return 2
@@ -307,7 +313,7 @@ def main() -> int:
     wintest = build / "tools/wintest/wintest.exe"
     try:
         rig.start(build, wintest, build / "e2e-cache", two_monitors)
-        return run(build, out, session, two_monitors)
+        return run(build, out, session, two_monitors, hid)
     except KeyboardInterrupt:
         print("demo: interrupted", file=sys.stderr)
         return 130

@@ -1,0 +1,13 @@
+# Fails when the driver FILE imports from anything but the kernel's own modules.
+execute_process(COMMAND ${OBJDUMP} -p ${FILE} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
+if(failed)
+    message(FATAL_ERROR "${OBJDUMP} could not read ${FILE}")
+endif()
+string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${dump}")
+foreach(entry IN LISTS imports)
+    string(REPLACE "DLL Name: " "" module "${entry}")
+    string(TOLOWER "${module}" module)
+    if(NOT module MATCHES "^(ntoskrnl\\.exe|hidclass\\.sys|hal\\.dll)$")
+        message(FATAL_ERROR "${FILE} imports ${module}: Wine would load it as a DLL")
+    endif()
+endforeach()
