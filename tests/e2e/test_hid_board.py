@@ -40,7 +40,9 @@ class HidConnectedDriverTest(serial.ConnectedDriverTest):
         started = self.start_driver()
         times = [self.board.wait_start(12, count=n) for n in range(1, 5)]
         self.assertIsNotNone(times[0], "no start report within 12 s of the start")
-        self.assertLessEqual(times[0] - started, 4.5, "first start report late")
+        # The first attempt, 2 s after the window is made, plus Wine's start-up of the
+        # program (up to some 2.5 s on a loaded machine); the second would be 2 s later.
+        self.assertLessEqual(times[0] - started, 5.0, "first start report late")
         self.assertNotIn(None, times, f"the start report stopped repeating: {times}")
         self.assertEqual({data for _, data in self.board.output_reports()}, {START_REPORT},
                          "every output report is the start report, whole")
@@ -109,6 +111,10 @@ class HidConnectedDriverTest(serial.ConnectedDriverTest):
 
     def test_exit_during_a_blocked_read_ends_at_once_and_leaves_the_board_usable(self):
         log = self.log_driver()
+        # Wine's shell takes some 2 s to delete a notification icon, which this is not about.
+        rig.replace_section(self.exe.with_name(contract.SETTINGS_FILE_NAME),
+                            contract.SETTINGS_FILE_INTERFACE_SECTION,
+                            [f"{contract.SETTINGS_FILE_TRAY_ICON_KEY}=0"])
         self.connect()
         time.sleep(0.5)  # the reader waits in its read of the silent board
         asked = time.time()

@@ -175,9 +175,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     profile.SetFile(std::string(kFolder) + std::string(contract::language_file::kName), language);
     profile.SetFile(std::string(kFolder) + std::string(contract::language_file::kEnglishName),
                     language);
-    for (const common::Language first : {common::Language::Chinese, common::Language::English}) {
+    for (const common::Language chosen : {common::Language::Chinese, common::Language::English}) {
         const MessageTexts texts =
-            LoadMessageTexts(profile, common::TextSourceIn(kFolder, first), [](const auto&) {});
+            LoadMessageTexts(profile, common::TextSourceIn(kFolder, chosen), [](const auto&) {});
         for (const std::string* text : {&texts.connectCap, &texts.serRunning, &texts.getParamFail,
                                         &texts.connect, &texts.lKeyError, &texts.rKeyError}) {
             FUZZ_CHECK(platform::Utf8ToUtf16(*text).size() <
