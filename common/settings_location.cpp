@@ -90,12 +90,15 @@ std::string UserCopyPath(platform::FilesPort& files, std::string& userFolder) {
                : PathInFolder(userFolder, contract::settings_file::kName, files);
 }
 
+std::string InstalledCopyPath(platform::FilesPort& files) {
+    return PathInFolder(ExecutableFolder(files), contract::settings_file::kName, files);
+}
+
 } // namespace
 
 std::string LocateSettingsFile(platform::FilesPort& files, platform::ClockPort& clock,
                                bool isAdmin) {
-    std::string installedCopy =
-        PathInFolder(ExecutableFolder(files), contract::settings_file::kName, files);
+    std::string installedCopy = InstalledCopyPath(files);
     if (isAdmin) {
         return installedCopy;
     }
@@ -113,8 +116,7 @@ std::string LocateSettingsFile(platform::FilesPort& files, platform::ClockPort& 
 }
 
 std::string SettingsFileToRead(platform::FilesPort& files, bool isAdmin) {
-    std::string installedCopy =
-        PathInFolder(ExecutableFolder(files), contract::settings_file::kName, files);
+    std::string installedCopy = InstalledCopyPath(files);
     if (isAdmin) {
         return installedCopy;
     }
