@@ -242,10 +242,6 @@ class HidConnectedDriverTest(serial.ConnectedDriverTest):
         self.stroke_to((900, 600))
         self.assert_cursor_near((900, 600), "stroke through the new feeder")
 
-    # The serial link's bound on the pointer's lag does not hold over Wine's HID stack, a
-    # request between processes for each report: HidStreamTest asserts that none is lost.
-    test_720_frames_per_second_for_10_seconds_keep_up = None
-
 
 class HidStreamTest(unittest.TestCase):
     def test_no_report_is_lost_at_the_line_rate_for_10_seconds(self):
