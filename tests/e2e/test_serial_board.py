@@ -82,6 +82,9 @@ class SerialRigTest(unittest.TestCase):
 class ConnectedDriverTest(unittest.TestCase):
     """Dravik.exe against the virtual board: connection, pointer, function areas, recovery."""
 
+    # How far behind a stream at the line's rate the pointer may end.
+    KEEP_UP_LAG_MS = 50
+
     @classmethod
     def setUpClass(cls):
         if not context().program(DRIVER_EXE).exists():
@@ -321,7 +324,7 @@ class ConnectedDriverTest(unittest.TestCase):
     def test_720_frames_per_second_for_10_seconds_keep_up(self):
         self.connect()
         _, lag_ms = self.stream_ellipse(720, 10)
-        self.assertLessEqual(lag_ms, 50)
+        self.assertLessEqual(lag_ms, self.KEEP_UP_LAG_MS)
 
 
 if __name__ == "__main__":
