@@ -38,6 +38,8 @@ public:
     // returns true. Interfaces whose path cannot be read are skipped; a
     // failed allocation ends the enumeration.
     virtual void EnumerateInterfaces(const std::function<bool(const HidInterface&)>& visit) = 0;
+    // Whether an interface of this path is present; nothing is opened.
+    virtual bool IsPresent(const std::string& path) = 0;
 
     // Synchronous handles; none on failure. Reading shares read, write and
     // delete; writing shares read and write.

@@ -29,12 +29,7 @@ std::string CHidDevice::FindDevicePath(std::uint16_t vendorId, std::uint16_t pro
 }
 
 bool CHidDevice::OpenDevicePresent() {
-    bool present = false;
-    m_port.EnumerateInterfaces([&](const platform::HidInterface& candidate) {
-        present = candidate.path == m_path;
-        return present;
-    });
-    return present;
+    return !m_path.empty() && m_port.IsPresent(m_path);
 }
 
 platform::HidHandle CHidDevice::OpenReadHandle(const std::string& path) {

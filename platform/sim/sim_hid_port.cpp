@@ -31,6 +31,11 @@ void SimHidPort::EnumerateInterfaces(const std::function<bool(const HidInterface
     }
 }
 
+bool SimHidPort::IsPresent(const std::string& path) {
+    std::lock_guard lock(m_mutex);
+    return FindDevice(path) != nullptr;
+}
+
 HidHandle SimHidPort::Open(const std::string& path, Access access) {
     std::lock_guard lock(m_mutex);
     const Device* device = FindDevice(path);

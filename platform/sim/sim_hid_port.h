@@ -46,6 +46,7 @@ public:
 
     // --- the port ---
     void EnumerateInterfaces(const std::function<bool(const HidInterface&)>& visit) override;
+    bool IsPresent(const std::string& path) override;
     HidHandle OpenRead(const std::string& path) override;
     HidHandle OpenWrite(const std::string& path) override;
     std::size_t Read(HidHandle handle, std::span<std::uint8_t> report) override;

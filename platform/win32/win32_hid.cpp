@@ -52,7 +52,7 @@ void ReadIds(HidInterface& found) {
 
 } // namespace
 
-void Win32HidPort::EnumerateInterfaces(const std::function<bool(const HidInterface&)>& visit) {
+void Win32HidPort::VisitPaths(const std::function<bool(const std::string&)>& visit) {
     GUID hidGuid{};
     ::HidD_GetHidGuid(&hidGuid);
     const HDEVINFO list =
@@ -78,20 +78,34 @@ void Win32HidPort::EnumerateInterfaces(const std::function<bool(const HidInterfa
         detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
         const bool haveDetail = ::SetupDiGetDeviceInterfaceDetailA(list, &item, detail, size,
                                                                    nullptr, nullptr) != FALSE;
-        HidInterface found;
+        std::string path;
         if (haveDetail) {
-            found.path = detail->DevicePath;
+            path = detail->DevicePath;
         }
         std::free(detail);
-        if (!haveDetail) {
-            continue;
-        }
-        ReadIds(found);
-        if (visit(found)) {
+        if (haveDetail && visit(path)) {
             break;
         }
     }
     ::SetupDiDestroyDeviceInfoList(list);
+}
+
+void Win32HidPort::EnumerateInterfaces(const std::function<bool(const HidInterface&)>& visit) {
+    VisitPaths([&](const std::string& path) {
+        HidInterface found;
+        found.path = path;
+        ReadIds(found);
+        return visit(found);
+    });
+}
+
+bool Win32HidPort::IsPresent(const std::string& path) {
+    bool present = false;
+    VisitPaths([&](const std::string& candidate) {
+        present = candidate == path;
+        return present;
+    });
+    return present;
 }
 
 HidHandle Win32HidPort::Open(const std::string& path, std::uint32_t access, std::uint32_t share) {

@@ -10,6 +10,7 @@ public:
     explicit Win32HidPort(TracePort& trace) : m_trace(trace) {}
 
     void EnumerateInterfaces(const std::function<bool(const HidInterface&)>& visit) override;
+    bool IsPresent(const std::string& path) override;
     HidHandle OpenRead(const std::string& path) override;
     HidHandle OpenWrite(const std::string& path) override;
     std::size_t Read(HidHandle handle, std::span<std::uint8_t> report) override;
@@ -19,6 +20,8 @@ public:
     bool SetInputBufferCount(HidHandle handle, std::uint32_t count) override;
 
 private:
+    // Each present interface's path until visit returns true.
+    void VisitPaths(const std::function<bool(const std::string&)>& visit);
     HidHandle Open(const std::string& path, std::uint32_t access, std::uint32_t share);
 
     TracePort& m_trace;
