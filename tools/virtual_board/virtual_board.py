@@ -479,6 +479,16 @@ class Session:
             raise ValueError("unknown command")
 
 
+def play_then_stay(board, session, stay: float):
+    """The command line's end on either link: the session file, if any, then stay seconds."""
+    if session:
+        summary = Session.load(session).run(board)
+        print(f"session: {summary['frames']} frames in {summary['duration_ms']:.0f} ms",
+              flush=True)
+    if stay:
+        time.sleep(stay)
+
+
 def main(argv=None) -> int:
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("session", nargs="?", type=Path, help="session file to play")
@@ -523,12 +533,7 @@ def main(argv=None) -> int:
             board.key(args.key)
         if args.garbage:
             board.garbage(os.urandom(args.garbage))
-        if args.session:
-            summary = Session.load(args.session).run(board)
-            print(f"session: {summary['frames']} frames in {summary['duration_ms']:.0f} ms",
-                  flush=True)
-        if args.stay:
-            time.sleep(args.stay)
+        play_then_stay(board, args.session, args.stay)
         print(f"frames sent {board.frames_sent}, start commands received "
               f"{len(board.start_commands())}, bytes dropped {board.bytes_dropped}")
     return 0

@@ -239,12 +239,7 @@ def main(argv=None) -> int:
     try:
         board.open()
         print(f"plugged as child {board.child}", flush=True)
-        if args.session:
-            summary = vb.Session.load(args.session).run(board)
-            print(f"session: {summary['frames']} frames in {summary['duration_ms']:.0f} ms",
-                  flush=True)
-        if args.stay:
-            time.sleep(args.stay)
+        vb.play_then_stay(board, args.session, args.stay)
         print(f"frames sent {board.frames_sent}, start reports received "
               f"{len(board.start_commands())}")
     finally:
